@@ -1,0 +1,20 @@
+#pragma once
+// Creating the tables of the menu and of the catalogue, and the demo data, on
+// an explicit request (first run of the embedded database, the launcher's
+// --create-schema). The module itself never creates or alters tables.
+
+#include "ConnectionString.h"
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+namespace DatabaseSchema {
+// Statements of the schema file for the dialect, one per entry.
+QStringList schemaStatements(SqlDialect dialect);
+QStringList demoDataStatements(SqlDialect dialect);
+// True when ITMENUCONFTE or a catalogue table already exists.
+bool tablesExist(QSqlDatabase& db);
+// Creates the tables (and with demo, the demo data) in one transaction.
+// Throws DatabaseError; refuses when the tables already exist.
+void create(QSqlDatabase& db, SqlDialect dialect, bool demo);
+} // namespace DatabaseSchema

@@ -1,0 +1,69 @@
+#pragma once
+// A statement with parameters bound by name (":P_NAME" in the text), prepared
+// once per text on its connection. A query is opened (result rows with a
+// cursor) and closed; a command is executed.
+
+#include "TADOConnection.h"
+#include <DataPacket.h>
+
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+class TADOQuery {
+public:
+    explicit TADOQuery(TADOConnection& connection, const QString& sql = {});
+    TADOQuery(const TADOQuery&) = delete;
+    TADOQuery& operator=(const TADOQuery&) = delete;
+
+    void setSql(const QString& sql); // closes the query when the text changes
+    QString sql() const { return m_sql; }
+    // Assigns a parameter by name (without the colon). Throws DatabaseError
+    // when the statement has no such parameter.
+    void setParam(const QString& name, const QVariant& value);
+
+    void open();  // runs the statement; cursor on the first row
+    void close();
+    bool active() const { return m_active; }
+    bool eof() const;
+    bool isEmpty() const;
+    void next();
+    QVariant fieldValue(const QString& name) const; // current row; throws when closed or unknown
+    QString fieldText(const QString& name) const;   // "" for null
+
+    // Every row from the current one to the end as a packet with the given
+    // columns (matched to the result's columns by position). A closed query
+    // is opened, read and closed again.
+    DataPacket readPacket(const QList<FieldDef>& columns);
+
+    // Executes the statement as a command (no rows). Throws DatabaseError.
+    void execute();
+
+    QSqlQuery& sqlQuery() { return *m_query; }
+    TADOConnection& connection() { return m_connection; }
+
+private:
+    void prepare();
+    TADOConnection& m_connection;
+    QString m_sql;
+    std::unique_ptr<QSqlQuery> m_query;
+    bool m_prepared = false;
+    bool m_active = false;
+};
+
+// A command is a statement that is executed; the same stand-in serves.
+using TADOCommand = TADOQuery;
+
+// Turns the complete result of its query into one data packet with the
+// columns it declares.
+class TDataSetProvider {
+public:
+    TDataSetProvider(TADOQuery& query, QList<FieldDef> columns) : m_query(query), m_columns(std::move(columns)) {}
+    DataPacket getData() { return m_query.readPacket(m_columns); }
+
+private:
+    TADOQuery& m_query;
+    QList<FieldDef> m_columns;
+};

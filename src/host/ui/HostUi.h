@@ -1,0 +1,33 @@
+#pragma once
+// Host application facilities used by the screens.
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class QWidget;
+class ClientDataSet;
+
+// Message box through the presenter; true when the operator accepts.
+bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, const QString& pergunta, int tipo,
+              const QString& p6, const QString& codigo, int p8, ClientDataSet* dataSet);
+
+// Hands on a data service result. A failure text (a non-empty string) is shown
+// once as an error report and a SilentAbort is raised; anything else (a data
+// packet, an empty string) is returned unchanged.
+QVariant MensagemMetodo(const QVariant& resultado, bool mostra, int p3, const QString& metodo, const QString& unidade,
+                        const QString& chave, const QString& p7);
+
+// Paints a form in the six screen colours (Windows colour values).
+void ColoreTela(QWidget* form, int cor1, int cor2, int cor3, int cor4, int cor5, int cor6);
+
+// Footer text for a screen code.
+QString MontaRodapeGeral(bool completo, const QString& codigoTela, const QString& p3);
+
+// Translates a form's texts (the application's language is Portuguese: no change).
+void Trad(QWidget* form);
+
+// Runs an event handler the way the host application does: a SilentAbort ends
+// it quietly; any other exception is shown once as an error report.
+void HandleEvent(const std::function<void()>& handler);

@@ -1,0 +1,6 @@
+#pragma once
+// Windows colour values (0x00BBGGRR) on the screen.
+#include <QColor>
+
+QColor colorFromTColor(int tcolor);
+int tcolorFromColor(const QColor& color);

@@ -1,0 +1,70 @@
+#pragma once
+// The data service: the shared instance of the data module and the thirteen
+// functions the screen calls, one per read or write.
+//
+// Calling convention: arguments are read-only UTF-16 strings (the colours of
+// getInsere are single-precision numbers); the last argument is the result,
+// first set empty. Status 0: the call ran to its end, and the result holds a
+// DataPacket (query) or an empty string (write) on success, or the failure
+// text after a rollback. A nonzero status only when there is no instance or
+// the failure path itself failed.
+
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+
+class TrdmConfGrupo;
+
+extern std::unique_ptr<TrdmConfGrupo> rdmConfGrupo;
+
+// Status returned when an exception escapes the failure path (E_UNEXPECTED).
+constexpr int32_t KMR_STATUS_FAILED = static_cast<int32_t>(0x8000FFFFu);
+
+int32_t getPesqGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRPGCONFTELA,
+                     QVariant& result);
+int32_t getPesqProdGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRPGCONFTELA,
+                         const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX, QVariant& result);
+int32_t getfiltroProd(const QString& P_CDFILIAL, const QString& P_CDLOJA, QVariant& result);
+int32_t getProduto(const QString& P_CDFILIAL, QVariant& result);
+
+int32_t getInsere(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPBUTTON,
+                  const QString& P_NRBUTTON, const QString& P_DSBUTTON, float P_NRCOLORTEXT, float P_NRCOLORBACK,
+                  const QString& P_DSMESSAGE, const QString& P_CDIDENTBUTON, const QString& P_NRPAGINA,
+                  const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                  QVariant& result);
+int32_t getMudaNome(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                    const QString& P_NRPGCONFTELA, const QString& P_DSBUTTON, const QString& P_NRBUTTONAUX,
+                    const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
+                    QVariant& result);
+int32_t getMudaCor(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                   const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
+                   const QString& P_NRPGCONFTAUX, const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON,
+                   QVariant& result);
+int32_t getMudaFonte(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                     const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT, const QString& P_IDTPBUTTON,
+                     const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX, const QString& P_NRBUTTONAUX,
+                     QVariant& result);
+int32_t getDelProdGrup(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPGRUPO,
+                       const QString& P_NRBUTTONPAI, const QString& P_NRPGGRUPO, QVariant& result);
+int32_t getDeletaGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPBUTTON,
+                       const QString& P_NRBUTTON, const QString& P_NRPAGINA, QVariant& result);
+int32_t getDelProduto(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                      const QString& P_NRPGCONFTELA, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                      QVariant& result);
+
+int32_t setColarGrup(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT, const QString& P_DSBUTTON,
+                     const QString& P_IDTPBUTTON, const QString& P_NRBUTTON, const QString& P_NRPGCONFTELA,
+                     const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                     const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPBUTTON_ANT,
+                     const QString& P_NRBUTTON_ANT, const QString& P_NRPGCONFTELA_ANT,
+                     const QString& P_IDTPBUTONAUX_ANT, const QString& P_NRBUTTONAUX_ANT,
+                     const QString& P_NRPGCONFTAUX_ANT, QVariant& result);
+int32_t setColarProd(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT, const QString& P_DSBUTTON,
+                     const QString& P_IDTPBUTTON, const QString& P_NRBUTTON, const QString& P_NRPGCONFTELA,
+                     const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                     const QString& P_CDFILIAL, const QString& P_IDTPBUTTON_ANT, const QString& P_NRBUTTON_ANT,
+                     const QString& P_NRPGCONFTELA_ANT, const QString& P_IDTPBUTONAUX_ANT,
+                     const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
+                     const QString& P_NRCONFTELA, QVariant& result);
