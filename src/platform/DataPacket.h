@@ -77,6 +77,7 @@ public:
     static std::optional<DataPacket> loadFromFile(const QString& path, QString* error = nullptr);
 
 private:
+    friend class DataPacketAccess; // raw cell access for the dataset's filter and index
     QSharedDataPointer<DataPacketData> d;
 };
 

@@ -1,1 +1,126 @@
-// placeholder
+#include "DatabaseSchema.h"
+
+#include "HostErrors.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+// Every table the schema files create; any of them present means the
+// database already belongs to an installation and is left alone.
+const QStringList& knownTables() {
+    static const QStringList tables{QStringLiteral("ITMENUCONFTE"), QStringLiteral("PRODUTO"),
+                                    QStringLiteral("PRODUTOSEG"),   QStringLiteral("PRSUBGRPROD"),
+                                    QStringLiteral("FILIAL"),       QStringLiteral("PARAVEND"),
+                                    QStringLiteral("LOJA"),         QStringLiteral("ROTFABRICA"),
+                                    QStringLiteral("ROTFABLOCAL")};
+    return tables;
+}
+
+bool isSeparator(QStringView line) {
+    return line.trimmed() == QLatin1String("-- ;;");
+}
+
+// True when the text holds something besides blanks and "--" comment lines.
+bool hasStatement(const QStringList& lines) {
+    for (const QString& line : lines) {
+        const QString t = line.trimmed();
+        if (!t.isEmpty() && !t.startsWith(QLatin1String("--")))
+            return true;
+    }
+    return false;
+}
+
+// The files hold one statement per entry, entries separated by a line
+// "-- ;;": captions and names may contain ';', so the text is never split on it.
+QStringList readStatements(const QString& resource) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DatabaseError(QStringLiteral("The database script %1 is missing from the application").arg(resource));
+    const QString text = QString::fromUtf8(file.readAll());
+    QStringList out;
+    QStringList current;
+    const auto flush = [&] {
+        if (hasStatement(current))
+            out << current.join(u'\n').trimmed();
+        current.clear();
+    };
+    for (const QString& line : text.split(u'\n')) {
+        if (isSeparator(line))
+            flush();
+        else
+            current << line;
+    }
+    flush();
+    return out;
+}
+
+void exec(QSqlDatabase& db, const QString& statement) {
+    QSqlQuery query(db);
+    if (!query.exec(statement)) {
+        const QSqlError error = query.lastError();
+        throw DatabaseError(QStringLiteral("Could not create the database: %1").arg(error.text()), error, statement);
+    }
+}
+
+} // namespace
+
+namespace DatabaseSchema {
+
+QStringList schemaStatements(SqlDialect dialect) {
+    switch (dialect) {
+    case SqlDialect::SQLite:
+        return readStatements(QStringLiteral(":/db/schema_sqlite.sql"));
+    case SqlDialect::PostgreSQL:
+        return readStatements(QStringLiteral(":/db/schema_postgresql.sql"));
+    default:
+        throw DatabaseError(QStringLiteral("No schema is provided for this database engine"));
+    }
+}
+
+QStringList demoDataStatements(SqlDialect dialect) {
+    if (dialect != SqlDialect::SQLite && dialect != SqlDialect::PostgreSQL)
+        throw DatabaseError(QStringLiteral("No demo data is provided for this database engine"));
+    // Plain INSERTs that both engines accept.
+    return readStatements(QStringLiteral(":/db/demo_data.sql"));
+}
+
+bool tablesExist(QSqlDatabase& db) {
+    const QStringList present = db.tables(QSql::Tables);
+    for (const QString& name : present) {
+        // PostgreSQL folds unquoted names to lower case and may prefix a schema.
+        const QString bare = name.section(u'.', -1).remove(u'"').toUpper();
+        if (knownTables().contains(bare))
+            return true;
+    }
+    return false;
+}
+
+void create(QSqlDatabase& db, SqlDialect dialect, bool demo) {
+    if (!db.isOpen())
+        throw DatabaseError(QStringLiteral("Could not create the database: the connection is not open"));
+    if (tablesExist(db))
+        throw DatabaseError(QStringLiteral("Could not create the database: the tables already exist"));
+    QStringList statements = schemaStatements(dialect);
+    if (demo)
+        statements += demoDataStatements(dialect);
+    if (!db.transaction())
+        throw DatabaseError(QStringLiteral("Could not create the database: %1").arg(db.lastError().text()),
+                            db.lastError());
+    try {
+        for (const QString& statement : statements)
+            exec(db, statement);
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (!db.commit()) {
+        const QSqlError error = db.lastError();
+        db.rollback();
+        throw DatabaseError(QStringLiteral("Could not create the database: %1").arg(error.text()), error);
+    }
+}
+
+} // namespace DatabaseSchema

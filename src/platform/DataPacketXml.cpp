@@ -1,0 +1,363 @@
+// The client-dataset XML data packet:
+//   <?xml version="1.0" standalone="yes"?>
+//   <DATAPACKET Version="2.0"><METADATA><FIELDS>
+//     <FIELD attrname="NAME" fieldtype="string" WIDTH="5"/> ...
+//   </FIELDS><PARAMS/></METADATA>
+//   <ROWDATA><ROW NAME="value" .../> ...</ROWDATA></DATAPACKET>
+// Field types written: "string" (with WIDTH), "r8", "i8", "dateTime". Read
+// also: "string.uni" and other string variants, "i1"/"i2"/"i4"/"ui*" as
+// integers, "r4"/"fixed"/"bcd" as floats, "date"/"time"/"SQLdateTime" as
+// date-times. A null cell is an absent attribute. Date-times are written as
+// "yyyyMMddTHH:mm:sszzz" (wall-clock time, no zone).
+
+#include "DataPacket.h"
+#include "DataPacketData.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSaveFile>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <cmath>
+
+namespace {
+
+QString typeName(FieldKind kind)
+{
+    switch (kind) {
+    case FieldKind::Text:
+        return QStringLiteral("string");
+    case FieldKind::Float:
+        return QStringLiteral("r8");
+    case FieldKind::Integer:
+        return QStringLiteral("i8");
+    case FieldKind::DateTime:
+        return QStringLiteral("dateTime");
+    }
+    return {};
+}
+
+std::optional<FieldKind> kindOf(QStringView type)
+{
+    const QString t = type.trimmed().toString().toLower();
+    if (t.contains(QLatin1String("string")))
+        return FieldKind::Text;
+    if (t == QLatin1String("r8") || t == QLatin1String("r4") || t == QLatin1String("fixed") ||
+        t == QLatin1String("fixedfmt") || t == QLatin1String("bcd") || t == QLatin1String("fmtbcd"))
+        return FieldKind::Float;
+    if (t == QLatin1String("i1") || t == QLatin1String("i2") || t == QLatin1String("i4") || t == QLatin1String("i8") ||
+        t == QLatin1String("ui1") || t == QLatin1String("ui2") || t == QLatin1String("ui4") ||
+        t == QLatin1String("ui8"))
+        return FieldKind::Integer;
+    if (t == QLatin1String("datetime") || t == QLatin1String("date") || t == QLatin1String("time") ||
+        t == QLatin1String("sqldatetime"))
+        return FieldKind::DateTime;
+    return std::nullopt;
+}
+
+class PacketReader {
+public:
+    explicit PacketReader(const QByteArray& xml) : m_xml(xml) {}
+
+    std::optional<DataPacket> read(QString* error)
+    {
+        std::optional<DataPacket> result;
+        try {
+            result = readDocument();
+        } catch (const std::exception& e) {
+            m_error = QString::fromUtf8(e.what());
+        }
+        if (!m_error.isEmpty()) {
+            if (error)
+                *error = m_error;
+            return std::nullopt;
+        }
+        return result;
+    }
+
+private:
+    std::optional<DataPacket> readDocument()
+    {
+        if (!nextStart() || m_xml.name() != QLatin1String("DATAPACKET"))
+            return fail(QStringLiteral("not a data packet (the root element must be DATAPACKET)"));
+        std::optional<QList<FieldDef>> fields;
+        std::optional<DataPacket> packet;
+        while (nextChild()) {
+            if (m_xml.name() == QLatin1String("METADATA")) {
+                fields = readMetadata();
+                if (!fields)
+                    return std::nullopt;
+                packet.emplace(*fields);
+            } else if (m_xml.name() == QLatin1String("ROWDATA")) {
+                if (!packet)
+                    return fail(QStringLiteral("ROWDATA comes before METADATA"));
+                if (!readRows(*packet))
+                    return std::nullopt;
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+        if (m_xml.hasError())
+            return fail(m_xml.errorString());
+        if (!packet)
+            return fail(QStringLiteral("the data packet has no METADATA"));
+        // Anything after the root element must still be well-formed.
+        while (!m_xml.atEnd())
+            m_xml.readNext();
+        if (m_xml.hasError())
+            return fail(m_xml.errorString());
+        return packet;
+    }
+
+    std::optional<QList<FieldDef>> readMetadata()
+    {
+        QList<FieldDef> fields;
+        bool sawFields = false;
+        while (nextChild()) {
+            if (m_xml.name() == QLatin1String("FIELDS")) {
+                sawFields = true;
+                while (nextChild()) {
+                    if (m_xml.name() != QLatin1String("FIELD")) {
+                        m_xml.skipCurrentElement();
+                        continue;
+                    }
+                    auto f = readField();
+                    if (!f)
+                        return std::nullopt;
+                    for (const FieldDef& other : fields)
+                        if (other.name.compare(f->name, Qt::CaseInsensitive) == 0)
+                            return fail(QStringLiteral("field \"%1\" is defined twice").arg(f->name)), std::nullopt;
+                    fields.append(*f);
+                }
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+        if (m_xml.hasError())
+            return fail(m_xml.errorString()), std::nullopt;
+        if (!sawFields)
+            return fail(QStringLiteral("METADATA has no FIELDS")), std::nullopt;
+        return fields;
+    }
+
+    std::optional<FieldDef> readField()
+    {
+        const QXmlStreamAttributes a = m_xml.attributes();
+        FieldDef f;
+        f.name = a.value(QLatin1String("attrname")).toString();
+        if (f.name.trimmed().isEmpty())
+            return fail(QStringLiteral("a FIELD has no attrname (line %1)").arg(m_xml.lineNumber())), std::nullopt;
+        const QStringView type = a.value(QLatin1String("fieldtype"));
+        const auto kind = kindOf(type);
+        if (!kind)
+            return fail(QStringLiteral("field \"%1\" has the unsupported type \"%2\"").arg(f.name, type.toString())),
+                   std::nullopt;
+        f.kind = *kind;
+        const QStringView width = a.value(QLatin1String("WIDTH"));
+        if (!width.isEmpty()) {
+            bool ok = false;
+            f.width = width.toInt(&ok);
+            if (!ok || f.width < 0)
+                return fail(QStringLiteral("field \"%1\" has an invalid WIDTH \"%2\"").arg(f.name, width.toString())),
+                       std::nullopt;
+        }
+        m_xml.skipCurrentElement(); // nested definitions are not used
+        return f;
+    }
+
+    bool readRows(DataPacket& packet)
+    {
+        const QList<FieldDef>& fields = packet.fields();
+        QHash<QString, int> exact;
+        QHash<QString, int> folded;
+        for (int i = 0; i < fields.size(); ++i) {
+            exact.insert(fields[i].name, i);
+            folded.insert(fields[i].name.toLower(), i);
+        }
+        std::vector<QStringView> cells(size_t(fields.size()));
+        std::vector<bool> present(size_t(fields.size()));
+        int row = 0;
+        while (nextChild()) {
+            if (m_xml.name() != QLatin1String("ROW")) {
+                m_xml.skipCurrentElement();
+                continue;
+            }
+            ++row;
+            const QXmlStreamAttributes attributes = m_xml.attributes();
+            std::fill(present.begin(), present.end(), false);
+            for (const QXmlStreamAttribute& at : attributes) {
+                const QString name = at.name().toString();
+                int col = exact.value(name, -1);
+                if (col < 0)
+                    col = folded.value(name.toLower(), -1);
+                if (col < 0)
+                    continue; // row state and other bookkeeping attributes
+                cells[size_t(col)] = at.value();
+                present[size_t(col)] = true;
+            }
+            packet.beginRow();
+            for (int c = 0; c < fields.size(); ++c) {
+                if (!present[size_t(c)]) {
+                    packet.appendNull();
+                } else if (!appendCell(packet, fields[c], cells[size_t(c)], row)) {
+                    return false;
+                }
+            }
+            m_xml.skipCurrentElement();
+        }
+        if (m_xml.hasError())
+            return fail(m_xml.errorString()), false;
+        return true;
+    }
+
+    bool appendCell(DataPacket& packet, const FieldDef& field, QStringView text, int row)
+    {
+        bool ok = true;
+        switch (field.kind) {
+        case FieldKind::Text:
+            packet.appendText(text);
+            return true;
+        case FieldKind::Float: {
+            const double v = text.trimmed().toDouble(&ok);
+            ok = ok && std::isfinite(v);
+            if (ok)
+                packet.appendNumber(v);
+            break;
+        }
+        case FieldKind::Integer: {
+            const qint64 v = text.trimmed().toLongLong(&ok);
+            if (ok)
+                packet.appendInteger(v);
+            break;
+        }
+        case FieldKind::DateTime: {
+            const QDateTime v = PacketText::parseDateTime(text);
+            ok = v.isValid();
+            if (ok)
+                packet.appendDateTime(v);
+            break;
+        }
+        }
+        if (!ok)
+            fail(QStringLiteral("row %1: field \"%2\" has the invalid value \"%3\"")
+                     .arg(row)
+                     .arg(field.name, text.toString()));
+        return ok;
+    }
+
+    // Next start element anywhere (used for the root).
+    bool nextStart()
+    {
+        while (!m_xml.atEnd()) {
+            m_xml.readNext();
+            if (m_xml.isStartElement())
+                return true;
+        }
+        return false;
+    }
+
+    // Next child start element of the current element; false at its end.
+    bool nextChild() { return m_xml.readNextStartElement(); }
+
+    std::nullopt_t fail(const QString& message)
+    {
+        if (m_error.isEmpty()) {
+            m_error = message;
+            if (m_xml.hasError() && message != m_xml.errorString())
+                m_error += QStringLiteral(" (%1)").arg(m_xml.errorString());
+            m_error += QStringLiteral(" at line %1, column %2").arg(m_xml.lineNumber()).arg(m_xml.columnNumber());
+        }
+        return std::nullopt;
+    }
+
+    QXmlStreamReader m_xml;
+    QString m_error;
+};
+
+} // namespace
+
+QByteArray DataPacket::toXml() const
+{
+    QByteArray out;
+    QXmlStreamWriter w(&out);
+    w.writeStartDocument(QStringLiteral("1.0"), true);
+    w.writeStartElement(QStringLiteral("DATAPACKET"));
+    w.writeAttribute(QStringLiteral("Version"), QStringLiteral("2.0"));
+    w.writeStartElement(QStringLiteral("METADATA"));
+    w.writeStartElement(QStringLiteral("FIELDS"));
+    for (const FieldDef& f : d->fields) {
+        w.writeEmptyElement(QStringLiteral("FIELD"));
+        w.writeAttribute(QStringLiteral("attrname"), f.name);
+        w.writeAttribute(QStringLiteral("fieldtype"), typeName(f.kind));
+        if (f.kind == FieldKind::Text)
+            w.writeAttribute(QStringLiteral("WIDTH"), QString::number(f.width > 0 ? f.width : 255));
+    }
+    w.writeEndElement(); // FIELDS
+    w.writeEmptyElement(QStringLiteral("PARAMS"));
+    w.writeEndElement(); // METADATA
+    w.writeStartElement(QStringLiteral("ROWDATA"));
+    for (int r = 0; r < d->rows; ++r) {
+        w.writeEmptyElement(QStringLiteral("ROW"));
+        for (int c = 0; c < d->fields.size(); ++c) {
+            const PacketColumn& col = d->columns[size_t(c)];
+            if (col.isNull(r))
+                continue;
+            QString text;
+            switch (col.kind) {
+            case FieldKind::Float: {
+                const double v = col.reals[size_t(r)];
+                text = (v == std::floor(v) && std::fabs(v) < 1e15) ? QString::number(qint64(v))
+                                                                   : QString::number(v, 'g', 17);
+                break;
+            }
+            default:
+                text = this->text(r, c);
+            }
+            w.writeAttribute(d->fields[c].name, text);
+        }
+    }
+    w.writeEndElement(); // ROWDATA
+    w.writeEndElement(); // DATAPACKET
+    w.writeEndDocument();
+    return out;
+}
+
+std::optional<DataPacket> DataPacket::fromXml(const QByteArray& xml, QString* error)
+{
+    return PacketReader(xml).read(error);
+}
+
+bool DataPacket::saveToFile(const QString& path, QString* error) const
+{
+    // Written to a temporary file and renamed, so a failed save never leaves
+    // a truncated file behind.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot write \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    file.write(toXml());
+    if (!file.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot write \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+std::optional<DataPacket> DataPacket::loadFromFile(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot open \"%1\": %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    QString why;
+    auto packet = fromXml(file.readAll(), &why);
+    if (!packet && error)
+        *error = QStringLiteral("\"%1\" is not a valid data packet: %2").arg(path, why);
+    return packet;
+}
