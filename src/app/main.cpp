@@ -1,1 +1,205 @@
-// placeholder
+// kalmora: plays the host application. It loads the configuration module at
+// run time, calls its entry point and exits when the screen has been closed.
+
+#include <ConnectionString.h>
+#include <DatabaseSchema.h>
+#include <HostErrors.h>
+#include <KmrConexao.h>
+#include <MessagePresenter.h>
+#include <TADOConnection.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLibrary>
+#include <QPixmap>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using EntryPoint = void (*)(const QVariant* arParams, int highIndex, QVariant* result);
+
+// Counts the error reports made while the module runs and passes every
+// message on to the presenter that shows it.
+class CountingPresenter : public MessagePresenter {
+public:
+    explicit CountingPresenter(std::unique_ptr<MessagePresenter> inner) : m_inner(std::move(inner)) {}
+    bool present(const MensagemArgs& args) override {
+        if (args.tipo == 3)
+            ++m_errors;
+        return m_inner->present(args);
+    }
+    int errors() const { return m_errors; }
+
+private:
+    std::unique_ptr<MessagePresenter> m_inner;
+    int m_errors = 0;
+};
+
+void printError(const QString& text) {
+    QTextStream(stderr) << "kalmora: " << text << Qt::endl;
+}
+
+QString configFileConnection() {
+    QFile file(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalmora.conexao")));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (!line.isEmpty() && !line.startsWith(u'#') && !line.startsWith(u';') && !line.startsWith(QLatin1String("--")))
+            return line;
+    }
+    return {};
+}
+
+// The connection string the module will use, without creating anything.
+QString namedConnection() {
+    const QString env = qEnvironmentVariable("KALMORA_CONEXAO").trimmed();
+    if (!env.isEmpty())
+        return env;
+    const QString file = configFileConnection();
+    if (!file.isEmpty())
+        return file;
+    return QStringLiteral("Provider=SQLite;Data Source=") + defaultDatabasePath();
+}
+
+int createSchema(bool demo) {
+    const ConnectionString conexao = ConnectionString::parse(namedConnection());
+    try {
+        TADOConnection connection;
+        connection.setConnectionString(conexao.text());
+        connection.setConnected(true);
+        if (DatabaseSchema::tablesExist(connection.database())) {
+            printError(QStringLiteral("the tables already exist in %1; nothing was created.").arg(conexao.redacted()));
+            return 1;
+        }
+        DatabaseSchema::create(connection.database(), connection.dialect(), demo);
+    } catch (const std::exception& e) {
+        printError(exceptionText(e));
+        return 1;
+    }
+    QTextStream(stdout) << "kalmora: tables " << (demo ? "and demo data " : "") << "created in "
+                        << conexao.redacted() << Qt::endl;
+    return 0;
+}
+
+EntryPoint loadModule(QLibrary& library) {
+    library.setFileName(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libPkg_Kmr00003.so")));
+    if (!library.load()) {
+        printError(QStringLiteral("cannot load the module: %1").arg(library.errorString()));
+        return nullptr;
+    }
+    auto entry = reinterpret_cast<EntryPoint>(library.resolve("CriaTelaKmr00003"));
+    if (!entry)
+        printError(QStringLiteral("the module does not export CriaTelaKmr00003."));
+    return entry;
+}
+
+// Waits for the modal screen, grabs it into a PNG once it is up and closes it
+// through its exit button.
+class Screenshot : public QObject {
+public:
+    explicit Screenshot(QString file) : m_file(std::move(file)) {
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start(50);
+        m_clock.start();
+    }
+    bool written() const { return m_written; }
+
+private:
+    void poll() {
+        QWidget* screen = QApplication::activeModalWidget();
+        if (!screen || screen->objectName() != QLatin1String("frmConfGrupo")) {
+            if (m_clock.elapsed() > 60000)
+                m_timer.stop();
+            return;
+        }
+        if (m_seenAt < 0) {
+            m_seenAt = m_clock.elapsed(); // let the first frame be painted
+            return;
+        }
+        if (m_clock.elapsed() - m_seenAt < 300)
+            return;
+        m_timer.stop();
+        m_written = screen->grab().save(m_file, "PNG");
+        if (!m_written)
+            printError(QStringLiteral("could not write %1").arg(m_file));
+        if (auto* exit = screen->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
+            exit->click();
+    }
+
+    QString m_file;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_seenAt = -1;
+    bool m_written = false;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kalmora"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Opens the sales-screen configuration of the Kalmora point of sale.\n"
+        "The database is named by KALMORA_CONEXAO, else by the file kalmora.conexao beside this program, "
+        "else it is the embedded SQLite database in the user's data folder."));
+    parser.addHelpOption();
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Render the screen after start-up into a PNG file and exit."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption createSchemaOption(
+        QStringLiteral("create-schema"), QStringLiteral("Create the tables in the database named by the connection "
+                                                        "string (refused where they exist) and exit."));
+    const QCommandLineOption demoData(QStringLiteral("demo-data"),
+                                      QStringLiteral("With --create-schema: also load the demo catalogue."));
+    parser.addOptions({screenshot, createSchemaOption, demoData});
+    parser.process(app);
+
+    if (parser.isSet(createSchemaOption))
+        return createSchema(parser.isSet(demoData));
+    if (parser.isSet(demoData)) {
+        printError(QStringLiteral("--demo-data is only used with --create-schema."));
+        return 2;
+    }
+
+    const bool shooting = parser.isSet(screenshot);
+    std::unique_ptr<MessagePresenter> shown;
+    if (shooting)
+        shown = std::make_unique<ConsoleMessagePresenter>();
+    else
+        shown = std::make_unique<TouchMessagePresenter>();
+    auto counting = std::make_unique<CountingPresenter>(std::move(shown));
+    CountingPresenter* counter = counting.get();
+    setMessagePresenter(std::move(counting));
+
+    QLibrary library;
+    const EntryPoint entry = loadModule(library);
+    if (!entry)
+        return 1;
+
+    std::unique_ptr<Screenshot> shot;
+    if (shooting)
+        shot = std::make_unique<Screenshot>(parser.value(screenshot));
+    QVariant result;
+    entry(nullptr, -1, &result);
+
+    const int errors = counter->errors();
+    if (shooting && !shot->written()) {
+        printError(QStringLiteral("the screen was not shown; no picture was written."));
+        return 1;
+    }
+    // The module stays loaded until the process ends: its colour choices and
+    // its registered types must outlive every window.
+    return errors > 0 ? 1 : 0;
+}

@@ -4,6 +4,7 @@
 #include <QTimeZone>
 
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
@@ -13,19 +14,30 @@ const bool metaTypeRegistered = [] {
     return true;
 }();
 
-void appendUtf8(PacketColumn& c, QStringView text)
-{
-    const qsizetype n = text.size();
+void storeText(PacketColumn& c, QStringView text) {
+    const size_t n = size_t(text.size());
     const char16_t* s = text.utf16();
-    // Most cells are short ASCII codes and names: copy them byte by byte and
+    // Most cells are short ASCII codes and names: copy them straight in and
     // only fall back to the full encoder when a non-ASCII character shows up.
-    growFor(c.bytes, size_t(n));
-    qsizetype i = 0;
+    // ASCII four characters at a time; the first non-ASCII character hands
+    // the rest to the full encoder.
+    char* out = c.bytes.extend(n);
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 w;
+        std::memcpy(&w, s + i, sizeof w);
+        if (w & 0xFF80FF80FF80FF80ull)
+            break;
+        const quint32 packed =
+            quint32((w & 0xFF) | ((w >> 8) & 0xFF00) | ((w >> 16) & 0xFF0000) | ((w >> 24) & 0xFF000000));
+        std::memcpy(out + i, &packed, sizeof packed);
+    }
     for (; i < n && s[i] < 0x80; ++i)
-        c.bytes.push_back(char(s[i]));
+        out[i] = char(s[i]);
+    c.bytes.commit(i);
     if (i < n) {
-        const QByteArray rest = text.sliced(i).toUtf8();
-        c.bytes.insert(c.bytes.end(), rest.cbegin(), rest.cend());
+        const QByteArray rest = text.sliced(qsizetype(i)).toUtf8();
+        c.bytes.append(rest.constData(), size_t(rest.size()));
     }
     if (c.bytes.size() > 0xFFFFFFFFu)
         throw std::length_error("DataPacket: text column larger than 4 GiB");
@@ -33,10 +45,8 @@ void appendUtf8(PacketColumn& c, QStringView text)
     c.ends.push_back(quint32(c.bytes.size()));
 }
 
-void pushNull(PacketColumn& c)
-{
-    growFor(c.nulls, 1);
-    c.nulls.push_back(true);
+void pushNull(PacketColumn& c) {
+    c.nulls.push(true);
     switch (c.kind) {
     case FieldKind::Text:
         growFor(c.ends, 1);
@@ -54,28 +64,23 @@ void pushNull(PacketColumn& c)
     }
 }
 
-void pushFlag(PacketColumn& c)
-{
-    growFor(c.nulls, 1);
-    c.nulls.push_back(false);
+void pushFlag(PacketColumn& c) {
+    c.nulls.push(false);
 }
 
-void pushReal(PacketColumn& c, double v)
-{
+void pushReal(PacketColumn& c, double v) {
     pushFlag(c);
     growFor(c.reals, 1);
     c.reals.push_back(v);
 }
 
-void pushInt(PacketColumn& c, qint64 v)
-{
+void pushInt(PacketColumn& c, qint64 v) {
     pushFlag(c);
     growFor(c.ints, 1);
     c.ints.push_back(v);
 }
 
-std::optional<double> parseNumber(QStringView text)
-{
+std::optional<double> parseNumber(QStringView text) {
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
     if (ok && std::isfinite(v))
@@ -83,8 +88,7 @@ std::optional<double> parseNumber(QStringView text)
     return std::nullopt;
 }
 
-qint64 roundToInteger(double v)
-{
+qint64 roundToInteger(double v) {
     if (!std::isfinite(v))
         return 0;
     if (v >= 9.2e18)
@@ -94,8 +98,7 @@ qint64 roundToInteger(double v)
     return std::llround(v);
 }
 
-std::optional<qint64> parseInteger(QStringView text)
-{
+std::optional<qint64> parseInteger(QStringView text) {
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
     if (ok)
@@ -105,8 +108,7 @@ std::optional<qint64> parseInteger(QStringView text)
     return std::nullopt;
 }
 
-PacketColumn makeColumn(FieldKind kind)
-{
+PacketColumn makeColumn(FieldKind kind) {
     PacketColumn c;
     c.kind = kind;
     return c;
@@ -116,24 +118,27 @@ PacketColumn makeColumn(FieldKind kind)
 
 // ---- text forms -----------------------------------------------------------
 
-QString PacketText::number(double value)
-{
+QString PacketText::number(double value) {
     if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
         return QString::number(qint64(value));
     return QString::number(value, 'g', 15);
 }
 
-QString PacketText::dateTime(const QDateTime& value)
-{
+QString PacketText::dateTime(const QDateTime& value) {
     return value.toString(QStringLiteral("yyyyMMdd'T'HH:mm:sszzz"));
 }
 
-QDateTime PacketText::parseDateTime(QStringView text)
-{
+QDateTime PacketText::parseDateTime(QStringView text) {
     const QString t = text.trimmed().toString();
-    static const char* const formats[] = {"yyyyMMdd'T'HH:mm:sszzz", "yyyyMMdd'T'HH:mm:ss", "yyyyMMdd",
-                                          "yyyy-MM-dd'T'HH:mm:ss.zzz", "yyyy-MM-dd'T'HH:mm:ss", "yyyy-MM-dd HH:mm:ss",
-                                          "yyyy-MM-dd", "dd/MM/yyyy HH:mm:ss", "dd/MM/yyyy"};
+    static const char* const formats[] = {"yyyyMMdd'T'HH:mm:sszzz",
+                                          "yyyyMMdd'T'HH:mm:ss",
+                                          "yyyyMMdd",
+                                          "yyyy-MM-dd'T'HH:mm:ss.zzz",
+                                          "yyyy-MM-dd'T'HH:mm:ss",
+                                          "yyyy-MM-dd HH:mm:ss",
+                                          "yyyy-MM-dd",
+                                          "dd/MM/yyyy HH:mm:ss",
+                                          "dd/MM/yyyy"};
     for (const char* f : formats) {
         const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(f));
         if (dt.isValid())
@@ -142,29 +147,26 @@ QDateTime PacketText::parseDateTime(QStringView text)
     return {};
 }
 
-qint64 PacketText::toWallMsecs(const QDateTime& value)
-{
+qint64 PacketText::toWallMsecs(const QDateTime& value) {
     return QDateTime(value.date(), value.time(), QTimeZone::utc()).toMSecsSinceEpoch();
 }
 
-QDateTime PacketText::fromWallMsecs(qint64 msecs)
-{
+QDateTime PacketText::fromWallMsecs(qint64 msecs) {
     const QDateTime utc = QDateTime::fromMSecsSinceEpoch(msecs, QTimeZone::utc());
     return QDateTime(utc.date(), utc.time());
 }
 
-qsizetype PacketColumn::memoryUsage() const
-{
-    return qsizetype(nulls.capacity() / 8 + bytes.capacity() + ends.capacity() * sizeof(quint32) +
+qsizetype PacketColumn::memoryUsage() const {
+    return qsizetype(nulls.capacityBytes() + bytes.capacity() + ends.capacity() * sizeof(quint32) +
                      reals.capacity() * sizeof(double) + ints.capacity() * sizeof(qint64));
 }
 
 // ---- DataPacket -----------------------------------------------------------
 
-DataPacket::DataPacket() : d(new DataPacketData) {}
+DataPacket::DataPacket() : d(new DataPacketData) {
+}
 
-DataPacket::DataPacket(const QList<FieldDef>& fields) : d(new DataPacketData)
-{
+DataPacket::DataPacket(const QList<FieldDef>& fields) : d(new DataPacketData) {
     d->fields = fields;
     d->columns.reserve(size_t(fields.size()));
     for (const FieldDef& f : fields)
@@ -178,20 +180,24 @@ DataPacket::DataPacket(DataPacket&&) noexcept = default;
 DataPacket& DataPacket::operator=(DataPacket&&) noexcept = default;
 DataPacket::~DataPacket() = default;
 
-const QList<FieldDef>& DataPacket::fields() const { return d->fields; }
-int DataPacket::fieldCount() const { return int(d->fields.size()); }
-int DataPacket::rowCount() const { return d->rows; }
+const QList<FieldDef>& DataPacket::fields() const {
+    return d->fields;
+}
+int DataPacket::fieldCount() const {
+    return int(d->fields.size());
+}
+int DataPacket::rowCount() const {
+    return d->rows;
+}
 
-int DataPacket::indexOf(QStringView name) const
-{
+int DataPacket::indexOf(QStringView name) const {
     for (int i = 0; i < d->fields.size(); ++i)
         if (QStringView(d->fields[i].name).compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
 
-void DataPacket::reserve(int rows)
-{
+void DataPacket::reserve(int rows) {
     if (rows <= 0)
         return;
     const size_t n = size_t(rows);
@@ -206,8 +212,7 @@ void DataPacket::reserve(int rows)
     }
 }
 
-void DataPacket::beginRow()
-{
+void DataPacket::beginRow() {
     DataPacketData* p = d.data();
     const int n = int(p->columns.size());
     // A row left short is completed with nulls, so every column keeps one
@@ -218,22 +223,26 @@ void DataPacket::beginRow()
     p->cursor = 0;
 }
 
-static PacketColumn& nextCell(DataPacketData* p)
-{
-    if (p->cursor >= int(p->columns.size()))
-        throw std::out_of_range("DataPacket: more cells than columns in a row (or no beginRow)");
+[[noreturn]] static void tooManyCells() {
+    throw std::out_of_range("DataPacket: more cells than columns in a row (or no beginRow)");
+}
+
+static inline PacketColumn& nextCell(DataPacketData* p) {
+    if (p->cursor >= int(p->columns.size())) [[unlikely]]
+        tooManyCells();
     return p->columns[size_t(p->cursor++)];
 }
 
-void DataPacket::appendNull() { pushNull(nextCell(d.data())); }
+void DataPacket::appendNull() {
+    pushNull(nextCell(d.data()));
+}
 
-void DataPacket::appendText(QStringView text)
-{
+void DataPacket::appendText(QStringView text) {
     PacketColumn& c = nextCell(d.data());
     switch (c.kind) {
     case FieldKind::Text:
         pushFlag(c);
-        appendUtf8(c, text);
+        storeText(c, text);
         return;
     case FieldKind::Float:
         if (auto v = parseNumber(text))
@@ -258,13 +267,29 @@ void DataPacket::appendText(QStringView text)
     }
 }
 
-void DataPacket::appendNumber(double value)
-{
+void DataPacket::appendUtf8(const char* data, qsizetype size) {
+    if (size < 0 || (size > 0 && !data))
+        throw std::invalid_argument("DataPacket::appendUtf8: invalid text buffer");
+    PacketColumn& c = nextCell(d.data());
+    if (c.kind != FieldKind::Text || !QByteArrayView(data, size).isValidUtf8()) {
+        --d->cursor; // let appendText take the cell
+        appendText(QString::fromUtf8(data, size));
+        return;
+    }
+    if (c.bytes.size() + size_t(size) > 0xFFFFFFFFu)
+        throw std::length_error("DataPacket: text column larger than 4 GiB");
+    pushFlag(c);
+    c.bytes.append(data, size_t(size));
+    growFor(c.ends, 1);
+    c.ends.push_back(quint32(c.bytes.size()));
+}
+
+void DataPacket::appendNumber(double value) {
     PacketColumn& c = nextCell(d.data());
     switch (c.kind) {
     case FieldKind::Text:
         pushFlag(c);
-        appendUtf8(c, PacketText::number(value));
+        storeText(c, PacketText::number(value));
         return;
     case FieldKind::Float:
         pushReal(c, value);
@@ -278,13 +303,12 @@ void DataPacket::appendNumber(double value)
     }
 }
 
-void DataPacket::appendInteger(qint64 value)
-{
+void DataPacket::appendInteger(qint64 value) {
     PacketColumn& c = nextCell(d.data());
     switch (c.kind) {
     case FieldKind::Text:
         pushFlag(c);
-        appendUtf8(c, QString::number(value));
+        storeText(c, QString::number(value));
         return;
     case FieldKind::Float:
         pushReal(c, double(value));
@@ -296,8 +320,7 @@ void DataPacket::appendInteger(qint64 value)
     }
 }
 
-void DataPacket::appendDateTime(const QDateTime& value)
-{
+void DataPacket::appendDateTime(const QDateTime& value) {
     PacketColumn& c = nextCell(d.data());
     if (!value.isValid()) {
         pushNull(c);
@@ -306,7 +329,7 @@ void DataPacket::appendDateTime(const QDateTime& value)
     switch (c.kind) {
     case FieldKind::Text:
         pushFlag(c);
-        appendUtf8(c, PacketText::dateTime(value));
+        storeText(c, PacketText::dateTime(value));
         return;
     case FieldKind::Float:
         pushReal(c, double(PacketText::toWallMsecs(value)));
@@ -318,8 +341,7 @@ void DataPacket::appendDateTime(const QDateTime& value)
     }
 }
 
-void DataPacket::appendValue(const QVariant& value)
-{
+void DataPacket::appendValue(const QVariant& value) {
     if (value.isNull() || !value.isValid()) {
         appendNull();
         return;
@@ -352,8 +374,7 @@ void DataPacket::appendValue(const QVariant& value)
     }
 }
 
-void DataPacket::appendRow(const QVariantList& values)
-{
+void DataPacket::appendRow(const QVariantList& values) {
     if (values.size() != fieldCount())
         throw std::invalid_argument("DataPacket::appendRow: the row has " + std::to_string(values.size()) +
                                     " values for " + std::to_string(fieldCount()) + " columns");
@@ -362,8 +383,7 @@ void DataPacket::appendRow(const QVariantList& values)
         appendValue(v);
 }
 
-QVariant DataPacket::value(int row, int col) const
-{
+QVariant DataPacket::value(int row, int col) const {
     if (row < 0 || row >= d->rows || col < 0 || col >= fieldCount())
         return {};
     const PacketColumn& c = d->columns[size_t(col)];
@@ -384,15 +404,13 @@ QVariant DataPacket::value(int row, int col) const
     return {};
 }
 
-bool DataPacket::isNull(int row, int col) const
-{
+bool DataPacket::isNull(int row, int col) const {
     if (row < 0 || row >= d->rows || col < 0 || col >= fieldCount())
         return true;
     return d->columns[size_t(col)].isNull(row);
 }
 
-QString DataPacket::text(int row, int col) const
-{
+QString DataPacket::text(int row, int col) const {
     if (isNull(row, col))
         return QString(QLatin1String(""));
     const PacketColumn& c = d->columns[size_t(col)];
@@ -411,8 +429,7 @@ QString DataPacket::text(int row, int col) const
     return {};
 }
 
-double DataPacket::number(int row, int col) const
-{
+double DataPacket::number(int row, int col) const {
     if (isNull(row, col))
         return 0.0;
     const PacketColumn& c = d->columns[size_t(col)];
@@ -423,8 +440,7 @@ double DataPacket::number(int row, int col) const
     return c.numberAt(row);
 }
 
-void DataPacket::setValue(int row, int col, const QVariant& value)
-{
+void DataPacket::setValue(int row, int col, const QVariant& value) {
     if (row < 0 || row >= d->rows || col < 0 || col >= fieldCount())
         throw std::out_of_range("DataPacket::setValue: cell out of range");
     // Build the new cell in a one-column scratch packet, then splice it in.
@@ -435,19 +451,23 @@ void DataPacket::setValue(int row, int col, const QVariant& value)
     PacketColumn& c = d->columns[size_t(col)];
     if (c.count() <= row)
         throw std::logic_error("DataPacket::setValue: the row is still being built");
-    c.nulls[size_t(row)] = src.nulls[0];
+    c.nulls.set(row, src.nulls.at(0));
     switch (c.kind) {
     case FieldKind::Text: {
+        // Rebuild the arena with the new cell in place; edits of loaded rows
+        // are rare, appends are the common case.
         const std::string_view fresh = src.textAt(0);
-        const quint32 begin = row == 0 ? 0 : c.ends[size_t(row) - 1];
-        const quint32 end = c.ends[size_t(row)];
-        const qint64 delta = qint64(fresh.size()) - qint64(end - begin);
-        if (c.bytes.size() + size_t(std::max<qint64>(delta, 0)) > 0xFFFFFFFFu)
-            throw std::length_error("DataPacket: text column larger than 4 GiB");
-        c.bytes.erase(c.bytes.begin() + begin, c.bytes.begin() + end);
-        c.bytes.insert(c.bytes.begin() + begin, fresh.begin(), fresh.end());
-        for (size_t r = size_t(row); r < c.ends.size(); ++r)
-            c.ends[r] = quint32(qint64(c.ends[r]) + delta);
+        ByteArena bytes;
+        std::vector<quint32> ends(c.ends.size());
+        for (int r = 0; r < int(c.ends.size()); ++r) {
+            const std::string_view t = r == row ? fresh : c.textAt(r);
+            if (bytes.size() + t.size() > 0xFFFFFFFFu)
+                throw std::length_error("DataPacket: text column larger than 4 GiB");
+            bytes.append(t.data(), t.size());
+            ends[size_t(r)] = quint32(bytes.size());
+        }
+        c.bytes = std::move(bytes);
+        c.ends = std::move(ends);
         break;
     }
     case FieldKind::Float:
@@ -460,20 +480,20 @@ void DataPacket::setValue(int row, int col, const QVariant& value)
     }
 }
 
-void DataPacket::removeAllRows()
-{
+void DataPacket::removeAllRows() {
     for (PacketColumn& c : d->columns)
         c = makeColumn(c.kind);
     d->rows = 0;
     d->cursor = int(d->columns.size());
 }
 
-qsizetype DataPacket::memoryUsage() const
-{
+qsizetype DataPacket::memoryUsage() const {
     qsizetype total = 0;
     for (const PacketColumn& c : d->columns)
         total += c.memoryUsage() + qsizetype(sizeof(PacketColumn));
     return total;
 }
 
-bool isDataPacket(const QVariant& v) { return v.metaType() == QMetaType::fromType<DataPacket>(); }
+bool isDataPacket(const QVariant& v) {
+    return v.metaType() == QMetaType::fromType<DataPacket>();
+}

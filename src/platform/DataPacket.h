@@ -48,6 +48,9 @@ public:
     void beginRow();
     void appendNull();
     void appendText(QStringView text);
+    // UTF-8 text as a database driver hands it over; a text column stores the
+    // bytes without converting them (invalid sequences are replaced).
+    void appendUtf8(const char* data, qsizetype size);
     void appendNumber(double value);
     void appendInteger(qint64 value);
     void appendDateTime(const QDateTime& value);

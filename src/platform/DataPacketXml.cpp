@@ -23,8 +23,7 @@
 
 namespace {
 
-QString typeName(FieldKind kind)
-{
+QString typeName(FieldKind kind) {
     switch (kind) {
     case FieldKind::Text:
         return QStringLiteral("string");
@@ -38,8 +37,7 @@ QString typeName(FieldKind kind)
     return {};
 }
 
-std::optional<FieldKind> kindOf(QStringView type)
-{
+std::optional<FieldKind> kindOf(QStringView type) {
     const QString t = type.trimmed().toString().toLower();
     if (t.contains(QLatin1String("string")))
         return FieldKind::Text;
@@ -60,8 +58,7 @@ class PacketReader {
 public:
     explicit PacketReader(const QByteArray& xml) : m_xml(xml) {}
 
-    std::optional<DataPacket> read(QString* error)
-    {
+    std::optional<DataPacket> read(QString* error) {
         std::optional<DataPacket> result;
         try {
             result = readDocument();
@@ -77,8 +74,7 @@ public:
     }
 
 private:
-    std::optional<DataPacket> readDocument()
-    {
+    std::optional<DataPacket> readDocument() {
         if (!nextStart() || m_xml.name() != QLatin1String("DATAPACKET"))
             return fail(QStringLiteral("not a data packet (the root element must be DATAPACKET)"));
         std::optional<QList<FieldDef>> fields;
@@ -110,8 +106,7 @@ private:
         return packet;
     }
 
-    std::optional<QList<FieldDef>> readMetadata()
-    {
+    std::optional<QList<FieldDef>> readMetadata() {
         QList<FieldDef> fields;
         bool sawFields = false;
         while (nextChild()) {
@@ -141,8 +136,7 @@ private:
         return fields;
     }
 
-    std::optional<FieldDef> readField()
-    {
+    std::optional<FieldDef> readField() {
         const QXmlStreamAttributes a = m_xml.attributes();
         FieldDef f;
         f.name = a.value(QLatin1String("attrname")).toString();
@@ -166,8 +160,7 @@ private:
         return f;
     }
 
-    bool readRows(DataPacket& packet)
-    {
+    bool readRows(DataPacket& packet) {
         const QList<FieldDef>& fields = packet.fields();
         QHash<QString, int> exact;
         QHash<QString, int> folded;
@@ -211,8 +204,7 @@ private:
         return true;
     }
 
-    bool appendCell(DataPacket& packet, const FieldDef& field, QStringView text, int row)
-    {
+    bool appendCell(DataPacket& packet, const FieldDef& field, QStringView text, int row) {
         bool ok = true;
         switch (field.kind) {
         case FieldKind::Text:
@@ -247,8 +239,7 @@ private:
     }
 
     // Next start element anywhere (used for the root).
-    bool nextStart()
-    {
+    bool nextStart() {
         while (!m_xml.atEnd()) {
             m_xml.readNext();
             if (m_xml.isStartElement())
@@ -260,8 +251,7 @@ private:
     // Next child start element of the current element; false at its end.
     bool nextChild() { return m_xml.readNextStartElement(); }
 
-    std::nullopt_t fail(const QString& message)
-    {
+    std::nullopt_t fail(const QString& message) {
         if (m_error.isEmpty()) {
             m_error = message;
             if (m_xml.hasError() && message != m_xml.errorString())
@@ -277,8 +267,7 @@ private:
 
 } // namespace
 
-QByteArray DataPacket::toXml() const
-{
+QByteArray DataPacket::toXml() const {
     QByteArray out;
     QXmlStreamWriter w(&out);
     w.writeStartDocument(QStringLiteral("1.0"), true);
@@ -323,13 +312,11 @@ QByteArray DataPacket::toXml() const
     return out;
 }
 
-std::optional<DataPacket> DataPacket::fromXml(const QByteArray& xml, QString* error)
-{
+std::optional<DataPacket> DataPacket::fromXml(const QByteArray& xml, QString* error) {
     return PacketReader(xml).read(error);
 }
 
-bool DataPacket::saveToFile(const QString& path, QString* error) const
-{
+bool DataPacket::saveToFile(const QString& path, QString* error) const {
     // Written to a temporary file and renamed, so a failed save never leaves
     // a truncated file behind.
     QSaveFile file(path);
@@ -347,8 +334,7 @@ bool DataPacket::saveToFile(const QString& path, QString* error) const
     return true;
 }
 
-std::optional<DataPacket> DataPacket::loadFromFile(const QString& path, QString* error)
-{
+std::optional<DataPacket> DataPacket::loadFromFile(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

@@ -13,16 +13,16 @@ namespace {
 void runSessionStatement(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     if (!query.exec(statement))
-        throw DatabaseError(QStringLiteral("Could not prepare the database session (%1): %2")
-                                .arg(statement, query.lastError().text()),
-                            query.lastError(), statement);
+        throw DatabaseError(
+            QStringLiteral("Could not prepare the database session (%1): %2").arg(statement, query.lastError().text()),
+            query.lastError(), statement);
 }
 
 // Removes every occurrence of the connection's password from a text: driver
 // messages sometimes echo the connection options.
 QString withoutPassword(QString text, const ConnectionString& cs) {
-    for (const QString key : {QStringLiteral("Password"), QStringLiteral("Pwd")}) {
-        const QString secret = cs.value(key);
+    for (const char* key : {"Password", "Pwd"}) {
+        const QString secret = cs.value(QLatin1String(key));
         if (!secret.isEmpty())
             text.replace(secret, QStringLiteral("***"));
     }

@@ -11,11 +11,10 @@ namespace {
 // Every table the schema files create; any of them present means the
 // database already belongs to an installation and is left alone.
 const QStringList& knownTables() {
-    static const QStringList tables{QStringLiteral("ITMENUCONFTE"), QStringLiteral("PRODUTO"),
-                                    QStringLiteral("PRODUTOSEG"),   QStringLiteral("PRSUBGRPROD"),
-                                    QStringLiteral("FILIAL"),       QStringLiteral("PARAVEND"),
-                                    QStringLiteral("LOJA"),         QStringLiteral("ROTFABRICA"),
-                                    QStringLiteral("ROTFABLOCAL")};
+    static const QStringList tables{
+        QStringLiteral("ITMENUCONFTE"), QStringLiteral("PRODUTO"),    QStringLiteral("PRODUTOSEG"),
+        QStringLiteral("PRSUBGRPROD"),  QStringLiteral("FILIAL"),     QStringLiteral("PARAVEND"),
+        QStringLiteral("LOJA"),         QStringLiteral("ROTFABRICA"), QStringLiteral("ROTFABLOCAL")};
     return tables;
 }
 
@@ -50,8 +49,8 @@ QStringList readStatements(const QString& resource) {
     for (const QString& line : text.split(u'\n')) {
         if (isSeparator(line))
             flush();
-        else
-            current << line;
+        else if (!line.trimmed().startsWith(QLatin1String("--")))
+            current << line; // comment lines stay in the file, out of error reports
     }
     flush();
     return out;

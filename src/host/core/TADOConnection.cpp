@@ -1,1 +1,157 @@
-// placeholder
+#include "TADOConnection.h"
+
+#include "HostErrors.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <atomic>
+
+namespace {
+
+std::atomic<quint64> connectionCounter{0};
+
+SqlDialect dialectOf(const QSqlDatabase& db) {
+    switch (db.driver()->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return SqlDialect::SQLite;
+    case QSqlDriver::PostgreSQL:
+        return SqlDialect::PostgreSQL;
+    case QSqlDriver::MSSqlServer:
+        return SqlDialect::MsSql;
+    case QSqlDriver::Oracle:
+        return SqlDialect::Oracle;
+    default:
+        return SqlDialect::Unknown;
+    }
+}
+
+// Sets the driver's settings from the connection string. Only the password is
+// secret; it goes to the driver and nowhere else.
+void configure(QSqlDatabase& db, const ConnectionString& cs) {
+    const QString provider = cs.provider();
+    if (provider == QLatin1String("SQLite")) {
+        db.setDatabaseName(cs.value(QStringLiteral("Data Source")));
+        // A busy database waits a while rather than failing at once.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        return;
+    }
+    if (provider == QLatin1String("PostgreSQL")) {
+        db.setHostName(cs.value(QStringLiteral("Host")));
+        const QString port = cs.value(QStringLiteral("Port"));
+        if (!port.isEmpty())
+            db.setPort(port.toInt());
+        db.setDatabaseName(cs.value(QStringLiteral("Database")));
+        db.setUserName(cs.value(QStringLiteral("User ID")));
+        db.setPassword(cs.value(QStringLiteral("Password")));
+        // An unreachable server must not freeze the till's screen.
+        db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=30"));
+        return;
+    }
+    // ODBC: a DSN name or a full driver string.
+    QString target = cs.value(QStringLiteral("DSN"));
+    if (target.isEmpty()) {
+        target = QStringLiteral("DRIVER={%1}").arg(cs.value(QStringLiteral("Driver")));
+        for (const QString& key : {QStringLiteral("Server"), QStringLiteral("Database")}) {
+            if (cs.contains(key))
+                target += QStringLiteral(";%1=%2").arg(key, cs.value(key));
+        }
+    }
+    db.setDatabaseName(target);
+    db.setUserName(cs.value(QStringLiteral("User ID")));
+    db.setPassword(cs.value(QStringLiteral("Password")));
+}
+
+// Drops the password and any text the driver may have echoed of it.
+QString withoutSecret(QString text, const QString& password) {
+    if (!password.isEmpty())
+        text.replace(password, QStringLiteral("***"));
+    return text;
+}
+
+} // namespace
+
+TADOConnection::TADOConnection() : m_name(QStringLiteral("kmr_connection_%1").arg(++connectionCounter)) {
+}
+
+TADOConnection::~TADOConnection() {
+    if (m_db.isValid())
+        m_db.close();
+    m_db = QSqlDatabase();
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+}
+
+bool TADOConnection::connected() const {
+    return m_db.isValid() && m_db.isOpen();
+}
+
+void TADOConnection::setConnected(bool on) {
+    if (on == connected())
+        return;
+    if (!on) {
+        m_db.close();
+        m_inTransaction = false;
+        m_dialect = SqlDialect::Unknown;
+        return;
+    }
+    if (beforeConnect)
+        beforeConnect(*this);
+
+    const ConnectionString cs = ConnectionString::parse(m_connectionString);
+    const QString driver = cs.qtDriver();
+    if (driver.isEmpty())
+        throw DatabaseError(QStringLiteral("Cannot connect: the provider \"%1\" is not supported.").arg(cs.provider()));
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        throw DatabaseError(QStringLiteral("Cannot connect to the %1 database: the driver %2 is not installed.")
+                                .arg(cs.provider(), driver));
+
+    // A fresh driver object on every connect: statements prepared on an earlier
+    // connection see their driver gone and prepare themselves again.
+    m_db = QSqlDatabase();
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+    m_db = QSqlDatabase::addDatabase(driver, m_name);
+    configure(m_db, cs);
+
+    if (!m_db.open()) {
+        const QSqlError error = m_db.lastError();
+        const QString password = cs.value(QStringLiteral("Password"));
+        m_db.setPassword(QString());
+        const QString reason = withoutSecret(error.text().trimmed(), password);
+        throw DatabaseError(QStringLiteral("Cannot connect to the %1 database: %2").arg(cs.provider(), reason),
+                            QSqlError(withoutSecret(error.driverText(), password),
+                                      withoutSecret(error.databaseText(), password), error.type(),
+                                      error.nativeErrorCode()));
+    }
+    m_inTransaction = false;
+    m_dialect = dialectOf(m_db);
+    if (afterConnect)
+        afterConnect(*this);
+}
+
+void TADOConnection::beginTrans() {
+    if (!connected())
+        throw DatabaseError(QStringLiteral("Cannot begin a transaction: the database is not connected."));
+    if (!m_db.transaction())
+        throw DatabaseError(QStringLiteral("Cannot begin a transaction: %1").arg(m_db.lastError().text().trimmed()),
+                            m_db.lastError());
+    m_inTransaction = true;
+}
+
+void TADOConnection::commitTrans() {
+    if (!m_db.commit())
+        throw DatabaseError(QStringLiteral("Cannot commit the transaction: %1").arg(m_db.lastError().text().trimmed()),
+                            m_db.lastError());
+    m_inTransaction = false;
+}
+
+void TADOConnection::rollbackTrans() {
+    // Whatever the outcome, the transaction is over: a failed rollback means the
+    // server has already dropped it (or the connection).
+    m_inTransaction = false;
+    if (!m_db.rollback())
+        throw DatabaseError(
+            QStringLiteral("Cannot roll back the transaction: %1").arg(m_db.lastError().text().trimmed()),
+            m_db.lastError());
+}

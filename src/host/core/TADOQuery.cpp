@@ -1,1 +1,204 @@
-// placeholder
+#include "TADOQuery.h"
+
+#include "HostErrors.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+
+[[noreturn]] void fail(const QString& what, const QSqlError& error, const QString& sql) {
+    // The database's own words name the problem; the driver's part travels
+    // in the error for whoever formats the report.
+    QString reason = error.databaseText().trimmed();
+    if (reason.isEmpty())
+        reason = error.text().trimmed();
+    throw DatabaseError(reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, reason), error, sql);
+}
+
+// Appends one cell with as little conversion as the value allows: texts and
+// doubles arrive from the drivers already in the column's form.
+void appendCell(DataPacket& packet, FieldKind kind, const QVariant& v) {
+    if (v.isNull()) {
+        packet.appendNull();
+        return;
+    }
+    const int type = v.typeId();
+    switch (kind) {
+    case FieldKind::Text:
+        if (type == QMetaType::QString)
+            packet.appendText(*static_cast<const QString*>(v.constData()));
+        else
+            packet.appendText(v.toString());
+        return;
+    case FieldKind::Float:
+        if (type == QMetaType::Double)
+            packet.appendNumber(*static_cast<const double*>(v.constData()));
+        else
+            packet.appendNumber(v.toDouble());
+        return;
+    case FieldKind::Integer:
+        packet.appendInteger(v.toLongLong());
+        return;
+    case FieldKind::DateTime:
+        packet.appendDateTime(v.toDateTime());
+        return;
+    }
+}
+
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// True when the text holds the placeholder (":NAME") outside quoted literals.
+bool hasPlaceholder(QStringView sql, QStringView placeholder) {
+    QChar quote;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+            continue;
+        }
+        if (c != u':' || !sql.mid(i).startsWith(placeholder))
+            continue;
+        const qsizetype end = i + placeholder.size();
+        if (end == sql.size() || !isNameChar(sql[end]))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TADOQuery::TADOQuery(TADOConnection& connection, const QString& sql) : m_connection(connection), m_sql(sql) {
+}
+
+void TADOQuery::setSql(const QString& sql) {
+    if (sql == m_sql)
+        return;
+    close();
+    m_sql = sql;
+    m_query.reset();
+    m_prepared = false;
+}
+
+void TADOQuery::prepare() {
+    // A statement prepared on an earlier connection has lost its driver (every
+    // connect makes a new one) and must be prepared again.
+    if (m_prepared && m_query && m_query->driver() == m_connection.database().driver() && m_query->driver())
+        return;
+    m_active = false;
+    m_prepared = false;
+    if (!m_connection.connected())
+        throw DatabaseError(QStringLiteral("The database is not connected."), QSqlError(), m_sql);
+    m_query = std::make_unique<QSqlQuery>(m_connection.database());
+    m_query->setForwardOnly(true);
+    // Numbers come back as doubles, never as fixed-point texts.
+    m_query->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    if (!m_query->prepare(m_sql))
+        fail(QStringLiteral("The database refused the statement"), m_query->lastError(), m_sql);
+    m_prepared = true;
+}
+
+void TADOQuery::setParam(const QString& name, const QVariant& value) {
+    prepare();
+    const QString placeholder = QLatin1Char(':') + name;
+    if (!hasPlaceholder(m_sql, placeholder))
+        throw DatabaseError(QStringLiteral("The statement has no parameter named %1.").arg(name), QSqlError(), m_sql);
+    m_query->bindValue(placeholder, value);
+}
+
+void TADOQuery::open() {
+    prepare();
+    if (m_active)
+        m_query->finish();
+    m_active = false;
+    if (!m_query->exec())
+        fail(QStringLiteral("The query failed"), m_query->lastError(), m_sql);
+    m_active = true;
+    m_query->next();
+    if (m_query->lastError().isValid())
+        fail(QStringLiteral("Reading the query's rows failed"), m_query->lastError(), m_sql);
+}
+
+void TADOQuery::close() {
+    if (m_active && m_query)
+        m_query->finish();
+    m_active = false;
+}
+
+bool TADOQuery::eof() const {
+    return !m_active || !m_query->isValid();
+}
+
+// The cursor only moves forward, so this is exact while it stands on the first
+// row, which is where callers ask.
+bool TADOQuery::isEmpty() const {
+    return !m_active || (m_query->at() != 0 && !m_query->isValid());
+}
+
+void TADOQuery::next() {
+    if (eof())
+        return;
+    m_query->next();
+    if (m_query->lastError().isValid())
+        fail(QStringLiteral("Reading the query's rows failed"), m_query->lastError(), m_sql);
+}
+
+QVariant TADOQuery::fieldValue(const QString& name) const {
+    if (!m_active)
+        throw DatabaseError(QStringLiteral("The query is closed."), QSqlError(), m_sql);
+    const int index = m_query->record().indexOf(name);
+    if (index < 0)
+        throw DatabaseError(QStringLiteral("The query has no field named %1.").arg(name), QSqlError(), m_sql);
+    if (!m_query->isValid())
+        return {};
+    return m_query->value(index);
+}
+
+QString TADOQuery::fieldText(const QString& name) const {
+    const QVariant v = fieldValue(name);
+    return v.isNull() ? QString() : v.toString();
+}
+
+DataPacket TADOQuery::readPacket(const QList<FieldDef>& columns) {
+    const bool wasActive = m_active;
+    if (!wasActive)
+        open();
+    const int resultColumns = m_query->record().count();
+    if (resultColumns < columns.size())
+        throw DatabaseError(QStringLiteral("The query returns %1 columns where %2 are expected.")
+                                .arg(resultColumns)
+                                .arg(columns.size()),
+                            QSqlError(), m_sql);
+    DataPacket packet(columns);
+    const int size = m_query->size();
+    if (size > 0)
+        packet.reserve(size);
+    const int count = int(columns.size());
+    while (m_query->isValid()) {
+        packet.beginRow();
+        for (int c = 0; c < count; ++c)
+            appendCell(packet, columns[c].kind, m_query->value(c));
+        m_query->next();
+    }
+    if (m_query->lastError().isValid())
+        fail(QStringLiteral("Reading the query's rows failed"), m_query->lastError(), m_sql);
+    if (!wasActive)
+        close();
+    return packet;
+}
+
+void TADOQuery::execute() {
+    prepare();
+    close();
+    if (!m_query->exec())
+        fail(QStringLiteral("The database refused the command"), m_query->lastError(), m_sql);
+    m_query->finish();
+}

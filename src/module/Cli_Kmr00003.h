@@ -1,0 +1,26 @@
+#pragma once
+// The screen unit of the module: the screen created by the entry point, the
+// colour choices that outlive it, and the entry point itself.
+
+#include <QString>
+#include <QVariant>
+
+class TfrmConfGrupo;
+
+// The screen of the running entry call; null outside a call. Not owning: the
+// entry point owns the screen for the length of the call.
+extern TfrmConfGrupo* frmConfGrupo;
+
+// Last colours chosen on the colour screen (decimal colour value, or "X" when
+// none was chosen). They live as long as the module is loaded.
+extern QString CorButton;
+extern QString CorFonte;
+
+constexpr int NRBUTTONSGRUP = 12;
+constexpr int NRBUTTONSPROD = 36;
+
+namespace Cli_Kmr00003 {
+// Creates, initialises and shows the configuration screen modally; returns
+// when it has been closed. arParams is ignored and result is left as given.
+void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result);
+} // namespace Cli_Kmr00003

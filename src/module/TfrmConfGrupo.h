@@ -1,0 +1,200 @@
+#pragma once
+// The sales-screen configuration screen: a borderless 800x600 touch screen on
+// which the operator lays out the group page (12 buttons) and, for the group
+// in focus, the product page (36 buttons) of a till's menu. Reads and
+// immediate writes go to the data service at the touch; clears, colours and
+// moves are collected in cdsAlteracoes/cdsRecortar and written on confirm.
+
+#include <ClientDataSet.h>
+#include <TMessages.h>
+
+#include <QDialog>
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+
+class QAbstractButton;
+class QFrame;
+class QLabel;
+class TBlendedBitBtn;
+class TBlendedShape;
+class TTouchButton;
+
+// Modifier state of a key press: the modifier keys and the mouse buttons held.
+struct TShiftState {
+    Qt::KeyboardModifiers keys;
+    Qt::MouseButtons mouse;
+    // True when exactly this one modifier key is held and no mouse button.
+    bool exactly(Qt::KeyboardModifier key) const { return keys == key && mouse == Qt::NoButton; }
+};
+
+class TfrmConfGrupo : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmConfGrupo(QWidget* parent = nullptr);
+    ~TfrmConfGrupo() override;
+
+    void InicializaForm(const QVariantList& arParams);
+
+    // Group page.
+    void MontaMenuGrupo();
+    void LimpaMenuGrupo();
+    void ControlaFocus();
+    // Product page of the group in focus.
+    void MontaMenuProduto();
+    void LimpaMenuProduto();
+    // Edit modes.
+    void MudaCursor(const QString& sttipo);
+    void ControlaHabilitacao(const QString& stFuncao);
+
+    // Event handlers (Sender is the control that raised the event).
+    void tcbLimparClick(QObject* Sender);
+    void tcbCorButtonClick(QObject* Sender);
+    void tcbCorTextoClick(QObject* Sender);
+    void tcbNomeClick(QObject* Sender);
+    void tcbRecortarClick(QObject* Sender);
+    void tcbConfirmaClick(QObject* Sender);
+    void tcbCancelaClick(QObject* Sender);
+    void tcbSairClick(QObject* Sender);
+    void tcbGrupo01Click(QObject* Sender);
+    void tcbBalcao01Click(QObject* Sender);
+    void FormKeyDown(QObject* Sender, quint16& Key, TShiftState Shift);
+
+    // Folder of the parameter file; the launcher's folder unless set (tests
+    // point it elsewhere so that they never write into the build folder).
+    static void setParameterDir(const QString& dir);
+    static QString parameterDir();
+    static QString parameterFilePath();
+
+    // Read-only views of the state, for the launcher and the tests.
+    const TMessages& messages() const { return msgPadrao; }
+    std::array<int, 6> screenColors() const { return {Incor1, Incor2, Incor3, Incor4, Incor5, Incor6}; }
+    const ClientDataSet& pendingChanges() const { return cdsAlteracoes; }
+    const ClientDataSet& cutSet() const { return cdsRecortar; }
+    QString focusGroup() const { return stNrFocusGrupo; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+public slots:
+    void reject() override;
+
+private:
+    // Form events.
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+
+    // Layout.
+    void criaControles();
+    void criaFerramentas();
+    void criaBotoesGrupo();
+    void criaBotoesProduto();
+    void criaDataSets();
+    void conecta(QAbstractButton* button, void (TfrmConfGrupo::*handler)(QObject*));
+    QWidget* FindComponent(const QString& name) const;
+    TTouchButton* botao(const QString& name) const;
+
+    void carregaParametros();
+    void escolheCor(QString& cor);
+    bool teclaPreview(QObject* watched, QKeyEvent* event);
+
+    // Touch actions of the group page.
+    void adicionaGrupo(TTouchButton* botao, const QString& stCodigo, QString stTipoBut);
+    void limpaGrupo(TTouchButton* botao, const QString& stCodigo);
+    void corFundoGrupo(TTouchButton* botao, const QString& stCodigo);
+    void corTextoGrupo(TTouchButton* botao, const QString& stCodigo);
+    void renomeiaGrupo(TTouchButton* botao, const QString& stCodigo);
+    void recortaGrupo(TTouchButton* botao, const QString& stCodigo);
+    void colaGrupo(TTouchButton* botao, const QString& stCodigo);
+    // Touch actions of the product page.
+    void associaProduto(TTouchButton* botao, const QString& stCodigo);
+    void associaProdutoPassos(TTouchButton* botao, const QString& stCodigo);
+    void limpaProduto(TTouchButton* botao, const QString& stCodigo);
+    void corFundoProduto(TTouchButton* botao, const QString& stCodigo);
+    void corTextoProduto(TTouchButton* botao, const QString& stCodigo);
+    void renomeiaProduto(TTouchButton* botao, const QString& stCodigo);
+    void recortaProduto(TTouchButton* botao, const QString& stCodigo);
+    void colaProduto(TTouchButton* botao, const QString& stCodigo);
+    void appendProdutoRow(ClientDataSet& set, const QString& stCodigo, const QString& tipo, const QString& cor,
+                          bool comCor);
+    // Confirmation blocks.
+    void confirmaLimpar();
+    void confirmaCorFundo();
+    void confirmaCorTexto();
+    void confirmaColar();
+    void esvaziaAlteracoes();
+    void esvaziaRecortar();
+
+    QString tipoLocalizado(const ClientDataSet& set) const;
+    QString textoLocalizado(const ClientDataSet& set, QStringView field) const;
+
+    bool boExcluir = false;
+    bool boMudaCor = false;
+    bool boMudaFonte = false;
+    bool boMudaNome = false;
+    bool boRecortar = false;
+    bool boColar = false;
+    bool boColarCtrl = false;
+    qint32 inNavegProd = 0;
+    qint32 InColor = 0;
+    qint32 InFontColor = 0;
+    qint32 NrPagina = 0;
+    qint32 NrPgGrupo = 0;
+    qint32 inCtrlColar = 0;
+    qint32 Incor1 = 0;
+    qint32 Incor2 = 0;
+    qint32 Incor3 = 0;
+    qint32 Incor4 = 0;
+    qint32 Incor5 = 0;
+    qint32 Incor6 = 0;
+    QString stNome;
+    QString stCdFilial;
+    QString stDescricao;
+    QString stNrConf;
+    QString stNmConf;
+    QString stNrFocusGrupo;
+    QString stLojaConfig;
+    QVariant oleRetorno;
+
+    // Set by tcbSairClick: the only way the screen closes.
+    bool m_podeFechar = false;
+    // Whether the last product touch found its button's row in cdsPesqProdGrupo.
+    bool m_achouProduto = false;
+
+    TMessages msgPadrao;
+    ClientDataSet cdsPesqGrupo{QStringLiteral("cdsPesqGrupo")};
+    ClientDataSet cdsPesqProdGrupo{QStringLiteral("cdsPesqProdGrupo")};
+    ClientDataSet cdsPesqProduto{QStringLiteral("cdsPesqProduto")};
+    ClientDataSet cdsFiltroProduto{QStringLiteral("cdsFiltroProduto")};
+    ClientDataSet cdsAlteracoes{QStringLiteral("cdsAlteracoes")};
+    ClientDataSet cdsRecortar{QStringLiteral("cdsRecortar")};
+    ClientDataSet cdsParametrosKmr{QStringLiteral("cdsParametrosKmr")};
+
+    TBlendedShape* blsBorda = nullptr;
+    TBlendedShape* blsFundo = nullptr;
+    TBlendedShape* blsBotoes = nullptr;
+    QFrame* Bevel2 = nullptr;
+    QLabel* lblSistema = nullptr;
+    QLabel* lblMenu = nullptr;
+    QFrame* Bevel3 = nullptr;
+    QLabel* lblMensagem = nullptr;
+    TBlendedShape* shpMostraCor = nullptr;
+    TBlendedBitBtn* tcbCorButton = nullptr;
+    TBlendedBitBtn* tcbCorTexto = nullptr;
+    TBlendedBitBtn* tcbNome = nullptr;
+    TBlendedBitBtn* tcbRecortar = nullptr;
+    TBlendedBitBtn* tcbLimpar = nullptr;
+    TBlendedBitBtn* tcbConfirma = nullptr;
+    TBlendedBitBtn* tcbCancela = nullptr;
+    TBlendedBitBtn* tcbSair = nullptr;
+    QLabel* lblCodTela = nullptr;
+    QWidget* panBalcao = nullptr;
+
+    QHash<QString, QWidget*> m_componentes;
+};

@@ -1,0 +1,582 @@
+// Touch actions of the group and product buttons, confirm and cancel.
+
+#include "TfrmConfGrupo.h"
+
+#include "Cli_Kmr00003.h"
+#include "KmrPictures.h"
+#include "KmrTela.h"
+#include "Srv_Kmr00003.h"
+
+#include <HostErrors.h>
+#include <HostText.h>
+#include <HostUi.h>
+#include <TBlendedShape.h>
+#include <TTouchButton.h>
+#include <Zub00002.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+
+using namespace KmrTela;
+
+namespace {
+
+bool temCaption(const TTouchButton* b) {
+    return !b->caption().isEmpty();
+}
+
+// Empty: neither caption nor picture. Navigators show only their picture.
+bool vazio(const TTouchButton* b) {
+    return b->caption().isEmpty() && b->glyphEmpty();
+}
+
+void mostraVazio(TTouchButton* b) {
+    b->setCaption(QString());
+    b->SetColor(kCorBranco);
+    b->setFontColor(0);
+    b->clearGlyph();
+}
+
+bool navegadorGrupo(const QString& tipo) {
+    return tipo.startsWith(QLatin1Char('7')) || tipo.startsWith(QLatin1Char('8'));
+}
+
+bool navegadorProduto(const QString& tipo) {
+    return tipo.startsWith(QLatin1Char('9')) || tipo.startsWith(QLatin1Char('A'));
+}
+
+// The type recorded for a text colour or a rename: a product ("1"), or the
+// stored navigator type when the touched button's row was found, so that the
+// change reaches a product-page navigator instead of matching no row.
+QString tipoProdutoEditado(bool achou, const QString& localizado) {
+    return achou && navegadorProduto(localizado) ? localizado.left(1) : QStringLiteral("1");
+}
+
+} // namespace
+
+QString TfrmConfGrupo::textoLocalizado(const ClientDataSet& set, QStringView field) const {
+    // The current row after the locate; an empty text when the page holds no row.
+    if (!set.active() || set.isEmpty())
+        return QString();
+    return set.fieldText(field);
+}
+
+QString TfrmConfGrupo::tipoLocalizado(const ClientDataSet& set) const {
+    return textoLocalizado(set, u"IDTPBUTTON");
+}
+
+// ------------------------------------------------------------- group page
+
+void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
+    auto* b = qobject_cast<TTouchButton*>(Sender);
+    if (!b)
+        return;
+    const QString stTipoBut = QStringLiteral("2");
+    const QString stCodigo = b->objectName().right(2);
+    if (cdsPesqGrupo.active())
+        cdsPesqGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA"), {stCodigo, QString::number(NrPgGrupo)},
+                            LocateOptions{true, false});
+
+    const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
+    if (b->caption().isEmpty() && !algumModo && b->glyphEmpty())
+        adicionaGrupo(b, stCodigo, stTipoBut);
+    else if (boExcluir && !vazio(b))
+        limpaGrupo(b, stCodigo);
+    else if (boMudaCor && !vazio(b))
+        corFundoGrupo(b, stCodigo);
+    else if (boMudaFonte && temCaption(b))
+        corTextoGrupo(b, stCodigo);
+    else if (boMudaNome && temCaption(b))
+        renomeiaGrupo(b, stCodigo);
+    else if (boRecortar && !vazio(b))
+        recortaGrupo(b, stCodigo);
+    else if (boColar && vazio(b) && !boColarCtrl && inCtrlColar == 1)
+        colaGrupo(b, stCodigo);
+
+    // Focus step, after every touch that raised nothing.
+    if (temCaption(b) && !boMudaCor && !boMudaFonte && !boExcluir && !boMudaNome && !boRecortar) {
+        stNrFocusGrupo = stCodigo;
+        ControlaFocus();
+        MontaMenuProduto();
+    }
+}
+
+void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo, QString stTipoBut) {
+    const double NrColorText = 0;
+    const double NrColorBack = kCorBranco;
+    stNome = TecladoAlfaNumerico(0, 0, 0, 0);
+    if (EmptyString(stNome))
+        return;
+    if (stNome == QLatin1String("inNav = 1")) {
+        stTipoBut = QStringLiteral("8");
+        stNome = QStringLiteral("Navegador_Esquerdo_Grp");
+    } else if (stNome == QLatin1String("inNav = 2")) {
+        stTipoBut = QStringLiteral("7");
+        stNome = QStringLiteral("Navegador_Direito_Grp");
+    }
+    const QString pagina = QString::number(NrPgGrupo);
+    const QString key = chave({stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, textoCor(NrColorText),
+                               textoCor(NrColorBack), pagina, QStringLiteral("0"), QStringLiteral("0"),
+                               QStringLiteral("0")});
+    QVariant resultado;
+    const int32_t status = getInsere(stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, static_cast<float>(NrColorText),
+                                     static_cast<float>(NrColorBack), QString(), QString(), pagina,
+                                     QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), resultado);
+    try {
+        retorno(QStringLiteral("getInsere"), status, resultado, key);
+    } catch (const SilentAbort&) {
+        // The insert was refused: show the page as the store holds it.
+        MontaMenuGrupo();
+        throw;
+    }
+    b->setCaption(stNome);
+    MontaMenuGrupo();
+    if (stTipoBut == QLatin1String("2")) {
+        LimpaMenuProduto();
+    } else {
+        // A navigator takes no focus: keep the page of the group in focus
+        // showing what it holds instead of blanking it.
+        MontaMenuProduto();
+    }
+}
+
+void TfrmConfGrupo::limpaGrupo(TTouchButton* b, const QString& stCodigo) {
+    cdsAlteracoes.append();
+    cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
+    cdsAlteracoes.setFieldValue(u"IDTPBUTTON", tipoLocalizado(cdsPesqGrupo));
+    cdsAlteracoes.setFieldValue(u"NRPGCONFTAUX", QString::number(NrPgGrupo));
+    cdsAlteracoes.post();
+    b->setCaption(QString());
+    b->SetColor(kCorBranco);
+    b->setFontColor(0);
+    if (TTouchButton* marcador = botao(QStringLiteral("panGrup") + stCodigo))
+        marcador->SetColor(kCorBranco);
+    b->clearGlyph();
+    LimpaMenuProduto();
+}
+
+void TfrmConfGrupo::corFundoGrupo(TTouchButton* b, const QString& stCodigo) {
+    const int cor = corInteira(CorButton); // refuse a row that could never be written
+    cdsAlteracoes.append();
+    cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
+    cdsAlteracoes.setFieldValue(u"IDTPBUTTON", tipoLocalizado(cdsPesqGrupo));
+    cdsAlteracoes.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
+    cdsAlteracoes.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRCOLOR", CorButton);
+    cdsAlteracoes.post();
+    b->SetColor(cor);
+    if (TTouchButton* marcador = botao(QStringLiteral("panGrup") + stCodigo))
+        marcador->SetColor(cor);
+}
+
+void TfrmConfGrupo::corTextoGrupo(TTouchButton* b, const QString& stCodigo) {
+    const int cor = corInteira(CorFonte);
+    cdsAlteracoes.append();
+    cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
+    cdsAlteracoes.setFieldValue(u"IDTPBUTTON", QStringLiteral("2"));
+    cdsAlteracoes.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
+    cdsAlteracoes.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRCOLOR", CorFonte);
+    cdsAlteracoes.post();
+    b->setFontColor(cor);
+}
+
+void TfrmConfGrupo::renomeiaGrupo(TTouchButton* b, const QString& stCodigo) {
+    stNome = TecladoAlfaNumerico(0, 0, 0, 0);
+    if (EmptyString(stNome))
+        return;
+    const QString pagina = QString::number(NrPgGrupo);
+    const QString key = chave({stCdFilial, stCodigo, pagina, stNome, QStringLiteral("0"), QStringLiteral("2"),
+                               QStringLiteral("0"), QStringLiteral("0")});
+    QVariant resultado;
+    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, pagina, stNome, QStringLiteral("0"),
+                                       QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("0"), resultado);
+    try {
+        retorno(QStringLiteral("getMudaNome"), status, resultado, key);
+    } catch (const SilentAbort&) {
+        MontaMenuGrupo(); // the name was refused: show the stored one
+        throw;
+    }
+    b->setCaption(stNome);
+    ControlaHabilitacao(QStringLiteral("H"));
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    boMudaNome = false;
+}
+
+void TfrmConfGrupo::recortaGrupo(TTouchButton* b, const QString& stCodigo) {
+    const QString tipo = tipoLocalizado(cdsPesqGrupo);
+    cdsRecortar.append();
+    cdsRecortar.setFieldValue(u"NRBUTTON", stCodigo);
+    cdsRecortar.setFieldValue(u"IDTPBUTTON", tipo);
+    cdsRecortar.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
+    cdsRecortar.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
+    cdsRecortar.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
+    cdsRecortar.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
+    cdsRecortar.post();
+    stDescricao = navegadorGrupo(tipo) ? textoLocalizado(cdsPesqGrupo, u"DSBUTTON") : b->caption();
+    InColor = b->color();
+    InFontColor = b->fontColor();
+    mostraVazio(b);
+    boColar = true;
+    boRecortar = false;
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("ColaBotao")));
+    LimpaMenuProduto();
+    inCtrlColar = 1;
+}
+
+void TfrmConfGrupo::colaGrupo(TTouchButton* b, const QString& stCodigo) {
+    const QString tipo = cdsRecortar.fieldText(u"IDTPBUTTON");
+    cdsAlteracoes.append();
+    cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
+    cdsAlteracoes.setFieldValue(u"IDTPBUTTON", tipo);
+    cdsAlteracoes.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
+    cdsAlteracoes.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
+    cdsAlteracoes.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
+    cdsAlteracoes.post();
+    if (navegadorGrupo(tipo)) {
+        // A navigator keeps its look: the arrow, no caption.
+        b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('7'))));
+    } else {
+        b->setCaption(stDescricao);
+    }
+    b->SetColor(InColor);
+    ControlaHabilitacao(QStringLiteral("D"));
+    b->setFontColor(InFontColor);
+    boColarCtrl = true;
+}
+
+// ----------------------------------------------------------- product page
+
+void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
+    auto* b = qobject_cast<TTouchButton*>(Sender);
+    if (!b)
+        return;
+    stNome.clear();
+    const QString stCodigo = b->objectName().right(2);
+    m_achouProduto = cdsPesqProdGrupo.active() &&
+                     cdsPesqProdGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA;NRPGCONFTAUX"),
+                                {stCodigo, QString::number(NrPagina), QString::number(NrPgGrupo)},
+                                LocateOptions{true, false});
+
+    const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
+    if (vazio(b) && !algumModo)
+        associaProduto(b, stCodigo);
+    else if (boExcluir && !vazio(b))
+        limpaProduto(b, stCodigo);
+    else if (boMudaCor && !vazio(b))
+        corFundoProduto(b, stCodigo);
+    else if (boMudaFonte && temCaption(b))
+        corTextoProduto(b, stCodigo);
+    else if (boMudaNome && temCaption(b))
+        renomeiaProduto(b, stCodigo);
+    else if (boRecortar && !vazio(b))
+        recortaProduto(b, stCodigo);
+    else if (boColar && vazio(b) && !boColarCtrl && inCtrlColar == 2)
+        colaProduto(b, stCodigo);
+}
+
+void TfrmConfGrupo::associaProduto(TTouchButton* b, const QString& stCodigo) {
+    const TTouchButton* grupo = botao(QStringLiteral("tcbGrupo") + stNrFocusGrupo);
+    if (!grupo || grupo->caption().isEmpty()) {
+        Mensagem(msgPadrao.Msg(QStringLiteral("Grupo_deve")), QString(), QStringLiteral("N"), QStringLiteral("N"), 3,
+                 QString(), QString(), 0, nullptr);
+        return;
+    }
+    // However the assignment ends, the page shows what the store holds.
+    try {
+        associaProdutoPassos(b, stCodigo);
+    } catch (...) {
+        MontaMenuProduto();
+        throw;
+    }
+    MontaMenuProduto();
+}
+
+void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodigo) {
+    const QString stTipoBut = QStringLiteral("1");
+    const double NrColorText = 0;
+    const double NrColorBack = kCorBranco;
+
+    QVariant resultado;
+    int32_t status = getProduto(stCdFilial, resultado);
+    cdsPesqProduto.setData(retorno(QStringLiteral("getProduto"), status, resultado, stCdFilial));
+    cdsPesqProduto.setIndexName(QStringLiteral("Index1"));
+
+    status = getfiltroProd(stCdFilial, stLojaConfig, resultado);
+    cdsFiltroProduto.setData(retorno(QStringLiteral("getfiltroProd"), status, resultado,
+                                     chave({stCdFilial, stLojaConfig, QString()})));
+    if (!cdsFiltroProduto.isEmpty()) {
+        cdsFiltroProduto.first();
+        cdsPesqProduto.setFiltered(false);
+        // Literals quoted, so a code holding a quote keeps its meaning.
+        cdsPesqProduto.setFilter(filtroEspeciais(cdsFiltroProduto.fieldText(u"CDPRODCOUVER"),
+                                                 cdsFiltroProduto.fieldText(u"CDPRODCOMVEN"),
+                                                 cdsFiltroProduto.fieldText(u"CDPRODCONSUM")));
+        cdsPesqProduto.setFiltered(true);
+    }
+    if (!Pesquisa(&cdsPesqProduto, 0, QStringLiteral("S"), Incor1, Incor2, Incor3, Incor5, 0) ||
+        cdsPesqProduto.isEmpty())
+        return;
+    QCoreApplication::processEvents();
+    const QString stNmProd = cdsPesqProduto.fieldText(u"NMPRODUTO");
+    const QString stCdProd = cdsPesqProduto.fieldText(u"CDPRODUTO");
+    const QString pagina = QString::number(NrPagina);
+    const QString paginaGrupo = QString::number(NrPgGrupo);
+    const QString key =
+        chave({stCdFilial, stNrConf, stTipoBut, stCodigo, stNmProd, textoCor(NrColorText), textoCor(NrColorBack),
+               stCdProd, pagina, QStringLiteral("2"), stNrFocusGrupo, paginaGrupo});
+    status = getInsere(stCdFilial, stNrConf, stTipoBut, stCodigo, stNmProd, static_cast<float>(NrColorText),
+                       static_cast<float>(NrColorBack), QString(), stCdProd, pagina, QStringLiteral("2"),
+                       stNrFocusGrupo, paginaGrupo, resultado);
+    retorno(QStringLiteral("getInsere"), status, resultado, key);
+    b->setCaption(stNmProd);
+}
+
+void TfrmConfGrupo::appendProdutoRow(ClientDataSet& set, const QString& stCodigo, const QString& tipo,
+                                     const QString& cor, bool comCor) {
+    set.append();
+    set.setFieldValue(u"NRBUTTON", stCodigo);
+    set.setFieldValue(u"IDTPBUTTON", tipo);
+    set.setFieldValue(u"NRPGCONFTELA", QString::number(NrPagina));
+    set.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("2"));
+    set.setFieldValue(u"NRBUTONAUX", stNrFocusGrupo);
+    set.setFieldValue(u"NRPGCONFTAUX", QString::number(NrPgGrupo));
+    if (comCor)
+        set.setFieldValue(u"NRCOLOR", cor);
+    set.post();
+}
+
+void TfrmConfGrupo::limpaProduto(TTouchButton* b, const QString& stCodigo) {
+    appendProdutoRow(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqProdGrupo), QString(), false);
+    mostraVazio(b);
+}
+
+void TfrmConfGrupo::corFundoProduto(TTouchButton* b, const QString& stCodigo) {
+    const int cor = corInteira(CorButton);
+    appendProdutoRow(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqProdGrupo), CorButton, true);
+    b->SetColor(cor);
+}
+
+void TfrmConfGrupo::corTextoProduto(TTouchButton* b, const QString& stCodigo) {
+    const int cor = corInteira(CorFonte);
+    appendProdutoRow(cdsAlteracoes, stCodigo, tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo)), CorFonte, true);
+    b->setFontColor(cor);
+}
+
+void TfrmConfGrupo::renomeiaProduto(TTouchButton* b, const QString& stCodigo) {
+    stNome = TecladoAlfaNumerico(0, 0, 0, 0);
+    if (EmptyString(stNome))
+        return;
+    const QString tipo = tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo));
+    const QString pagina = QString::number(NrPagina);
+    const QString paginaGrupo = QString::number(NrPgGrupo);
+    const QString key = chave({stCdFilial, stNrConf, stCdFilial, stNrConf, stCodigo, pagina, stNome, stNrFocusGrupo,
+                               tipo, QStringLiteral("2"), paginaGrupo});
+    QVariant resultado;
+    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, pagina, stNome, stNrFocusGrupo, tipo,
+                                       QStringLiteral("2"), paginaGrupo, resultado);
+    try {
+        retorno(QStringLiteral("getMudaNome"), status, resultado, key);
+    } catch (const SilentAbort&) {
+        MontaMenuProduto(); // the name was refused: show the stored one
+        throw;
+    }
+    b->setCaption(stNome);
+    ControlaHabilitacao(QStringLiteral("H"));
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    boMudaNome = false;
+}
+
+void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
+    const QString tipo = tipoLocalizado(cdsPesqProdGrupo);
+    appendProdutoRow(cdsRecortar, stCodigo, tipo, QString(), false);
+    stDescricao = navegadorProduto(tipo) ? textoLocalizado(cdsPesqProdGrupo, u"DSBUTTON") : b->caption();
+    InColor = b->color();
+    InFontColor = b->fontColor();
+    mostraVazio(b);
+    boColar = true;
+    boRecortar = false;
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("ColaBotao")));
+    inCtrlColar = 2;
+}
+
+void TfrmConfGrupo::colaProduto(TTouchButton* b, const QString& stCodigo) {
+    appendProdutoRow(cdsAlteracoes, stCodigo, cdsRecortar.fieldText(u"IDTPBUTTON"), QString(), false);
+    b->setCaption(stDescricao);
+    b->SetColor(InColor);
+    b->setFontColor(InFontColor);
+    boColarCtrl = true;
+    ControlaHabilitacao(QStringLiteral("D"));
+}
+
+// ------------------------------------------------------- confirm, cancel
+
+void TfrmConfGrupo::esvaziaAlteracoes() {
+    cdsAlteracoes.close();
+    cdsAlteracoes.createDataSet();
+}
+
+void TfrmConfGrupo::esvaziaRecortar() {
+    cdsRecortar.close();
+    cdsRecortar.createDataSet();
+}
+
+void TfrmConfGrupo::tcbConfirmaClick(QObject* Sender) {
+    Q_UNUSED(Sender);
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    // A failure stops the confirmation with its flag, rows and enabling as
+    // they were, so that confirming again sends every row from the first.
+    if (boExcluir)
+        confirmaLimpar();
+    if (boMudaCor)
+        confirmaCorFundo();
+    if (boMudaFonte)
+        confirmaCorTexto();
+    if (boColar)
+        confirmaColar();
+    ControlaHabilitacao(QStringLiteral("H"));
+    MudaCursor(QStringLiteral("0"));
+    shpMostraCor->setVisible(false);
+}
+
+void TfrmConfGrupo::confirmaLimpar() {
+    if (!cdsAlteracoes.isEmpty()) {
+        const bool sim = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
+                                  QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
+        if (sim) {
+            for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
+                const QString tipo = cdsAlteracoes.fieldText(u"IDTPBUTTON");
+                const QString numero = cdsAlteracoes.fieldText(u"NRBUTTON");
+                const QString pagina = cdsAlteracoes.fieldText(u"NRPGCONFTELA");
+                const QString paginaAux = cdsAlteracoes.fieldText(u"NRPGCONFTAUX");
+                const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
+                QVariant resultado;
+                if (tipo == QLatin1String("2")) {
+                    int32_t status = getDelProdGrup(stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux,
+                                                    resultado);
+                    retorno(QStringLiteral("getDelProdGrup"), status, resultado,
+                            chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux}));
+                    status = getDeletaGrupo(stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux, resultado);
+                    retorno(QStringLiteral("getDeletaGrupo"), status, resultado,
+                            chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux}));
+                } else if (tipo.startsWith(QLatin1Char('1')) || navegadorProduto(tipo)) {
+                    const int32_t status =
+                        getDelProduto(stCdFilial, stNrConf, numero, pagina, numeroAux, paginaAux, resultado);
+                    retorno(QStringLiteral("getDelProduto"), status, resultado,
+                            chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, pagina, numeroAux, paginaAux}));
+                } else if (tipo == QLatin1String("7") || tipo == QLatin1String("8")) {
+                    const int32_t status = getDeletaGrupo(stCdFilial, stNrConf, tipo, numero, paginaAux, resultado);
+                    retorno(QStringLiteral("getDeletaGrupo"), status, resultado,
+                            chave({stCdFilial, stNrConf, tipo, numero, paginaAux}));
+                }
+            }
+        }
+        // Both pages from the store: on no the marked buttons come back; on
+        // yes a product page blanked by a group mark shows its products again.
+        MontaMenuGrupo();
+        MontaMenuProduto();
+    }
+    boExcluir = false;
+    esvaziaAlteracoes();
+}
+
+void TfrmConfGrupo::confirmaCorFundo() {
+    for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
+        const QString numero = cdsAlteracoes.fieldText(u"NRBUTTON");
+        const QString pagina = cdsAlteracoes.fieldText(u"NRPGCONFTELA");
+        const QString tipoAux = cdsAlteracoes.fieldText(u"IDTPBUTONAUX");
+        const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
+        const QString paginaAux = cdsAlteracoes.fieldText(u"NRPGCONFTAUX");
+        const QString cor = cdsAlteracoes.fieldText(u"NRCOLOR");
+        const QString tipo = cdsAlteracoes.fieldText(u"IDTPBUTTON");
+        QVariant resultado;
+        const int32_t status = getMudaCor(stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor,
+                                          tipo, resultado);
+        retorno(QStringLiteral("getMudaCor"), status, resultado,
+                chave({stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo}));
+    }
+    boMudaCor = false;
+    esvaziaAlteracoes();
+}
+
+void TfrmConfGrupo::confirmaCorTexto() {
+    for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
+        const QString numero = cdsAlteracoes.fieldText(u"NRBUTTON");
+        const QString pagina = cdsAlteracoes.fieldText(u"NRPGCONFTELA");
+        const QString cor = cdsAlteracoes.fieldText(u"NRCOLOR");
+        const QString tipo = cdsAlteracoes.fieldText(u"IDTPBUTTON");
+        const QString tipoAux = cdsAlteracoes.fieldText(u"IDTPBUTONAUX");
+        const QString paginaAux = cdsAlteracoes.fieldText(u"NRPGCONFTAUX");
+        const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
+        QVariant resultado;
+        const int32_t status = getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux,
+                                            numeroAux, resultado);
+        retorno(QStringLiteral("getMudaFonte"), status, resultado,
+                chave({stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux}));
+    }
+    boMudaFonte = false;
+    esvaziaAlteracoes();
+}
+
+void TfrmConfGrupo::confirmaColar() {
+    if (!cdsAlteracoes.isEmpty() && !cdsRecortar.isEmpty()) {
+        const auto campos = [](const ClientDataSet& set) {
+            return QStringList{set.fieldText(u"IDTPBUTTON"),   set.fieldText(u"NRBUTTON"),
+                               set.fieldText(u"NRPGCONFTELA"), set.fieldText(u"IDTPBUTONAUX"),
+                               set.fieldText(u"NRBUTONAUX"),   set.fieldText(u"NRPGCONFTAUX")};
+        };
+        const QStringList alvo = campos(cdsAlteracoes);
+        const QStringList origem = campos(cdsRecortar);
+        const QString fundo = QString::number(InColor);
+        const QString texto = QString::number(InFontColor);
+        const QString inicial = alvo[0].left(1);
+        QVariant resultado;
+        if (inicial == QLatin1String("2") || inicial == QLatin1String("7") || inicial == QLatin1String("8")) {
+            const int32_t status =
+                setColarGrup(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5],
+                             stCdFilial, stNrConf, origem[0], origem[1], origem[2], origem[3], origem[4], origem[5],
+                             resultado);
+            retorno(QStringLiteral("setColarGrup"), status, resultado,
+                    chave(QStringList{stCdFilial, fundo, texto, stDescricao} + alvo + QStringList{stCdFilial, stNrConf} +
+                          origem));
+        } else if (inicial == QLatin1String("1") || inicial == QLatin1String("9") || inicial == QLatin1String("A")) {
+            const int32_t status =
+                setColarProd(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5],
+                             stCdFilial, origem[0], origem[1], origem[2], origem[3], origem[4], origem[5], stNrConf,
+                             resultado);
+            retorno(QStringLiteral("setColarProd"), status, resultado,
+                    chave(QStringList{fundo, texto, stDescricao} + alvo + QStringList{stCdFilial} + origem +
+                          QStringList{stNrConf}));
+        }
+    }
+    MontaMenuGrupo();
+    MontaMenuProduto();
+    boColar = false;
+    boColarCtrl = false;
+    esvaziaAlteracoes();
+    esvaziaRecortar();
+}
+
+void TfrmConfGrupo::tcbCancelaClick(QObject* Sender) {
+    Q_UNUSED(Sender);
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    MontaMenuGrupo();
+    MontaMenuProduto();
+    boExcluir = false;
+    boMudaNome = false;
+    boMudaCor = false;
+    boMudaFonte = false;
+    boRecortar = false;
+    boColar = false;
+    boColarCtrl = false;
+    esvaziaAlteracoes();
+    esvaziaRecortar();
+    ControlaHabilitacao(QStringLiteral("H"));
+    MudaCursor(QStringLiteral("0"));
+    shpMostraCor->setVisible(false);
+}

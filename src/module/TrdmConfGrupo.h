@@ -1,0 +1,67 @@
+#pragma once
+// The data module of the menu configuration: the connection to the
+// application's database and every statement over the menu table and the
+// catalogue. Widget-free; the exported functions drive it one call at a time.
+
+#include <TADOConnection.h>
+#include <TADOQuery.h>
+#include <TADOSqlStorage.h>
+
+class TrdmConfGrupo {
+public:
+    TrdmConfGrupo();
+    TrdmConfGrupo(const TrdmConfGrupo&) = delete;
+    TrdmConfGrupo& operator=(const TrdmConfGrupo&) = delete;
+
+    // Declaration order matters: the statements are destroyed before the
+    // connection they run on.
+    TADOConnection adcConfGrupo;
+    TDataSetProvider dspPesqGrupos;
+    TADOQuery adqPesqGrupos;
+    TADOSqlStorage assProdSegmento;
+    TADOCommand acmInsere;
+    TADOQuery adqPesqProdGrupo;
+    TDataSetProvider dspPesqProdGrupo;
+    TADOQuery adqSrvParavend;
+    TDataSetProvider dspProdSegmento;
+    TADOCommand acmMudaNome;
+    TADOQuery adqSegmento;
+    TADOQuery adqMaxNivel;
+    TADOQuery adqProdSegmento;
+    TADOSqlStorage assSrvProduto;
+    TDataSetProvider dspSrvProduto;
+    TADOQuery adqSrvProduto;
+    TADOSqlStorage assProdSegGrupo;
+    TDataSetProvider dspProdSegGrupo;
+    TADOQuery adqSrvPrSubGrProd;
+    TADOQuery adqProdSegGrupo;
+    TADOSqlStorage assSrvProdutosF;
+    TDataSetProvider dspSrvProdutosF;
+    TADOQuery adqSrvProdutosF;
+    TADOQuery adqFiltroProd;
+    TDataSetProvider dspFiltroProd;
+    TADOCommand acmDelProdGrup;
+    TADOCommand acmDeleta;
+    TADOCommand acmDelProduto;
+    TADOCommand acmMudaCor;
+    TADOCommand acmMudaFonte;
+    TADOCommand acmRecortaProdutos;
+    TADOQuery adqGrupProd;
+    TADOCommand acmRecColProd;
+
+    void adcConfGrupoBeforeConnect(TADOConnection& sender);
+    void adcConfGrupoAfterConnect(TADOConnection& sender);
+
+    void StartTrans(); // joins an open transaction
+    void Commit();
+    void Rollback();
+
+    // A server connection that has gone away (server restarted, network cut)
+    // is closed after the failure it caused, and opened again, with the
+    // connect events, at the start of the next call.
+    void DropIfLost();
+    void ReconnectIfDropped();
+
+private:
+    bool m_dropped = false;
+};

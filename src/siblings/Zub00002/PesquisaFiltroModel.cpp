@@ -1,0 +1,164 @@
+#include "PesquisaFiltroModel.h"
+
+#include <algorithm>
+
+namespace {
+
+// Separates the columns in a row's folded text, so that no word matches across two columns.
+constexpr QChar kSeparador(0x1F);
+
+bool somenteAscii(const QString& texto) {
+    for (const QChar c : texto) {
+        if (c.unicode() >= 128)
+            return false;
+    }
+    return true;
+}
+
+QStringList termosDe(const QString& filtro) {
+    return PesquisaFiltroModel::dobra(filtro).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// True when every term of the old filter is contained in a term of the new
+// one: then the new matches are a subset of the old, and only those need a look.
+bool estreita(const QStringList& antigos, const QStringList& novos) {
+    for (const QString& antigo : antigos) {
+        bool coberto = false;
+        for (const QString& novo : novos)
+            coberto = coberto || novo.contains(antigo);
+        if (!coberto)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PesquisaFiltroModel::PesquisaFiltroModel(QAbstractItemModel* origem, QObject* parent)
+    : QAbstractTableModel(parent), m_origem(origem) {
+    connect(m_origem, &QAbstractItemModel::modelAboutToBeReset, this, &PesquisaFiltroModel::beginResetModel);
+    connect(m_origem, &QAbstractItemModel::modelReset, this, [this] {
+        descartaChaves();
+        const QStringList termos = m_termos;
+        m_termos.clear();
+        m_linhas.clear();
+        m_filtrado = false;
+        endResetModel();
+        if (!termos.isEmpty()) {
+            const QString filtro = m_filtro;
+            m_filtro.clear();
+            setFiltro(filtro);
+        }
+    });
+    connect(m_origem, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
+}
+
+int PesquisaFiltroModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return m_filtrado ? int(m_linhas.size()) : m_origem->rowCount();
+}
+
+int PesquisaFiltroModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_origem->columnCount();
+}
+
+QVariant PesquisaFiltroModel::data(const QModelIndex& index, int role) const {
+    const int origem = linhaOrigem(index.row());
+    if (!index.isValid() || origem < 0)
+        return {};
+    return m_origem->data(m_origem->index(origem, index.column()), role);
+}
+
+QVariant PesquisaFiltroModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return m_origem->headerData(section, orientation, role);
+}
+
+int PesquisaFiltroModel::linhaOrigem(int linha) const {
+    if (linha < 0 || linha >= rowCount())
+        return -1;
+    return m_filtrado ? m_linhas.at(linha) : linha;
+}
+
+int PesquisaFiltroModel::linhaDe(int linhaOrigem) const {
+    if (!m_filtrado)
+        return linhaOrigem >= 0 && linhaOrigem < m_origem->rowCount() ? linhaOrigem : -1;
+    const auto it = std::lower_bound(m_linhas.cbegin(), m_linhas.cend(), linhaOrigem);
+    return it != m_linhas.cend() && *it == linhaOrigem ? int(it - m_linhas.cbegin()) : -1;
+}
+
+void PesquisaFiltroModel::setFiltro(const QString& texto) {
+    if (texto == m_filtro)
+        return;
+    const QStringList termos = termosDe(texto);
+    m_filtro = texto;
+    if (termos == m_termos)
+        return; // only blanks changed
+    beginResetModel();
+    if (termos.isEmpty()) {
+        m_filtrado = false;
+        m_linhas.clear();
+    } else {
+        montaChaves();
+        const bool soRestantes = m_filtrado && estreita(m_termos, termos);
+        QList<int> candidatas;
+        if (soRestantes)
+            candidatas.swap(m_linhas);
+        m_linhas.clear();
+        const int total = soRestantes ? int(candidatas.size()) : int(m_chaves.size());
+        for (int i = 0; i < total; ++i) {
+            const int linha = soRestantes ? candidatas.at(i) : i;
+            if (casa(linha, termos))
+                m_linhas.append(linha);
+        }
+        m_filtrado = true;
+    }
+    m_termos = termos;
+    endResetModel();
+}
+
+bool PesquisaFiltroModel::casa(int linhaOrigem, const QStringList& termos) const {
+    const QString& chave = m_chaves.at(linhaOrigem);
+    for (const QString& termo : termos) {
+        if (!chave.contains(termo))
+            return false;
+    }
+    return true;
+}
+
+void PesquisaFiltroModel::montaChaves() {
+    const int linhas = m_origem->rowCount();
+    if (m_chaves.size() == linhas)
+        return;
+    const int colunas = m_origem->columnCount();
+    m_chaves.clear();
+    m_chaves.reserve(linhas);
+    for (int r = 0; r < linhas; ++r) {
+        QString chave;
+        for (int c = 0; c < colunas; ++c) {
+            if (c > 0)
+                chave += kSeparador;
+            chave += dobra(m_origem->data(m_origem->index(r, c), Qt::DisplayRole).toString());
+        }
+        m_chaves.append(chave);
+    }
+}
+
+void PesquisaFiltroModel::descartaChaves() {
+    m_chaves.clear();
+}
+
+QString PesquisaFiltroModel::dobra(const QString& texto) {
+    if (somenteAscii(texto))
+        return texto.toLower();
+    const QString decomposto = texto.normalized(QString::NormalizationForm_D);
+    QString saida;
+    saida.reserve(decomposto.size());
+    for (const QChar c : decomposto) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            saida += c;
+    }
+    return saida.toCaseFolded();
+}

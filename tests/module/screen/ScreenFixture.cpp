@@ -1,0 +1,165 @@
+#include "ScreenFixture.h"
+
+#include <Cli_Kmr00003.h>
+#include <ClientDataSet.h>
+#include <Srv_Kmr00003.h>
+#include <TBlendedBitBtn.h>
+#include <TTouchButton.h>
+#include <TfrmConfGrupo.h>
+#include <TrdmConfGrupo.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+void ScreenFixture::prepare() {
+    const bool pg = QByteArray(QTest::currentDataTag()) == "postgresql";
+    if (pg && !TestDatabase::postgresAvailable()) {
+        if (TestDatabase::postgresRequired())
+            QFAIL("PostgreSQL is required (KALMORA_TEST_REQUIRE_PG) but KALMORA_TEST_PG names no server");
+        QSKIP("no PostgreSQL test server (KALMORA_TEST_PG)");
+    }
+    db = std::make_unique<TestDatabase>(pg ? TestDatabase::Engine::PostgreSQL : TestDatabase::Engine::SQLite, true);
+    db->makeCurrent();
+    presenter = std::make_unique<ScopedPresenter>();
+    QVERIFY(paramDir.isValid());
+    TfrmConfGrupo::setParameterDir(paramDir.path());
+
+    m_teclado = TecladoAlfaNumerico;
+    m_pesquisa = Pesquisa;
+    m_cor = CriaTelaKmr00006;
+    teclado.clear();
+    tecladoChamadas = 0;
+    produtoEscolhido.clear();
+    listaPesquisa.clear();
+    pesquisaChamadas = 0;
+    cores.clear();
+    corChamadas = 0;
+    TecladoAlfaNumerico = [this](int, int, int, int) {
+        ++tecladoChamadas;
+        return teclado.isEmpty() ? QString() : teclado.takeFirst();
+    };
+    Pesquisa = [this](ClientDataSet* ds, int, const QString&, int, int, int, int, int) {
+        ++pesquisaChamadas;
+        listaPesquisa.clear();
+        for (ds->first(); !ds->eof(); ds->next())
+            listaPesquisa << ds->fieldText(u"CDPRODUTO");
+        if (produtoEscolhido.isEmpty())
+            return false;
+        return ds->locate(QStringLiteral("CDPRODUTO"), {produtoEscolhido});
+    };
+    CriaTelaKmr00006 = [this](const QVariantList&, QVariant& result) {
+        ++corChamadas;
+        QVariantList lista = result.toList();
+        if (lista.isEmpty())
+            lista.resize(10);
+        lista[0] = cores.isEmpty() ? QStringLiteral("X") : cores.takeFirst();
+        result = lista;
+    };
+}
+
+void ScreenFixture::openScreen() {
+    screen = std::make_unique<TfrmConfGrupo>();
+    frmConfGrupo = screen.get();
+    screen->InicializaForm({});
+    screen->show();
+    QVERIFY(QTest::qWaitForWindowExposed(screen.get()));
+}
+
+void ScreenFixture::tearDown() {
+    screen.reset();
+    frmConfGrupo = nullptr;
+    rdmConfGrupo.reset();
+    if (m_teclado || m_pesquisa || m_cor) {
+        TecladoAlfaNumerico = m_teclado;
+        Pesquisa = m_pesquisa;
+        CriaTelaKmr00006 = m_cor;
+    }
+    m_teclado = {};
+    m_pesquisa = {};
+    m_cor = {};
+    TfrmConfGrupo::setParameterDir(QString());
+    presenter.reset();
+    db.reset();
+}
+
+bool ScreenFixture::runEntry(const std::function<void(TfrmConfGrupo*)>& whileOpen) {
+    bool shown = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* tela = qobject_cast<TfrmConfGrupo*>(QApplication::activeModalWidget());
+        if (!tela || shown)
+            return;
+        shown = true;
+        poll.stop();
+        if (whileOpen)
+            whileOpen(tela);
+        QTest::keyClick(tela, Qt::Key_Escape);
+    });
+    poll.start(10);
+    QVariant result;
+    Cli_Kmr00003::CriaTelaKmr00003({QStringLiteral("ignored"), 42}, result);
+    poll.stop();
+    if (result.isValid())
+        qWarning("the entry point set its result");
+    return shown;
+}
+
+TTouchButton* ScreenFixture::grupo(int n) const {
+    return screen->findChild<TTouchButton*>(QStringLiteral("tcbGrupo%1").arg(n, 2, 10, QLatin1Char('0')));
+}
+
+TTouchButton* ScreenFixture::produto(int n) const {
+    return screen->findChild<TTouchButton*>(QStringLiteral("tcbBalcao%1").arg(n, 2, 10, QLatin1Char('0')));
+}
+
+TTouchButton* ScreenFixture::marcador(int n) const {
+    return screen->findChild<TTouchButton*>(QStringLiteral("panGrup%1").arg(n, 2, 10, QLatin1Char('0')));
+}
+
+TBlendedBitBtn* ScreenFixture::ferramenta(const char* name) const {
+    return screen->findChild<TBlendedBitBtn*>(QLatin1String(name));
+}
+
+QLabel* ScreenFixture::label(const char* name) const {
+    return screen->findChild<QLabel*>(QLatin1String(name));
+}
+
+QString ScreenFixture::mensagem() const {
+    return label("lblMensagem")->text();
+}
+
+void ScreenFixture::toca(QAbstractButton* button) {
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void ScreenFixture::tecla(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(screen.get(), key, modifiers);
+}
+
+QList<QVariantList> ScreenFixture::itens(const QString& where, const QString& columns) {
+    return db->rows(QStringLiteral("SELECT %1 FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = '00001' "
+                                   "AND %2 ORDER BY IDTPBUTONAUX, NRBUTTONAUX, NRBUTTON, IDTPBUTTON")
+                        .arg(columns, where));
+}
+
+int ScreenFixture::conta(const QString& where) {
+    return db->rows(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = "
+                                   "'00001' AND %1")
+                        .arg(where))
+        .value(0)
+        .value(0)
+        .toInt();
+}
+
+QStringList ScreenFixture::enabledTools() const {
+    QStringList out;
+    for (const char* name : {"tcbLimpar", "tcbNome", "tcbCorButton", "tcbCorTexto", "tcbRecortar", "tcbConfirma",
+                             "tcbCancela", "tcbSair"}) {
+        if (ferramenta(name)->isEnabled())
+            out << QLatin1String(name);
+    }
+    return out;
+}

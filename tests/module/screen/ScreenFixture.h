@@ -1,0 +1,70 @@
+#pragma once
+// Base of the screen tests: a fresh demo database per test, the sibling
+// screens and the message boxes scripted, and the configuration screen built
+// on them the way the entry point builds it (shown, not modal).
+
+#include <ScriptedPresenter.h>
+#include <TestDatabase.h>
+
+#include <Zub00002.h>
+#include <Zub00005.h>
+
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QLabel;
+class TBlendedBitBtn;
+class TTouchButton;
+class TfrmConfGrupo;
+
+class ScreenFixture : public QObject {
+    Q_OBJECT
+protected:
+    // Database (PostgreSQL when the data tag is "postgresql"), siblings,
+    // presenter and parameter folder; skips when PostgreSQL is not there.
+    void prepare();
+    void openScreen();
+    void tearDown();
+
+    // Runs the real entry point; whileOpen runs once the modal screen is up,
+    // then the screen is left with Esc. Returns whether the screen was shown.
+    bool runEntry(const std::function<void(TfrmConfGrupo*)>& whileOpen = {});
+
+    TTouchButton* grupo(int n) const;
+    TTouchButton* produto(int n) const;
+    TTouchButton* marcador(int n) const;
+    TBlendedBitBtn* ferramenta(const char* name) const;
+    QLabel* label(const char* name) const;
+    QString mensagem() const;
+    void toca(QAbstractButton* button);
+    void tecla(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+    // Rows of the menu table of the screen's configuration, ordered by key.
+    QList<QVariantList> itens(const QString& where, const QString& columns = QStringLiteral("DSBUTTON"));
+    int conta(const QString& where);
+    QStringList enabledTools() const;
+
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<ScopedPresenter> presenter;
+    std::unique_ptr<TfrmConfGrupo> screen;
+    QTemporaryDir paramDir;
+
+    // Scripted sibling screens: answers consumed in order, calls counted.
+    QStringList teclado;
+    int tecladoChamadas = 0;
+    QString produtoEscolhido; // CDPRODUTO to pick; empty: leave the search
+    QStringList listaPesquisa; // CDPRODUTO of every row the search offered
+    int pesquisaChamadas = 0;
+    QStringList cores;
+    int corChamadas = 0;
+
+private:
+    TTecladoAlfaNumerico m_teclado;
+    TPesquisa m_pesquisa;
+    TCriaTelaKmr00006 m_cor;
+};
