@@ -8,7 +8,9 @@
 // also: "string.uni" and other string variants, "i1"/"i2"/"i4"/"ui*" as
 // integers, "r4"/"fixed"/"bcd" as floats, "date"/"time"/"SQLdateTime" as
 // date-times. A null cell is an absent attribute. Date-times are written as
-// "yyyyMMddTHH:mm:sszzz" (wall-clock time, no zone).
+// "yyyyMMddTHH:mm:sszzz" (wall-clock time, no zone). Control characters other
+// than tab, carriage return and line feed cannot be carried by XML 1.0 and are
+// left out when writing.
 
 #include "DataPacket.h"
 #include "DataPacketData.h"

@@ -150,6 +150,9 @@ void TADOConnection::rollbackTrans() {
     // Whatever the outcome, the transaction is over: a failed rollback means the
     // server has already dropped it (or the connection).
     m_inTransaction = false;
+    // A connection the server has ended took its transaction with it.
+    if (!connected())
+        return;
     if (!m_db.rollback())
         throw DatabaseError(
             QStringLiteral("Cannot roll back the transaction: %1").arg(m_db.lastError().text().trimmed()),

@@ -22,7 +22,8 @@ void ScreenFixture::prepare() {
     }
     db = std::make_unique<TestDatabase>(pg ? TestDatabase::Engine::PostgreSQL : TestDatabase::Engine::SQLite, true);
     db->makeCurrent();
-    presenter = std::make_unique<ScopedPresenter>();
+    m_scope = std::make_unique<ScopedPresenter>();
+    presenter = &**m_scope;
     QVERIFY(paramDir.isValid());
     TfrmConfGrupo::setParameterDir(paramDir.path());
 
@@ -80,7 +81,8 @@ void ScreenFixture::tearDown() {
     m_pesquisa = {};
     m_cor = {};
     TfrmConfGrupo::setParameterDir(QString());
-    presenter.reset();
+    presenter = nullptr;
+    m_scope.reset();
     db.reset();
 }
 

@@ -8,6 +8,7 @@
 
 #include <Zub00002.h>
 #include <Zub00005.h>
+#include <TfrmConfGrupo.h>
 
 #include <QObject>
 #include <QStringList>
@@ -20,7 +21,7 @@ class QAbstractButton;
 class QLabel;
 class TBlendedBitBtn;
 class TTouchButton;
-class TfrmConfGrupo;
+
 
 class ScreenFixture : public QObject {
     Q_OBJECT
@@ -50,7 +51,8 @@ protected:
     QStringList enabledTools() const;
 
     std::unique_ptr<TestDatabase> db;
-    std::unique_ptr<ScopedPresenter> presenter;
+    std::unique_ptr<ScopedPresenter> m_scope;
+    ScriptedPresenter* presenter = nullptr; // the scripted message boxes of this test
     std::unique_ptr<TfrmConfGrupo> screen;
     QTemporaryDir paramDir;
 
