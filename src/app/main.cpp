@@ -54,7 +54,8 @@ QString configFileConnection() {
     QTextStream in(&file);
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
-        if (!line.isEmpty() && !line.startsWith(u'#') && !line.startsWith(u';') && !line.startsWith(QLatin1String("--")))
+        if (!line.isEmpty() && !line.startsWith(u'#') && !line.startsWith(u';') &&
+            !line.startsWith(QLatin1String("--")))
             return line;
     }
     return {};
@@ -86,8 +87,8 @@ int createSchema(bool demo) {
         printError(exceptionText(e));
         return 1;
     }
-    QTextStream(stdout) << "kalmora: tables " << (demo ? "and demo data " : "") << "created in "
-                        << conexao.redacted() << Qt::endl;
+    QTextStream(stdout) << "kalmora: tables " << (demo ? "and demo data " : "") << "created in " << conexao.redacted()
+                        << Qt::endl;
     return 0;
 }
 
@@ -143,11 +144,26 @@ private:
     bool m_written = false;
 };
 
+// Help and schema creation need no display; everything else opens the screen.
+bool needsDisplay(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" || arg == "--create-schema")
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kalmora"));
+    std::unique_ptr<QCoreApplication> application;
+    if (needsDisplay(argc, argv))
+        application = std::make_unique<QApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication& app = *application;
+    QCoreApplication::setApplicationName(QStringLiteral("kalmora"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(

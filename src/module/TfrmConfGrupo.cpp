@@ -43,8 +43,14 @@ const QColor kAzulMarinho(0, 0, 128);
 
 QFont fonte(const QString& familia, int pixels, bool negrito) {
     QFont f;
-    // Fall back to a close sans-serif where the machine lacks the face.
-    f.setFamilies({familia, QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    // Fall back to a close sans-serif where the machine lacks the face; the
+    // narrow faces (Tahoma, MS Sans Serif) to a condensed one, so that the
+    // captions fit the buttons as they were laid out.
+    QStringList familias{familia};
+    if (familia != QLatin1String("Verdana"))
+        familias << QStringLiteral("DejaVu Sans Condensed") << QStringLiteral("Liberation Sans Narrow");
+    familias << QStringLiteral("DejaVu Sans") << QStringLiteral("Liberation Sans");
+    f.setFamilies(familias);
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(pixels);
     f.setBold(negrito);
@@ -212,8 +218,7 @@ void TfrmConfGrupo::criaFerramentas() {
         {&tcbCorButton, "tcbCorButton", 15, 13, QStringLiteral("F7-Cor Botão"), &TfrmConfGrupo::tcbCorButtonClick},
         {&tcbCorTexto, "tcbCorTexto", 127, 13, QStringLiteral("F4-Cor Fonte"), &TfrmConfGrupo::tcbCorTextoClick},
         {&tcbNome, "tcbNome", 15, 117, QStringLiteral("F5-Mudar Nome"), &TfrmConfGrupo::tcbNomeClick},
-        {&tcbRecortar, "tcbRecortar", 127, 117, QStringLiteral("F6-Recortar Botão"),
-         &TfrmConfGrupo::tcbRecortarClick},
+        {&tcbRecortar, "tcbRecortar", 127, 117, QStringLiteral("F6-Recortar Botão"), &TfrmConfGrupo::tcbRecortarClick},
         {&tcbLimpar, "tcbLimpar", 15, 221, QStringLiteral("F3-Limpar Botão"), &TfrmConfGrupo::tcbLimparClick},
         {&tcbConfirma, "tcbConfirma", 15, 325, QStringLiteral("Ctrl+Enter\nConfirmar"),
          &TfrmConfGrupo::tcbConfirmaClick},
@@ -250,8 +255,9 @@ void TfrmConfGrupo::criaBotoesGrupo() {
         marcador->setFont(f);
         marcador->setFocusPolicy(Qt::NoFocus);
         marcador->hide();
-        if (n == 1)
-            marcador->setEnabled(false);
+        // Markers only show which group is in focus, in its colour: they take
+        // no touch. (Disabling them would grey out that colour.)
+        marcador->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
     for (int n = 1; n <= NRBUTTONSGRUP; ++n) {
         auto* b = new TTouchButton(this);
@@ -308,7 +314,7 @@ void TfrmConfGrupo::criaDataSets() {
     cdsPesqProduto.addFieldDef(texto("CDBARPRODUTO", 30), false);
     cdsPesqProduto.addIndex(QStringLiteral("Index1"), QStringLiteral("CDARVPROD"));
 
-    const char* const campos[] = {"NRBUTTON",     "IDTPBUTTON", "IDTPBUTONAUX",
+    const char* const campos[] = {"NRBUTTON",     "IDTPBUTTON",   "IDTPBUTONAUX",
                                   "NRPGCONFTELA", "NRPGCONFTAUX", "NRBUTONAUX"};
     const int larguras[] = {2, 1, 1, 2, 2, 2};
     for (int i = 0; i < 6; ++i) {
@@ -550,7 +556,10 @@ void TfrmConfGrupo::MontaMenuGrupo() {
                 b->setFontColor(static_cast<int>(cdsPesqGrupo.fieldInteger(u"NRCOLORTEXT")));
                 b->setCaption(cdsPesqGrupo.fieldText(u"DSBUTTON"));
             } else {
-                // A navigator shows its arrow, so the operator sees it is there.
+                // A navigator shows its arrow, so the operator sees it is there,
+                // and nothing of an earlier row on the same button.
+                b->setCaption(QString());
+                b->setFontColor(0);
                 b->setGlyph(KmrPictures::setaNavegador(tipo == QLatin1String("7")));
             }
             b->SetColor(fundo);
@@ -595,8 +604,7 @@ void TfrmConfGrupo::MontaMenuProduto() {
         const QString paginaGrupo = QString::number(NrPgGrupo);
         const QString key = chave({stCdFilial, stNrConf, pagina, stNrFocusGrupo, paginaGrupo});
         QVariant resultado;
-        const int32_t status =
-            getPesqProdGrupo(stCdFilial, stNrConf, pagina, stNrFocusGrupo, paginaGrupo, resultado);
+        const int32_t status = getPesqProdGrupo(stCdFilial, stNrConf, pagina, stNrFocusGrupo, paginaGrupo, resultado);
         cdsPesqProdGrupo.setData(retorno(QStringLiteral("getPesqProdGrupo"), status, resultado, key));
         LimpaMenuProduto();
         if (cdsPesqProdGrupo.isEmpty())

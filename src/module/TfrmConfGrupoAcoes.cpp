@@ -115,13 +115,13 @@ void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo, QStr
         stNome = QStringLiteral("Navegador_Direito_Grp");
     }
     const QString pagina = QString::number(NrPgGrupo);
-    const QString key = chave({stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, textoCor(NrColorText),
-                               textoCor(NrColorBack), pagina, QStringLiteral("0"), QStringLiteral("0"),
-                               QStringLiteral("0")});
+    const QString key =
+        chave({stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, textoCor(NrColorText), textoCor(NrColorBack), pagina,
+               QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
     QVariant resultado;
     const int32_t status = getInsere(stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, static_cast<float>(NrColorText),
-                                     static_cast<float>(NrColorBack), QString(), QString(), pagina,
-                                     QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), resultado);
+                                     static_cast<float>(NrColorBack), QString(), QString(), pagina, QStringLiteral("0"),
+                                     QStringLiteral("0"), QStringLiteral("0"), resultado);
     try {
         retorno(QStringLiteral("getInsere"), status, resultado, key);
     } catch (const SilentAbort&) {
@@ -260,8 +260,8 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
     const QString stCodigo = b->objectName().right(2);
     m_achouProduto = cdsPesqProdGrupo.active() &&
                      cdsPesqProdGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA;NRPGCONFTAUX"),
-                                {stCodigo, QString::number(NrPagina), QString::number(NrPgGrupo)},
-                                LocateOptions{true, false});
+                                             {stCodigo, QString::number(NrPagina), QString::number(NrPgGrupo)},
+                                             LocateOptions{true, false});
 
     const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
     if (vazio(b) && !algumModo)
@@ -308,8 +308,8 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
     cdsPesqProduto.setIndexName(QStringLiteral("Index1"));
 
     status = getfiltroProd(stCdFilial, stLojaConfig, resultado);
-    cdsFiltroProduto.setData(retorno(QStringLiteral("getfiltroProd"), status, resultado,
-                                     chave({stCdFilial, stLojaConfig, QString()})));
+    cdsFiltroProduto.setData(
+        retorno(QStringLiteral("getfiltroProd"), status, resultado, chave({stCdFilial, stLojaConfig, QString()})));
     if (!cdsFiltroProduto.isEmpty()) {
         cdsFiltroProduto.first();
         cdsPesqProduto.setFiltered(false);
@@ -364,7 +364,8 @@ void TfrmConfGrupo::corFundoProduto(TTouchButton* b, const QString& stCodigo) {
 
 void TfrmConfGrupo::corTextoProduto(TTouchButton* b, const QString& stCodigo) {
     const int cor = corInteira(CorFonte);
-    appendProdutoRow(cdsAlteracoes, stCodigo, tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo)), CorFonte, true);
+    appendProdutoRow(cdsAlteracoes, stCodigo, tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo)),
+                     CorFonte, true);
     b->setFontColor(cor);
 }
 
@@ -457,8 +458,8 @@ void TfrmConfGrupo::confirmaLimpar() {
                 const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
                 QVariant resultado;
                 if (tipo == QLatin1String("2")) {
-                    int32_t status = getDelProdGrup(stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux,
-                                                    resultado);
+                    int32_t status =
+                        getDelProdGrup(stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux, resultado);
                     retorno(QStringLiteral("getDelProdGrup"), status, resultado,
                             chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux}));
                     status = getDeletaGrupo(stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux, resultado);
@@ -495,8 +496,8 @@ void TfrmConfGrupo::confirmaCorFundo() {
         const QString cor = cdsAlteracoes.fieldText(u"NRCOLOR");
         const QString tipo = cdsAlteracoes.fieldText(u"IDTPBUTTON");
         QVariant resultado;
-        const int32_t status = getMudaCor(stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor,
-                                          tipo, resultado);
+        const int32_t status =
+            getMudaCor(stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo, resultado);
         retorno(QStringLiteral("getMudaCor"), status, resultado,
                 chave({stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo}));
     }
@@ -514,8 +515,8 @@ void TfrmConfGrupo::confirmaCorTexto() {
         const QString paginaAux = cdsAlteracoes.fieldText(u"NRPGCONFTAUX");
         const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
         QVariant resultado;
-        const int32_t status = getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux,
-                                            numeroAux, resultado);
+        const int32_t status =
+            getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux, resultado);
         retorno(QStringLiteral("getMudaFonte"), status, resultado,
                 chave({stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux}));
     }
@@ -537,18 +538,16 @@ void TfrmConfGrupo::confirmaColar() {
         const QString inicial = alvo[0].left(1);
         QVariant resultado;
         if (inicial == QLatin1String("2") || inicial == QLatin1String("7") || inicial == QLatin1String("8")) {
-            const int32_t status =
-                setColarGrup(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5],
-                             stCdFilial, stNrConf, origem[0], origem[1], origem[2], origem[3], origem[4], origem[5],
-                             resultado);
+            const int32_t status = setColarGrup(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4],
+                                                alvo[5], stCdFilial, stNrConf, origem[0], origem[1], origem[2],
+                                                origem[3], origem[4], origem[5], resultado);
             retorno(QStringLiteral("setColarGrup"), status, resultado,
-                    chave(QStringList{stCdFilial, fundo, texto, stDescricao} + alvo + QStringList{stCdFilial, stNrConf} +
-                          origem));
+                    chave(QStringList{stCdFilial, fundo, texto, stDescricao} + alvo +
+                          QStringList{stCdFilial, stNrConf} + origem));
         } else if (inicial == QLatin1String("1") || inicial == QLatin1String("9") || inicial == QLatin1String("A")) {
-            const int32_t status =
-                setColarProd(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5],
-                             stCdFilial, origem[0], origem[1], origem[2], origem[3], origem[4], origem[5], stNrConf,
-                             resultado);
+            const int32_t status = setColarProd(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4],
+                                                alvo[5], stCdFilial, origem[0], origem[1], origem[2], origem[3],
+                                                origem[4], origem[5], stNrConf, resultado);
             retorno(QStringLiteral("setColarProd"), status, resultado,
                     chave(QStringList{fundo, texto, stDescricao} + alvo + QStringList{stCdFilial} + origem +
                           QStringList{stNrConf}));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -66,6 +67,60 @@ bool asciiEqualFolded(std::string_view a, std::string_view b, bool prefix) {
 bool isAscii(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
 }
+
+// One field of a locate, with the value converted once to the field's kind.
+class LocateKey {
+public:
+    static std::optional<LocateKey> make(const PacketColumn& col, FieldKind kind, const QVariant& value) {
+        LocateKey k;
+        k.m_col = &col;
+        k.m_text = kind == FieldKind::Text;
+        k.m_null = value.isNull() || !value.isValid();
+        if (k.m_null)
+            return k;
+        if (k.m_text) {
+            k.m_string = value.typeId() == QMetaType::Double ? PacketText::number(value.toDouble()) : value.toString();
+            k.m_utf8 = k.m_string.toStdString();
+            k.m_ascii = isAscii(k.m_utf8);
+            return k;
+        }
+        const QDateTime dt = value.toDateTime();
+        if (kind == FieldKind::DateTime && dt.isValid()) {
+            k.m_number = double(PacketText::toWallMsecs(dt));
+            return k;
+        }
+        bool ok = false;
+        k.m_number = value.toDouble(&ok);
+        if (!ok)
+            return std::nullopt;
+        return k;
+    }
+
+    bool matches(int row, LocateOptions options) const {
+        const bool isNull = m_col->isNull(row);
+        if (m_null || isNull)
+            return m_null == isNull;
+        if (!m_text)
+            return m_col->numberAt(row) == m_number;
+        const std::string_view cell = m_col->textAt(row);
+        if (!options.caseInsensitive)
+            return options.partialKey ? cell.substr(0, m_utf8.size()) == m_utf8 : cell == m_utf8;
+        if (m_ascii && isAscii(cell))
+            return asciiEqualFolded(cell, m_utf8, options.partialKey);
+        const QString s = QString::fromUtf8(cell.data(), qsizetype(cell.size()));
+        return options.partialKey ? s.startsWith(m_string, Qt::CaseInsensitive)
+                                  : s.compare(m_string, Qt::CaseInsensitive) == 0;
+    }
+
+private:
+    const PacketColumn* m_col = nullptr;
+    bool m_text = true;
+    bool m_null = false;
+    bool m_ascii = true;
+    std::string m_utf8;
+    QString m_string;
+    double m_number = 0;
+};
 
 } // namespace
 
@@ -603,78 +658,17 @@ bool ClientDataSet::locate(const QString& fields, const QVariantList& values, Lo
                     .arg(fields)
                     .arg(names.size())
                     .arg(values.size()));
-
-    struct Key {
-        const PacketColumn* col;
-        bool text;
-        bool null;
-        std::string utf8;
-        QString string;
-        bool ascii;
-        double number;
-    };
-    std::vector<Key> keys;
+    std::vector<LocateKey> keys;
     for (int i = 0; i < names.size(); ++i) {
         const int f = d->requireField(names[i]);
-        Key k{&d->column(f),
-              d->fields[f].def.kind == FieldKind::Text,
-              values[i].isNull() || !values[i].isValid(),
-              {},
-              {},
-              true,
-              0};
-        if (!k.null && k.text) {
-            k.string = values[i].typeId() == QMetaType::Double ? PacketText::number(values[i].toDouble())
-                                                               : values[i].toString();
-            k.utf8 = k.string.toStdString();
-            k.ascii = isAscii(k.utf8);
-        } else if (!k.null) {
-            const QDateTime dt = values[i].toDateTime();
-            if (d->fields[f].def.kind == FieldKind::DateTime && dt.isValid()) {
-                k.number = double(PacketText::toWallMsecs(dt));
-            } else {
-                bool ok = false;
-                k.number = values[i].toDouble(&ok);
-                if (!ok)
-                    return false; // a value that is no number matches no numeric cell
-            }
-        }
-        keys.push_back(std::move(k));
+        std::optional<LocateKey> key = LocateKey::make(d->column(f), d->fields[f].def.kind, values[i]);
+        if (!key)
+            return false; // a value that is no number matches no numeric cell
+        keys.push_back(std::move(*key));
     }
-
-    const auto matches = [&](int row) {
-        for (const Key& k : keys) {
-            const bool isNull = k.col->isNull(row);
-            if (k.null || isNull) {
-                if (k.null != isNull)
-                    return false;
-                continue;
-            }
-            if (!k.text) {
-                if (k.col->numberAt(row) != k.number)
-                    return false;
-                continue;
-            }
-            const std::string_view cell = k.col->textAt(row);
-            if (!options.caseInsensitive) {
-                if (options.partialKey ? cell.substr(0, k.utf8.size()) != k.utf8 : cell != k.utf8)
-                    return false;
-            } else if (k.ascii && isAscii(cell)) {
-                if (!asciiEqualFolded(cell, k.utf8, options.partialKey))
-                    return false;
-            } else {
-                const QString s = QString::fromUtf8(cell.data(), qsizetype(cell.size()));
-                const bool eq = options.partialKey ? s.startsWith(k.string, Qt::CaseInsensitive)
-                                                   : s.compare(k.string, Qt::CaseInsensitive) == 0;
-                if (!eq)
-                    return false;
-            }
-        }
-        return true;
-    };
-
     for (size_t i = 0; i < d->view.size(); ++i) {
-        if (matches(d->view[i])) {
+        const int row = d->view[i];
+        if (std::all_of(keys.begin(), keys.end(), [&](const LocateKey& k) { return k.matches(row, options); })) {
             d->pos = int(i);
             d->eof = d->bof = false;
             return true;

@@ -41,7 +41,6 @@ void storeText(PacketColumn& c, QStringView text) {
     }
     if (c.bytes.size() > 0xFFFFFFFFu)
         throw std::length_error("DataPacket: text column larger than 4 GiB");
-    growFor(c.ends, 1);
     c.ends.push_back(quint32(c.bytes.size()));
 }
 
@@ -49,16 +48,13 @@ void pushNull(PacketColumn& c) {
     c.nulls.push(true);
     switch (c.kind) {
     case FieldKind::Text:
-        growFor(c.ends, 1);
         c.ends.push_back(quint32(c.bytes.size()));
         break;
     case FieldKind::Float:
-        growFor(c.reals, 1);
         c.reals.push_back(0.0);
         break;
     case FieldKind::Integer:
     case FieldKind::DateTime:
-        growFor(c.ints, 1);
         c.ints.push_back(0);
         break;
     }
@@ -70,13 +66,11 @@ void pushFlag(PacketColumn& c) {
 
 void pushReal(PacketColumn& c, double v) {
     pushFlag(c);
-    growFor(c.reals, 1);
     c.reals.push_back(v);
 }
 
 void pushInt(PacketColumn& c, qint64 v) {
     pushFlag(c);
-    growFor(c.ints, 1);
     c.ints.push_back(v);
 }
 
@@ -280,7 +274,6 @@ void DataPacket::appendUtf8(const char* data, qsizetype size) {
         throw std::length_error("DataPacket: text column larger than 4 GiB");
     pushFlag(c);
     c.bytes.append(data, size_t(size));
-    growFor(c.ends, 1);
     c.ends.push_back(quint32(c.bytes.size()));
 }
 
@@ -458,13 +451,14 @@ void DataPacket::setValue(int row, int col, const QVariant& value) {
         // are rare, appends are the common case.
         const std::string_view fresh = src.textAt(0);
         ByteArena bytes;
-        std::vector<quint32> ends(c.ends.size());
+        PodArray<quint32> ends;
+        ends.reserve(c.ends.size());
         for (int r = 0; r < int(c.ends.size()); ++r) {
             const std::string_view t = r == row ? fresh : c.textAt(r);
             if (bytes.size() + t.size() > 0xFFFFFFFFu)
                 throw std::length_error("DataPacket: text column larger than 4 GiB");
             bytes.append(t.data(), t.size());
-            ends[size_t(r)] = quint32(bytes.size());
+            ends.push_back(quint32(bytes.size()));
         }
         c.bytes = std::move(bytes);
         c.ends = std::move(ends);

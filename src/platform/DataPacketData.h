@@ -8,18 +8,107 @@
 #include <QSharedData>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
-// Grows a vector by half its size at a time: the default doubling would leave
-// up to half of a large packet's memory unused.
-template <class V> inline void growFor(V& v, size_t extra) {
-    const size_t need = v.size() + extra;
-    if (need > v.capacity())
-        v.reserve(std::max(need, v.capacity() + v.capacity() / 2 + 16));
-}
+// Growable array of trivially copyable values on malloc/realloc. A large
+// block grows in place (the C library remaps its pages), so the arrays can
+// grow by small steps and leave little unused capacity in a big packet.
+template <class T> class PodArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    PodArray() = default;
+    PodArray(const PodArray& o) { assign(o); }
+    PodArray& operator=(const PodArray& o) {
+        if (this != &o) {
+            clear();
+            assign(o);
+        }
+        return *this;
+    }
+    PodArray(PodArray&& o) noexcept
+        : m_data(std::exchange(o.m_data, nullptr)), m_size(std::exchange(o.m_size, 0)),
+          m_capacity(std::exchange(o.m_capacity, 0)) {}
+    PodArray& operator=(PodArray&& o) noexcept {
+        if (this != &o) {
+            clear();
+            m_data = std::exchange(o.m_data, nullptr);
+            m_size = std::exchange(o.m_size, 0);
+            m_capacity = std::exchange(o.m_capacity, 0);
+        }
+        return *this;
+    }
+    ~PodArray() { std::free(m_data); }
+
+    size_t size() const { return m_size; }
+    size_t capacity() const { return m_capacity; }
+    const T* data() const { return m_data; }
+    T* data() { return m_data; }
+    const T& operator[](size_t i) const { return m_data[i]; }
+    T& operator[](size_t i) { return m_data[i]; }
+
+    void reserve(size_t n) {
+        if (n > m_capacity)
+            reallocate(n);
+    }
+    void push_back(T v) {
+        if (m_size == m_capacity) [[unlikely]]
+            grow(1);
+        m_data[m_size++] = v;
+    }
+    // Room for n more values at the end; commit() then says how many were used.
+    T* extend(size_t n) {
+        if (m_size + n > m_capacity)
+            grow(n);
+        return m_data + m_size;
+    }
+    void commit(size_t n) { m_size += n; }
+    void append(const T* p, size_t n) {
+        if (n == 0)
+            return;
+        std::memcpy(extend(n), p, n * sizeof(T));
+        commit(n);
+    }
+    void clear() {
+        std::free(m_data);
+        m_data = nullptr;
+        m_size = m_capacity = 0;
+    }
+
+private:
+    void assign(const PodArray& o) {
+        if (o.m_size) {
+            reallocate(o.m_size);
+            std::memcpy(m_data, o.m_data, o.m_size * sizeof(T));
+            m_size = o.m_size;
+        }
+    }
+    void grow(size_t extra) {
+        // Doubling while small; an eighth at a time once large, which is
+        // cheap because realloc then usually extends in place.
+        const size_t bytes = m_capacity * sizeof(T);
+        const size_t step = bytes < 65536 ? std::max<size_t>(m_capacity, 64 / sizeof(T)) : m_capacity / 8;
+        reallocate(std::max(m_size + extra, m_capacity + step));
+    }
+    void reallocate(size_t capacity) {
+        void* p = std::realloc(m_data, capacity * sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        m_data = static_cast<T*>(p);
+        m_capacity = capacity;
+    }
+
+    T* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
 
 // One bit per cell, set for null.
 class NullBits {
@@ -27,10 +116,8 @@ public:
     int count() const { return m_count; }
     bool at(int i) const { return (m_words[size_t(i) >> 6] >> (i & 63)) & 1u; }
     void push(bool null) {
-        if ((m_count & 63) == 0) {
-            growFor(m_words, 1);
+        if ((m_count & 63) == 0)
             m_words.push_back(0);
-        }
         if (null)
             m_words[size_t(m_count) >> 6] |= quint64(1) << (m_count & 63);
         ++m_count;
@@ -46,57 +133,11 @@ public:
     size_t capacityBytes() const { return m_words.capacity() * sizeof(quint64); }
 
 private:
-    std::vector<quint64> m_words;
+    PodArray<quint64> m_words;
     int m_count = 0;
 };
 
-// Bytes of a text column, back to back. Raw storage: growing it does not
-// zero-fill what is about to be overwritten.
-class ByteArena {
-public:
-    ByteArena() = default;
-    ByteArena(const ByteArena& o) : m_size(o.m_size), m_capacity(o.m_size) {
-        if (m_size) {
-            m_data = std::make_unique_for_overwrite<char[]>(m_size);
-            std::memcpy(m_data.get(), o.m_data.get(), m_size);
-        }
-    }
-    ByteArena& operator=(const ByteArena& o) {
-        if (this != &o)
-            *this = ByteArena(o);
-        return *this;
-    }
-    ByteArena(ByteArena&&) noexcept = default;
-    ByteArena& operator=(ByteArena&&) noexcept = default;
-
-    size_t size() const { return m_size; }
-    size_t capacity() const { return m_capacity; }
-    const char* data() const { return m_data.get(); }
-    // Room for n more bytes at the end; commit() then says how many were used.
-    char* extend(size_t n) {
-        if (m_size + n > m_capacity) {
-            const size_t cap = std::max(m_size + n, m_capacity + m_capacity / 2 + 256);
-            auto fresh = std::make_unique_for_overwrite<char[]>(cap);
-            if (m_size)
-                std::memcpy(fresh.get(), m_data.get(), m_size);
-            m_data = std::move(fresh);
-            m_capacity = cap;
-        }
-        return m_data.get() + m_size;
-    }
-    void commit(size_t n) { m_size += n; }
-    void append(const char* p, size_t n) {
-        if (n == 0)
-            return;
-        std::memcpy(extend(n), p, n);
-        commit(n);
-    }
-
-private:
-    std::unique_ptr<char[]> m_data;
-    size_t m_size = 0;
-    size_t m_capacity = 0;
-};
+using ByteArena = PodArray<char>;
 
 // One column. Text cells are UTF-8, back to back in one arena, with the end
 // offset of each cell; numbers sit in a plain vector. A null cell still takes
@@ -104,10 +145,10 @@ private:
 struct PacketColumn {
     FieldKind kind = FieldKind::Text;
     NullBits nulls;
-    ByteArena bytes;           // Text
-    std::vector<quint32> ends; // Text: end of each cell in bytes
-    std::vector<double> reals; // Float
-    std::vector<qint64> ints;  // Integer; DateTime as msecs of the wall-clock time read as UTC
+    ByteArena bytes;        // Text
+    PodArray<quint32> ends; // Text: end of each cell in bytes
+    PodArray<double> reals; // Float
+    PodArray<qint64> ints;  // Integer; DateTime as msecs of the wall-clock time read as UTC
 
     int count() const { return nulls.count(); }
     bool isNull(int row) const { return row >= count() || nulls.at(row); }

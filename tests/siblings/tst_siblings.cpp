@@ -340,7 +340,10 @@ void TstSiblings::pesquisaCemMilLinhas() {
         linhasVistas = grade->model()->rowCount();
         controles = tela->findChildren<QWidget*>().size();
         grade->scrollToBottom();
-        const QRect ultima = grade->visualRect(grade->model()->index(total - 1, 0));
+        const QModelIndex ultimaLinha = grade->model()->index(total - 1, 0);
+        [[maybe_unused]] const bool rolou = QTest::qWaitFor(
+            [&] { return grade->viewport()->rect().contains(grade->visualRect(ultimaLinha).center()); }, 5000);
+        const QRect ultima = grade->visualRect(ultimaLinha);
         QTest::mouseClick(grade->viewport(), Qt::LeftButton, {}, ultima.center());
         toca(tela, QStringLiteral("tcbEscolher"));
     });

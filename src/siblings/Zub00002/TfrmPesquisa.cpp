@@ -14,7 +14,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScroller>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -118,7 +117,6 @@ void TfrmPesquisa::montaLista() {
     QFont fonte = m_grade->font();
     fonte.setPointSize(14);
     m_grade->setFont(fonte);
-    QScroller::grabGesture(m_grade->viewport(), QScroller::TouchGesture);
     connect(m_grade, &QAbstractItemView::doubleClicked, this, [this] { escolhe(); });
     connect(m_grade->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmPesquisa::selecaoMudou);
     ajustaColunas();
@@ -157,7 +155,7 @@ void TfrmPesquisa::aplicaCores(int cor1, int cor2, int cor3, int cor5) {
                        " border-top: 3px solid %3; border-bottom: 3px solid %3; }"
                        "QHeaderView::section { background: %3; color: %6; padding: 4px; border: 0px;"
                        " font-weight: bold; }"
-                       "QScrollBar:vertical { width: 40px; }")
+                       "QScrollBar:vertical { width: 44px; }")
             .arg(corCss(cor2), textoSobre(cor2), corCss(cor3), corCss(cor5), textoSobre(cor5), textoSobre(cor3)));
 }
 

@@ -24,8 +24,9 @@ void ScreenFixture::prepare() {
     db->makeCurrent();
     m_scope = std::make_unique<ScopedPresenter>();
     presenter = &**m_scope;
-    QVERIFY(paramDir.isValid());
-    TfrmConfGrupo::setParameterDir(paramDir.path());
+    paramDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(paramDir->isValid());
+    TfrmConfGrupo::setParameterDir(paramDir->path());
 
     m_teclado = TecladoAlfaNumerico;
     m_pesquisa = Pesquisa;
@@ -81,6 +82,7 @@ void ScreenFixture::tearDown() {
     m_pesquisa = {};
     m_cor = {};
     TfrmConfGrupo::setParameterDir(QString());
+    paramDir.reset();
     presenter = nullptr;
     m_scope.reset();
     db.reset();
@@ -148,9 +150,10 @@ QList<QVariantList> ScreenFixture::itens(const QString& where, const QString& co
 }
 
 int ScreenFixture::conta(const QString& where) {
-    return db->rows(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = "
-                                   "'00001' AND %1")
-                        .arg(where))
+    return db
+        ->rows(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '9999' AND NRCONFTELA = "
+                              "'00001' AND %1")
+                   .arg(where))
         .value(0)
         .value(0)
         .toInt();

@@ -6,9 +6,9 @@
 #include <ScriptedPresenter.h>
 #include <TestDatabase.h>
 
+#include <TfrmConfGrupo.h>
 #include <Zub00002.h>
 #include <Zub00005.h>
-#include <TfrmConfGrupo.h>
 
 #include <QObject>
 #include <QStringList>
@@ -21,7 +21,6 @@ class QAbstractButton;
 class QLabel;
 class TBlendedBitBtn;
 class TTouchButton;
-
 
 class ScreenFixture : public QObject {
     Q_OBJECT
@@ -54,12 +53,12 @@ protected:
     std::unique_ptr<ScopedPresenter> m_scope;
     ScriptedPresenter* presenter = nullptr; // the scripted message boxes of this test
     std::unique_ptr<TfrmConfGrupo> screen;
-    QTemporaryDir paramDir;
+    std::unique_ptr<QTemporaryDir> paramDir; // a fresh folder for the parameter file per test
 
     // Scripted sibling screens: answers consumed in order, calls counted.
     QStringList teclado;
     int tecladoChamadas = 0;
-    QString produtoEscolhido; // CDPRODUTO to pick; empty: leave the search
+    QString produtoEscolhido;  // CDPRODUTO to pick; empty: leave the search
     QStringList listaPesquisa; // CDPRODUTO of every row the search offered
     int pesquisaChamadas = 0;
     QStringList cores;

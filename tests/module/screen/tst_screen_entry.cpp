@@ -13,10 +13,10 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TstScreenEntry : public ScreenFixture {
     Q_OBJECT
@@ -93,10 +93,10 @@ private slots:
         // Only the marker of the group in focus; only the edit tools.
         for (int n = 1; n <= 12; ++n)
             QCOMPARE(marcador(n)->isVisible(), n == 1);
-        QVERIFY(!marcador(1)->isEnabled());
-        QVERIFY(marcador(2)->isEnabled());
-        QCOMPARE(enabledTools(), QStringList({"tcbLimpar", "tcbNome", "tcbCorButton", "tcbCorTexto", "tcbRecortar",
-                                              "tcbSair"}));
+        QVERIFY(marcador(1)->testAttribute(Qt::WA_TransparentForMouseEvents));
+        QCOMPARE(marcador(1)->color(), 14461560); // the colour of its group
+        QCOMPARE(enabledTools(),
+                 QStringList({"tcbLimpar", "tcbNome", "tcbCorButton", "tcbCorTexto", "tcbRecortar", "tcbSair"}));
         QVERIFY(!screen->findChild<QWidget*>(QStringLiteral("shpMostraCor"))->isVisible());
         QCOMPARE(screen->focusGroup(), QStringLiteral("01"));
         QVERIFY(screen->pendingChanges().isEmpty());
@@ -164,43 +164,23 @@ private slots:
         QCOMPARE(dump(), before);
     }
 
-    void exitButtonClosesTheModalScreen() {
-        bool shown = false;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            if (auto* tela = qobject_cast<TfrmConfGrupo*>(QApplication::activeModalWidget())) {
-                shown = true;
-                poll.stop();
-                QTest::mouseClick(tela->findChild<TBlendedBitBtn*>(QStringLiteral("tcbSair")), Qt::LeftButton);
-            }
-        });
-        poll.start(10);
-        QVariant result;
-        Cli_Kmr00003::CriaTelaKmr00003({}, result);
-        QVERIFY(shown);
-        QVERIFY(!result.isValid());
-        QVERIFY(!rdmConfGrupo);
+    void databaseProblemReportedOnce_data() {
+        QTest::addColumn<QString>("conexao");
+        QTest::newRow("server unreachable")
+            << "Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=nada;User ID=kmr;Password=segredo123";
+        QTest::newRow("schema missing") << "Provider=SQLite;Data Source=%1/vazio.db";
     }
-
-    void connectionFailureReportedOnceWithoutPassword() {
-        qputenv("KALMORA_CONEXAO",
-                "Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=nada;User ID=kmr;Password=segredo123");
+    void databaseProblemReportedOnce() {
+        QFETCH(QString, conexao);
+        qputenv("KALMORA_CONEXAO", conexao.arg(paramDir->path()).toUtf8());
         QVERIFY(!runEntry());
+        // One report (a failure text is shown once, never again by the entry point).
         QCOMPARE(presenter->calls.size(), 1);
-        QCOMPARE(presenter->calls.first().codigo, QStringLiteral("002"));
+        QCOMPARE(presenter->calls.first().tipo, 3);
         QVERIFY(!presenter->calls.first().texto.isEmpty());
         QVERIFY(!presenter->calls.first().texto.contains(QStringLiteral("segredo123")));
         QVERIFY(!rdmConfGrupo);
-    }
-
-    void missingSchemaReportedOnce() {
-        QTemporaryDir dir;
-        qputenv("KALMORA_CONEXAO", QStringLiteral("Provider=SQLite;Data Source=%1/vazio.db").arg(dir.path()).toUtf8());
-        QVERIFY(!runEntry());
-        // The failure text of the group query, shown once; never a second report.
-        QCOMPARE(presenter->calls.size(), 1);
-        QCOMPARE(presenter->calls.first().tipo, 3);
-        QVERIFY(!rdmConfGrupo);
+        QVERIFY(!frmConfGrupo);
     }
 
     void corButtonSurvivesCloseAndReopen() {
