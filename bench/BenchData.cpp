@@ -69,19 +69,20 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-std::string two(int n) {
-    return (n < 10 ? "0" : "") + std::to_string(n);
-}
-
 std::string padded(int n, int width) {
     std::string s = std::to_string(n);
-    return std::string(size_t(std::max(0, width - int(s.size()))), '0') + s;
+    if (int(s.size()) < width)
+        s.insert(s.begin(), size_t(width) - s.size(), '0');
+    return s;
+}
+
+std::string two(int n) {
+    return padded(n, 2);
 }
 
 // Creates the file under a temporary name and renames it when complete, so an
 // interrupted run never leaves a half-filled cache.
-template <typename Fill>
-QString cached(const QString& name, Fill fill) {
+template <typename Fill> QString cached(const QString& name, Fill fill) {
     const QString path = QDir(cacheDir()).filePath(name);
     if (QFileInfo::exists(path))
         return path;

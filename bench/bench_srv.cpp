@@ -116,8 +116,7 @@ void BM_getPesqProdGrupo(benchmark::State& state) {
     useDatabase(BenchData::menuDatabase(int(state.range(0))));
     QVariant result;
     for (auto _ : state) {
-        const int32_t status =
-            getPesqProdGrupo(BenchData::kBranch, BenchData::kConfiguration, "2", "05", "1", result);
+        const int32_t status = getPesqProdGrupo(BenchData::kBranch, BenchData::kConfiguration, "2", "05", "1", result);
         benchmark::DoNotOptimize(packetOf(status, result).rowCount());
     }
 }

@@ -22,7 +22,7 @@ enum class Kind { Query, Write };
 int32_t failed(TrdmConfGrupo& dm, Kind kind, const std::exception& error, QVariant& result) {
     try {
         if (kind == Kind::Write)
-            (void)0;
+            dm.Rollback();
         result = ADOExceptionMessage(error, dm.adcConfGrupo, QString());
     } catch (...) {
         return KMR_STATUS_FAILED;

@@ -73,7 +73,7 @@ QString ADOExceptionMessage(const std::exception& error, TADOConnection& connect
                                      ? cs.value(QStringLiteral("Database"))
                                      : cs.value(QStringLiteral("Data Source"));
         if (!cs.provider().isEmpty() || !database.isEmpty())
-            text += QStringLiteral("\nDatabase: %1 %2").arg(cs.provider(), database).trimmed();
+            text += u'\n' + QStringLiteral("Database: %1 %2").arg(cs.provider(), database).trimmed();
         if (!EmptyString(extra))
             text += u'\n' + extra.trimmed();
         return withoutPassword(text, cs);

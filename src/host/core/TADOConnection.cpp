@@ -11,6 +11,12 @@ namespace {
 
 std::atomic<quint64> connectionCounter{0};
 
+// ADO accepts the password under either key.
+QString passwordOf(const ConnectionString& cs) {
+    const QString password = cs.value(QStringLiteral("Password"));
+    return password.isEmpty() ? cs.value(QStringLiteral("Pwd")) : password;
+}
+
 SqlDialect dialectOf(const QSqlDatabase& db) {
     switch (db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
@@ -43,7 +49,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
             db.setPort(port.toInt());
         db.setDatabaseName(cs.value(QStringLiteral("Database")));
         db.setUserName(cs.value(QStringLiteral("User ID")));
-        db.setPassword(cs.value(QStringLiteral("Password")));
+        db.setPassword(passwordOf(cs));
         // An unreachable server must not freeze the till's screen.
         db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=30"));
         return;
@@ -59,7 +65,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
     }
     db.setDatabaseName(target);
     db.setUserName(cs.value(QStringLiteral("User ID")));
-    db.setPassword(cs.value(QStringLiteral("Password")));
+    db.setPassword(passwordOf(cs));
 }
 
 // Drops the password and any text the driver may have echoed of it.
@@ -116,7 +122,7 @@ void TADOConnection::setConnected(bool on) {
 
     if (!m_db.open()) {
         const QSqlError error = m_db.lastError();
-        const QString password = cs.value(QStringLiteral("Password"));
+        const QString password = passwordOf(cs);
         m_db.setPassword(QString());
         const QString reason = withoutSecret(error.text().trimmed(), password);
         throw DatabaseError(QStringLiteral("Cannot connect to the %1 database: %2").arg(cs.provider(), reason),

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kLarguraAmostra = 86;
-constexpr int kAlturaAmostra = 62;
+constexpr int kAlturaAmostra = 74;
 
 // Windows colour value of an RGB triple.
 constexpr int tcolor(int r, int g, int b) {
@@ -154,6 +154,10 @@ void TfrmSelecionaCor::montaRodape(QHBoxLayout* rodape) {
     m_panCor->setAutoFillBackground(true);
     m_lblCor = new QLabel(QStringLiteral("Nenhuma cor escolhida"), this);
     m_lblCor->setObjectName(QStringLiteral("lblCorEscolhida"));
+    QFont fonte = m_lblCor->font();
+    fonte.setPointSize(14);
+    fonte.setBold(true);
+    m_lblCor->setFont(fonte);
     auto* cancelar = criaBotao(this, QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"));
     connect(cancelar, &QAbstractButton::clicked, this, &QDialog::reject);
     m_tcbConfirmar = criaBotao(this, QStringLiteral("tcbConfirmar"), QStringLiteral("Confirmar"));

@@ -412,6 +412,34 @@ private slots:
         QCOMPARE(produto(30)->caption(), QStringLiteral("Produto Alheio"));
     }
 
+    void refusedRenameShowsTheStoredName() {
+        tecla(Qt::Key_F5);
+        teclado = {QString(51, QLatin1Char('N'))}; // wider than the store takes
+        toca(grupo(2));
+        QCOMPARE(presenter->calls.size(), 1);
+        QCOMPARE(grupo(2)->caption(), QStringLiteral("Lanches"));
+        QCOMPARE(itens(groupWhere("02")).value(0).value(0).toString(), QStringLiteral("Lanches"));
+        QCOMPARE(enabledTools(), QStringList({"tcbCancela", "tcbSair"})); // rename mode stays on
+    }
+
+    void productNavigatorRenamedAndRecoloured() {
+        db->exec(QStringLiteral(
+            "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
+            "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK) VALUES ('9999', '00001', "
+            "'9', '36', '1', '2', '01', '1', '', 'Navegador_Direito_Prod', 0, 255)"));
+        toca(grupo(1));
+        tecla(Qt::Key_F5);
+        teclado = {QStringLiteral("Mais")};
+        toca(produto(36));
+        const QString where = productsOf("01") + QStringLiteral(" AND NRBUTTON = '36'");
+        QCOMPARE(itens(where).value(0).value(0).toString(), QStringLiteral("Mais"));
+        cores = {QStringLiteral("65280")};
+        tecla(Qt::Key_F4);
+        toca(produto(36));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(colour(where, "NRCOLORTEXT"), 65280);
+    }
+
     void navigatorsOfTheGroupPage_data() { engines(); }
     void navigatorsOfTheGroupPage() {
         teclado = {QStringLiteral("inNav = 2"), QStringLiteral("inNav = 1")};
