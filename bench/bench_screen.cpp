@@ -4,8 +4,8 @@
 
 #include "BenchData.h"
 
-#include <ClientDataSet.h>
 #include <Cli_Kmr00003.h>
+#include <ClientDataSet.h>
 #include <MessagePresenter.h>
 #include <Srv_Kmr00003.h>
 #include <TTouchButton.h>
@@ -85,7 +85,8 @@ void execSql(const QString& path, const char* sql) {
 void BM_FocusRedraw(benchmark::State& state) {
     useDatabase(BenchData::menuDatabase(int(state.range(0))));
     Screen screen;
-    TTouchButton* groups[2] = {screen.button(QStringLiteral("tcbGrupo01")), screen.button(QStringLiteral("tcbGrupo02"))};
+    TTouchButton* groups[2] = {screen.button(QStringLiteral("tcbGrupo01")),
+                               screen.button(QStringLiteral("tcbGrupo02"))};
     int i = 0;
     for (auto _ : state) {
         screen.form->tcbGrupo01Click(groups[i++ & 1]);
@@ -235,10 +236,10 @@ void BM_StartupToFirstFrame(benchmark::State& state) {
     useDatabase(demoDatabase());
     const QString png = QDir(benchTempDir()).filePath(QStringLiteral("first.png"));
     for (auto _ : state)
-        state.SetIterationTime(double(runToFirstFrame(QCoreApplication::applicationDirPath() +
-                                                          QStringLiteral("/kalmora"),
-                                                      {QStringLiteral("--screenshot"), png})) /
-                               1e9);
+        state.SetIterationTime(
+            double(runToFirstFrame(QCoreApplication::applicationDirPath() + QStringLiteral("/kalmora"),
+                                   {QStringLiteral("--screenshot"), png})) /
+            1e9);
 }
 BENCHMARK(BM_StartupToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -246,7 +247,8 @@ void BM_bare_WindowFirstFrame(benchmark::State& state) {
     const QString png = QDir(benchTempDir()).filePath(QStringLiteral("bare.png"));
     for (auto _ : state)
         state.SetIterationTime(
-            double(runToFirstFrame(QCoreApplication::applicationDirPath() + QStringLiteral("/bench_bare_window"), {png})) /
+            double(
+                runToFirstFrame(QCoreApplication::applicationDirPath() + QStringLiteral("/bench_bare_window"), {png})) /
             1e9);
 }
 BENCHMARK(BM_bare_WindowFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);

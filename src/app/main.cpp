@@ -12,13 +12,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLibrary>
 #include <QPixmap>
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -26,13 +26,22 @@ namespace {
 
 using EntryPoint = void (*)(const QVariant* arParams, int highIndex, QVariant* result);
 
-// Counts the error reports made while the module runs and passes every
-// message on to the presenter that shows it.
+// True while the configuration screen is up.
+bool screenShown() {
+    const auto widgets = QApplication::topLevelWidgets();
+    return std::any_of(widgets.begin(), widgets.end(), [](const QWidget* w) {
+        return w->isVisible() && w->objectName() == QLatin1String("frmConfGrupo");
+    });
+}
+
+// Counts the error reports made while the screen is not up (those that keep
+// it from opening) and passes every message on to the presenter that shows
+// it. Failures reported while the operator edits are not the launcher's.
 class CountingPresenter : public MessagePresenter {
 public:
     explicit CountingPresenter(std::unique_ptr<MessagePresenter> inner) : m_inner(std::move(inner)) {}
     bool present(const MensagemArgs& args) override {
-        if (args.tipo == 3)
+        if (args.tipo == 3 && !screenShown())
             ++m_errors;
         return m_inner->present(args);
     }
@@ -104,32 +113,26 @@ EntryPoint loadModule(QLibrary& library) {
     return entry;
 }
 
-// Waits for the modal screen, grabs it into a PNG once it is up and closes it
-// through its exit button.
+// Watches for the screen to be shown; once its initialisation is done and it
+// is up, renders it into a PNG and closes it through its exit button.
 class Screenshot : public QObject {
 public:
-    explicit Screenshot(QString file) : m_file(std::move(file)) {
-        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start(50);
-        m_clock.start();
-    }
+    explicit Screenshot(QString file) : m_file(std::move(file)) { qApp->installEventFilter(this); }
     bool written() const { return m_written; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !m_taken && watched->objectName() == QLatin1String("frmConfGrupo")) {
+            m_taken = true;
+            auto* screen = static_cast<QWidget*>(watched);
+            // Queued, so that the modal loop is running when the screen closes.
+            QTimer::singleShot(0, this, [this, screen] { take(screen); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
 private:
-    void poll() {
-        QWidget* screen = QApplication::activeModalWidget();
-        if (!screen || screen->objectName() != QLatin1String("frmConfGrupo")) {
-            if (m_clock.elapsed() > 60000)
-                m_timer.stop();
-            return;
-        }
-        if (m_seenAt < 0) {
-            m_seenAt = m_clock.elapsed(); // let the first frame be painted
-            return;
-        }
-        if (m_clock.elapsed() - m_seenAt < 300)
-            return;
-        m_timer.stop();
+    void take(QWidget* screen) {
         m_written = screen->grab().save(m_file, "PNG");
         if (!m_written)
             printError(QStringLiteral("could not write %1").arg(m_file));
@@ -138,9 +141,7 @@ private:
     }
 
     QString m_file;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_seenAt = -1;
+    bool m_taken = false;
     bool m_written = false;
 };
 
