@@ -81,6 +81,7 @@ TADOConnection::TADOConnection() : m_name(QStringLiteral("kmr_connection_%1").ar
 }
 
 TADOConnection::~TADOConnection() {
+    releaseStatements();
     if (m_db.isValid())
         m_db.close();
     m_db = QSqlDatabase();
@@ -96,6 +97,7 @@ void TADOConnection::setConnected(bool on) {
     if (on == connected())
         return;
     if (!on) {
+        releaseStatements();
         m_db.close();
         m_inTransaction = false;
         m_dialect = SqlDialect::Unknown;
@@ -114,6 +116,7 @@ void TADOConnection::setConnected(bool on) {
 
     // A fresh driver object on every connect: statements prepared on an earlier
     // connection see their driver gone and prepare themselves again.
+    releaseStatements();
     m_db = QSqlDatabase();
     if (QSqlDatabase::contains(m_name))
         QSqlDatabase::removeDatabase(m_name);
@@ -134,6 +137,22 @@ void TADOConnection::setConnected(bool on) {
     m_dialect = dialectOf(m_db);
     if (afterConnect)
         afterConnect(*this);
+}
+
+void TADOConnection::addCloseListener(const void* owner, std::function<void()> release) {
+    removeCloseListener(owner);
+    m_closeListeners.emplace_back(owner, std::move(release));
+}
+
+void TADOConnection::removeCloseListener(const void* owner) {
+    std::erase_if(m_closeListeners, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+void TADOConnection::releaseStatements() {
+    // A release may unregister its owner: run over a copy.
+    const auto listeners = m_closeListeners;
+    for (const auto& entry : listeners)
+        entry.second();
 }
 
 void TADOConnection::beginTrans() {

@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 class TADOConnection {
 public:
@@ -33,13 +35,22 @@ public:
     SqlDialect dialect() const { return m_dialect; }
     QString connectionName() const { return m_name; }
 
+    // Statements holding native handles on this connection register a release
+    // that runs before the connection closes (a handle cannot close while a
+    // statement of its own is still prepared on it).
+    void addCloseListener(const void* owner, std::function<void()> release);
+    void removeCloseListener(const void* owner);
+
     bool inTransaction() const { return m_inTransaction; }
     void beginTrans(); // throw DatabaseError
     void commitTrans();
     void rollbackTrans();
 
 private:
+    void releaseStatements();
+
     QString m_name;
+    std::vector<std::pair<const void*, std::function<void()>>> m_closeListeners;
     QString m_connectionString;
     QSqlDatabase m_db;
     SqlDialect m_dialect = SqlDialect::Unknown;

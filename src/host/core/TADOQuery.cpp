@@ -1,6 +1,7 @@
 #include "TADOQuery.h"
 
 #include "HostErrors.h"
+#include "SqliteStatement.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -79,24 +80,50 @@ bool hasPlaceholder(QStringView sql, QStringView placeholder) {
 TADOQuery::TADOQuery(TADOConnection& connection, const QString& sql) : m_connection(connection), m_sql(sql) {
 }
 
+TADOQuery::~TADOQuery() {
+    if (m_native)
+        m_connection.removeCloseListener(this);
+}
+
 void TADOQuery::setSql(const QString& sql) {
     if (sql == m_sql)
         return;
     close();
     m_sql = sql;
+    release();
+}
+
+// Drops the prepared statement; the next use prepares it again.
+void TADOQuery::release() {
+    if (m_native)
+        m_connection.removeCloseListener(this);
+    m_native.reset();
     m_query.reset();
     m_prepared = false;
+    m_active = false;
+}
+
+bool TADOQuery::preparedOnCurrentConnection() const {
+    if (!m_prepared)
+        return false;
+    if (m_native)
+        return m_native->handle() == SqliteStatement::handleOf(m_connection.database());
+    // Every connect makes a new driver: a statement of an earlier one is stale.
+    return m_query && m_query->driver() && m_query->driver() == m_connection.database().driver();
 }
 
 void TADOQuery::prepare() {
-    // A statement prepared on an earlier connection has lost its driver (every
-    // connect makes a new one) and must be prepared again.
-    if (m_prepared && m_query && m_query->driver() == m_connection.database().driver() && m_query->driver())
+    if (preparedOnCurrentConnection())
         return;
-    m_active = false;
-    m_prepared = false;
+    release();
     if (!m_connection.connected())
         throw DatabaseError(QStringLiteral("The database is not connected."), QSqlError(), m_sql);
+    if (sqlite3* handle = SqliteStatement::handleOf(m_connection.database())) {
+        m_native = std::make_unique<SqliteStatement>(handle, m_sql);
+        m_connection.addCloseListener(this, [this] { release(); });
+        m_prepared = true;
+        return;
+    }
     m_query = std::make_unique<QSqlQuery>(m_connection.database());
     m_query->setForwardOnly(true);
     // Numbers come back as doubles, never as fixed-point texts.
@@ -111,14 +138,20 @@ void TADOQuery::setParam(const QString& name, const QVariant& value) {
     const QString placeholder = QLatin1Char(':') + name;
     if (!hasPlaceholder(m_sql, placeholder))
         throw DatabaseError(QStringLiteral("The statement has no parameter named %1.").arg(name), QSqlError(), m_sql);
-    m_query->bindValue(placeholder, value);
+    if (m_native)
+        m_native->setParam(placeholder, value);
+    else
+        m_query->bindValue(placeholder, value);
 }
 
 void TADOQuery::open() {
     prepare();
-    if (m_active)
-        m_query->finish();
-    m_active = false;
+    close();
+    if (m_native) {
+        m_native->run();
+        m_active = true;
+        return;
+    }
     if (!m_query->exec())
         fail(QStringLiteral("The query failed"), m_query->lastError(), m_sql);
     m_active = true;
@@ -128,24 +161,38 @@ void TADOQuery::open() {
 }
 
 void TADOQuery::close() {
-    if (m_active && m_query)
-        m_query->finish();
+    if (m_active) {
+        if (m_native)
+            m_native->reset();
+        else if (m_query)
+            m_query->finish();
+    }
     m_active = false;
 }
 
 bool TADOQuery::eof() const {
-    return !m_active || !m_query->isValid();
+    if (!m_active)
+        return true;
+    return m_native ? !m_native->onRow() : !m_query->isValid();
 }
 
 // The cursor only moves forward, so this is exact while it stands on the first
 // row, which is where callers ask.
 bool TADOQuery::isEmpty() const {
-    return !m_active || (m_query->at() != 0 && !m_query->isValid());
+    if (!m_active)
+        return true;
+    if (m_native)
+        return !m_native->onRow();
+    return m_query->at() != 0 && !m_query->isValid();
 }
 
 void TADOQuery::next() {
     if (eof())
         return;
+    if (m_native) {
+        m_native->next();
+        return;
+    }
     m_query->next();
     if (m_query->lastError().isValid())
         fail(QStringLiteral("Reading the query's rows failed"), m_query->lastError(), m_sql);
@@ -154,12 +201,12 @@ void TADOQuery::next() {
 QVariant TADOQuery::fieldValue(const QString& name) const {
     if (!m_active)
         throw DatabaseError(QStringLiteral("The query is closed."), QSqlError(), m_sql);
-    const int index = m_query->record().indexOf(name);
+    const int index = m_native ? m_native->columnIndex(name) : m_query->record().indexOf(name);
     if (index < 0)
         throw DatabaseError(QStringLiteral("The query has no field named %1.").arg(name), QSqlError(), m_sql);
-    if (!m_query->isValid())
+    if (eof())
         return {};
-    return m_query->value(index);
+    return m_native ? m_native->value(index) : m_query->value(index);
 }
 
 QString TADOQuery::fieldText(const QString& name) const {
@@ -171,25 +218,29 @@ DataPacket TADOQuery::readPacket(const QList<FieldDef>& columns) {
     const bool wasActive = m_active;
     if (!wasActive)
         open();
-    const int resultColumns = m_query->record().count();
+    const int resultColumns = m_native ? m_native->columnCount() : int(m_query->record().count());
     if (resultColumns < columns.size())
         throw DatabaseError(QStringLiteral("The query returns %1 columns where %2 are expected.")
                                 .arg(resultColumns)
                                 .arg(columns.size()),
                             QSqlError(), m_sql);
     DataPacket packet(columns);
-    const int size = m_query->size();
-    if (size > 0)
-        packet.reserve(size);
-    const int count = int(columns.size());
-    while (m_query->isValid()) {
-        packet.beginRow();
-        for (int c = 0; c < count; ++c)
-            appendCell(packet, columns[c].kind, m_query->value(c));
-        m_query->next();
+    if (m_native) {
+        m_native->readInto(packet, columns);
+    } else {
+        const int size = m_query->size();
+        if (size > 0)
+            packet.reserve(size);
+        const int count = int(columns.size());
+        while (m_query->isValid()) {
+            packet.beginRow();
+            for (int c = 0; c < count; ++c)
+                appendCell(packet, columns[c].kind, m_query->value(c));
+            m_query->next();
+        }
+        if (m_query->lastError().isValid())
+            fail(QStringLiteral("Reading the query's rows failed"), m_query->lastError(), m_sql);
     }
-    if (m_query->lastError().isValid())
-        fail(QStringLiteral("Reading the query's rows failed"), m_query->lastError(), m_sql);
     if (!wasActive)
         close();
     return packet;
@@ -198,6 +249,10 @@ DataPacket TADOQuery::readPacket(const QList<FieldDef>& columns) {
 void TADOQuery::execute() {
     prepare();
     close();
+    if (m_native) {
+        m_native->execute();
+        return;
+    }
     if (!m_query->exec())
         fail(QStringLiteral("The database refused the command"), m_query->lastError(), m_sql);
     m_query->finish();

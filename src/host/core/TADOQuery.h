@@ -12,9 +12,12 @@
 
 #include <memory>
 
+class SqliteStatement;
+
 class TADOQuery {
 public:
     explicit TADOQuery(TADOConnection& connection, const QString& sql = {});
+    ~TADOQuery();
     TADOQuery(const TADOQuery&) = delete;
     TADOQuery& operator=(const TADOQuery&) = delete;
 
@@ -24,7 +27,7 @@ public:
     // when the statement has no such parameter.
     void setParam(const QString& name, const QVariant& value);
 
-    void open();  // runs the statement; cursor on the first row
+    void open(); // runs the statement; cursor on the first row
     void close();
     bool active() const { return m_active; }
     bool eof() const;
@@ -41,13 +44,16 @@ public:
     // Executes the statement as a command (no rows). Throws DatabaseError.
     void execute();
 
-    QSqlQuery& sqlQuery() { return *m_query; }
     TADOConnection& connection() { return m_connection; }
 
 private:
     void prepare();
+    bool preparedOnCurrentConnection() const;
+    void release();
     TADOConnection& m_connection;
     QString m_sql;
+    // On SQLite the statement runs on the native handle; elsewhere through Qt.
+    std::unique_ptr<SqliteStatement> m_native;
     std::unique_ptr<QSqlQuery> m_query;
     bool m_prepared = false;
     bool m_active = false;

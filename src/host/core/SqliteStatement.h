@@ -1,0 +1,60 @@
+#pragma once
+// A statement run straight on the SQLite handle of a Qt connection. Rows are
+// read in SQLite's own UTF-8 into the packet, without the UTF-16 round trip
+// and the per-cell variants of the generic path: the menu and catalogue reads
+// are on every touch's path. Parameters are ":NAME" placeholders, which
+// SQLite binds by name itself.
+
+#include <DataPacket.h>
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+class QSqlDatabase;
+
+class SqliteStatement {
+public:
+    // The SQLite handle behind a Qt connection; null for other drivers.
+    static sqlite3* handleOf(const QSqlDatabase& db);
+
+    // Prepares the text; throws DatabaseError when SQLite refuses it.
+    SqliteStatement(sqlite3* db, const QString& sql);
+    ~SqliteStatement();
+    SqliteStatement(const SqliteStatement&) = delete;
+    SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+    sqlite3* handle() const { return m_db; }
+    bool hasParameter(const QString& placeholder) const;
+    // Kept until the next run; bound as Qt binds them (a null string as NULL).
+    void setParam(const QString& placeholder, const QVariant& value);
+
+    // Runs the statement and stands on its first row, if any. Throws.
+    void run();
+    // Runs it to the end, for commands. Throws.
+    void execute();
+    // Ends the run and releases what it holds (locks, read snapshot).
+    void reset();
+
+    bool onRow() const { return m_onRow; }
+    void next();                                // throws
+    int columnIndex(const QString& name) const; // case-insensitive; -1 when absent
+    int columnCount() const;
+    QVariant value(int column) const;
+    // The rows from the current one to the end, with the given columns.
+    void readInto(DataPacket& packet, const QList<FieldDef>& columns);
+
+private:
+    void bindAll();
+    void step();
+    [[noreturn]] void fail(const QString& what) const;
+
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+    QString m_sql;
+    QHash<int, QVariant> m_values; // by parameter index
+    bool m_onRow = false;
+    qint64 m_row = -1;
+};
