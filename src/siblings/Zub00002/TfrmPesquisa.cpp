@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScroller>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -108,6 +109,8 @@ void TfrmPesquisa::montaLista() {
     m_grade->setWordWrap(false);
     m_grade->setAlternatingRowColors(false);
     m_grade->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // A finger flicks the list; a tap still picks a row.
+    QScroller::grabGesture(m_grade->viewport(), QScroller::TouchGesture);
     m_grade->verticalHeader()->hide();
     // Fixed, uniform rows: the view never measures rows, so a long list opens at once.
     m_grade->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
