@@ -16,6 +16,19 @@ namespace {
 
 enum class Kind { Query, Write };
 
+// A colour travels as decimal text and the database converts it. A server
+// refuses a text that is not a number; SQLite would store it as text in a
+// loosely typed column of a host database, so there it is refused here.
+const QString& colourText(TrdmConfGrupo& dm, const QString& text) {
+    if (dm.adcConfGrupo.dialect() != SqlDialect::SQLite)
+        return text;
+    bool number = false;
+    text.toDouble(&number);
+    if (!number)
+        throw DatabaseError(QStringLiteral("The colour \"%1\" is not a number.").arg(text));
+    return text;
+}
+
 // The failure path shared by every function: a write rolls back first, then
 // the failure text goes into the result with status 0. Only a failure of this
 // path itself gives the nonzero status.
@@ -215,7 +228,9 @@ int32_t getInsere(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const 
         c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
         c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
         c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.setParam(QStringLiteral("P_DTULTATUITCT"), QDateTime::currentDateTime());
+        // The local date and time as text: a date-time value would reach a
+        // server in UTC and be stored in the server's zone, not the till's.
+        c.setParam(QStringLiteral("P_DTULTATUITCT"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
         c.execute();
     });
 }
@@ -252,7 +267,7 @@ int32_t getMudaCor(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const
         c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
         c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
         c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.setParam(QStringLiteral("P_NRCOLORBACK"), P_NRCOLORBACK);
+        c.setParam(QStringLiteral("P_NRCOLORBACK"), colourText(dm, P_NRCOLORBACK));
         c.setParam(QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
         c.execute();
     });
@@ -268,7 +283,7 @@ int32_t getMudaFonte(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, con
         c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
         c.setParam(QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
         c.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        c.setParam(QStringLiteral("P_NRCOLORTEXT"), P_NRCOLORTEXT);
+        c.setParam(QStringLiteral("P_NRCOLORTEXT"), colourText(dm, P_NRCOLORTEXT));
         c.setParam(QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
         c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
         c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
@@ -344,8 +359,8 @@ struct PasteArgs {
 
 void moveItem(TrdmConfGrupo& dm, const PasteArgs& a) {
     TADOCommand& c = dm.acmRecColProd;
-    c.setParam(QStringLiteral("P_NRCOLORBACK"), a.NRCOLORBACK);
-    c.setParam(QStringLiteral("P_NRCOLORTEXT"), a.NRCOLORTEXT);
+    c.setParam(QStringLiteral("P_NRCOLORBACK"), colourText(dm, a.NRCOLORBACK));
+    c.setParam(QStringLiteral("P_NRCOLORTEXT"), colourText(dm, a.NRCOLORTEXT));
     c.setParam(QStringLiteral("P_DSBUTTON"), a.DSBUTTON);
     c.setParam(QStringLiteral("P_IDTPBUTTON"), a.IDTPBUTTON);
     c.setParam(QStringLiteral("P_NRBUTTON"), a.NRBUTTON);

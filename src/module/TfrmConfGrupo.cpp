@@ -325,8 +325,16 @@ void TfrmConfGrupo::criaDataSets() {
 }
 
 void TfrmConfGrupo::conecta(QAbstractButton* button, void (TfrmConfGrupo::*handler)(QObject*)) {
-    connect(button, &QAbstractButton::clicked, this,
-            [this, button, handler] { HandleEvent([&] { (this->*handler)(button); }); });
+    connect(button, &QAbstractButton::clicked, this, [this, button, handler] {
+        // One touch at a time: a touch queued while another is handled (its
+        // pending events are processed before it writes) would act on a state
+        // the first has not finished with.
+        if (m_emToque)
+            return;
+        m_emToque = true;
+        HandleEvent([&] { (this->*handler)(button); });
+        m_emToque = false;
+    });
 }
 
 QWidget* TfrmConfGrupo::FindComponent(const QString& name) const {

@@ -134,6 +134,7 @@ private:
     QString tipoLocalizado(const ClientDataSet& set) const;
     QString textoLocalizado(const ClientDataSet& set, QStringView field) const;
 
+    bool m_emToque = false; // a touch handler is running
     bool boExcluir = false;
     bool boMudaCor = false;
     bool boMudaFonte = false;

@@ -256,7 +256,6 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
     auto* b = qobject_cast<TTouchButton*>(Sender);
     if (!b)
         return;
-    stNome.clear();
     const QString stCodigo = b->objectName().right(2);
     m_achouProduto = cdsPesqProdGrupo.active() &&
                      cdsPesqProdGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA;NRPGCONFTAUX"),
@@ -264,6 +263,14 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
                                              LocateOptions{true, false});
 
     const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
+    // A product page whose load failed still shows the buttons of the group in
+    // focus before: an edit of one of them would address another group's item
+    // in the store. The page is drawn again instead.
+    const bool editaGuardado = (boExcluir || boMudaCor || boMudaFonte || boMudaNome || boRecortar) && !vazio(b);
+    if (editaGuardado && !m_achouProduto) {
+        MontaMenuProduto();
+        return;
+    }
     if (vazio(b) && !algumModo)
         associaProduto(b, stCodigo);
     else if (boExcluir && !vazio(b))

@@ -135,8 +135,17 @@ void TADOConnection::setConnected(bool on) {
     }
     m_inTransaction = false;
     m_dialect = dialectOf(m_db);
-    if (afterConnect)
-        afterConnect(*this);
+    if (afterConnect) {
+        try {
+            afterConnect(*this);
+        } catch (...) {
+            // A session without its settings is not used: the next connect
+            // tries again from the start.
+            m_db.close();
+            m_dialect = SqlDialect::Unknown;
+            throw;
+        }
+    }
 }
 
 void TADOConnection::addCloseListener(const void* owner, std::function<void()> release) {

@@ -218,6 +218,18 @@ DataPacket TADOQuery::readPacket(const QList<FieldDef>& columns) {
     const bool wasActive = m_active;
     if (!wasActive)
         open();
+    try {
+        return readRows(columns, wasActive);
+    } catch (...) {
+        // A query opened here is not left open on a failure: the next call
+        // binds its values and runs it again rather than reading a stale cursor.
+        if (!wasActive)
+            close();
+        throw;
+    }
+}
+
+DataPacket TADOQuery::readRows(const QList<FieldDef>& columns, bool wasActive) {
     const int resultColumns = m_native ? m_native->columnCount() : int(m_query->record().count());
     if (resultColumns < columns.size())
         throw DatabaseError(QStringLiteral("The query returns %1 columns where %2 are expected.")

@@ -48,6 +48,7 @@ public:
 
 private:
     void prepare();
+    DataPacket readRows(const QList<FieldDef>& columns, bool wasActive);
     bool preparedOnCurrentConnection() const;
     void release();
     TADOConnection& m_connection;

@@ -1,5 +1,7 @@
 #include "TTouchButton.h"
 
+#include <QKeySequence>
+
 #include "TColor.h"
 
 #include <QFontDatabase>
@@ -37,6 +39,9 @@ TTouchButton::TTouchButton(QWidget* parent) : QAbstractButton(parent) {
 
 void TTouchButton::setCaption(const QString& caption) {
     setText(caption);
+    // Captions come from the store: an '&' in "Pão & Cia" is text, not a
+    // keyboard shortcut that would touch the button.
+    setShortcut(QKeySequence());
     update();
 }
 

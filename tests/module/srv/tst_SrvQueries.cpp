@@ -62,6 +62,7 @@ private slots:
     void storeFilter();
     void catalogueLevelPath();
     void catalogueSegmentPath();
+    void emptyFlagsReadAsTheirDefaults();
     void catalogueGroupPathUsesSharedComposition();
     void catalogueGroupPathPrefersBranchComposition();
     void catalogueGroupAndSegmentPath();
@@ -178,6 +179,21 @@ void SrvQueries::catalogueSegmentPath() {
     QCOMPARE(column(p, "CDPRODUTO"), QStringList({"P1", "P3"}));
     QCOMPARE(column(p, "CDNVPRODUTO"), QStringList({"3", "3"}));
     QCOMPARE(p.fields().at(8).kind, FieldKind::Text);
+}
+
+// An empty flag counts as unset, as it does where the empty text is NULL: the
+// product is active, not weighed, and asks for no local printer.
+void SrvQueries::emptyFlagsReadAsTheirDefaults() {
+    catalogue();
+    addProductRow("P5", "05", "3", "''");
+    db().exec("UPDATE PRODUTO SET IDPESAPROD = '', IDSOLLOCIMP = '' WHERE CDPRODUTO = 'P5'");
+    db().exec("INSERT INTO PRODUTOSEG (CDSEGMER, CDPRODUTO) VALUES ('S1', 'P5')");
+    setBranch("'S1'", "NULL");
+    const DataPacket p = packet(produto());
+    QCOMPARE(column(p, "CDPRODUTO"), QStringList({"P1", "P3", "P5"}));
+    QCOMPARE(column(p, "IDPRODATIVPR").last(), QString("S"));
+    QCOMPARE(column(p, "IDPESAPROD").last(), QString("N"));
+    QCOMPARE(column(p, "IDSOLLOCIMP").last(), QString("N"));
 }
 
 void SrvQueries::catalogueGroupPathUsesSharedComposition() {

@@ -69,6 +69,7 @@ private slots:
     void captionsAreStoredVerbatim();
     void renameAndRecolour();
     void colourTextIsStoredAsNumber();
+    void colourTextNeverStoredAsTextInAHostTable();
     void writesOnMissingKeyChangeNothing();
     void badInputIsRefusedAndChangesNothing_data();
     void badInputIsRefusedAndChangesNothing();
@@ -154,6 +155,27 @@ void SrvWrites::colourTextIsStoredAsNumber() {
     QCOMPARE(p.value(0, p.indexOf(u"NRCOLORBACK")), QVariant(255.0));
 }
 
+// A host database's own table, loosely typed: a colour that is not a number is
+// refused there too, and a number is stored as a number.
+void SrvWrites::colourTextNeverStoredAsTextInAHostTable() {
+    if (onPostgres())
+        QSKIP("a server refuses a text in a numeric column itself");
+    db().exec("DROP TABLE ITMENUCONFTE");
+    db().exec("CREATE TABLE ITMENUCONFTE (CDFILIAL TEXT, NRCONFTELA TEXT, IDTPBUTTON TEXT, NRBUTTON TEXT, "
+              "NRPGCONFTELA TEXT, IDTPBUTONAUX TEXT, NRBUTTONAUX TEXT, NRPGCONFTAUX TEXT, CDIDENTBUTON TEXT, "
+              "DSBUTTON TEXT, NRCOLORTEXT REAL, NRCOLORBACK REAL, DSMESSAGEBUT TEXT, DSIMAGEMBUT TEXT, "
+              "DTULTATUITCT TEXT, PRIMARY KEY (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
+              "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX))");
+    QVERIFY(insereGroup("01").ok());
+    QVERIFY(mudaCorGroup("01", "azul").failedWithText());
+    QVERIFY(
+        call([](QVariant& r) { return getMudaFonte(B, C, "01", "1", "12a", "2", "0", "0", "0", r); }).failedWithText());
+    QVERIFY(mudaCorGroup("01", "255").ok());
+    const auto types = db().rows("SELECT typeof(NRCOLORBACK), typeof(NRCOLORTEXT) FROM ITMENUCONFTE");
+    QCOMPARE(types.value(0).value(0).toString(), QString("real"));
+    QCOMPARE(types.value(0).value(1).toString(), QString("real"));
+}
+
 void SrvWrites::writesOnMissingKeyChangeNothing() {
     addGroup("01", "1");
     addProduct("01", "1", "01", "1");
@@ -175,7 +197,9 @@ void SrvWrites::badInputIsRefusedAndChangesNothing_data() {
     const QStringList tooLong{"too long"};
     const QStringList check{"CHECK constraint failed"};
     const QStringList notNumber{"invalid input syntax for type double precision"};
-    const QStringList realColumn{"cannot store TEXT value in REAL column"};
+    // SQLite would keep a text in a loosely typed column of a host database:
+    // the data service refuses it before the database sees it.
+    const QStringList realColumn{"is not a number"};
     const QStringList duplicate{"duplicate key"};
     const QStringList unique{"UNIQUE constraint failed"};
     QTest::newRow("insert caption of 51") << "insertLongCaption" << check << tooLong;
