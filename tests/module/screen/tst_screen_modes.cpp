@@ -11,6 +11,7 @@
 #include <TColor.h>
 #include <TTouchButton.h>
 #include <TfrmConfGrupo.h>
+#include <TrdmConfGrupo.h>
 
 #include <QLabel>
 #include <QTest>
@@ -189,6 +190,39 @@ private slots:
         toca(grupo(2));
         QCOMPARE(produto(1)->caption(), QStringLiteral("X-Burger"));
         QCOMPARE(presenter->calls.size(), 1);
+    }
+
+    // After a failed load the page still shows the group in focus before: an
+    // edit there must not reach the new group's item at the same position.
+    void editAfterFailedProductLoadTouchesNoOtherGroup() {
+        openScreen();
+        const QString stored = QStringLiteral("SELECT DSBUTTON FROM ITMENUCONFTE WHERE IDTPBUTONAUX = '2' AND "
+                                              "NRBUTTONAUX = '02' AND NRBUTTON = '01'");
+        const QString before = db->rows(stored).value(0).value(0).toString();
+        const QString shown = produto(1)->caption(); // a product of group 01
+        breakTable();
+        toca(grupo(2));
+        mendTable();
+        QCOMPARE(produto(1)->caption(), shown);
+        tecla(Qt::Key_F5);
+        teclado = {QStringLiteral("Renomeado")};
+        toca(produto(1));
+        QCOMPARE(db->rows(stored).value(0).value(0).toString(), before);
+        QCOMPARE(tecladoChamadas, 0);
+        QCOMPARE(produto(1)->caption(), before); // the page drawn again, now group 02's
+    }
+
+    // The product page reports its own load failures (no service code) once,
+    // and leaves the buttons as they were.
+    void productPageReportsItsOwnFailure() {
+        openScreen();
+        const QStringList before = captionsOfProducts();
+        rdmConfGrupo.reset(); // the service has no instance: a failure status
+        screen->MontaMenuProduto();
+        QCOMPARE(presenter->calls.size(), 1);
+        QCOMPARE(presenter->calls.first().tipo, 3);
+        QCOMPARE(presenter->calls.first().codigo, QString());
+        QCOMPARE(captionsOfProducts(), before);
     }
 
     void toolKeysFromNoEditMode_data() {
