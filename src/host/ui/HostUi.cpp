@@ -53,8 +53,22 @@ bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, co
 // reports, and then ends the operation with a SilentAbort: the caller must not
 // go on as if it had a result. With mostra false nothing is shown and the text
 // is raised as an ordinary error, so that it is never lost.
-QVariant MensagemMetodo(const QVariant& resultado, bool mostra, int /*p3*/, const QString& /*metodo*/,
-                        const QString& /*unidade*/, const QString& /*chave*/, const QString& /*p7*/) {
+namespace {
+MensagemMetodoObserver& observer() {
+    static MensagemMetodoObserver o;
+    return o;
+}
+} // namespace
+
+MensagemMetodoObserver setMensagemMetodoObserver(MensagemMetodoObserver o) {
+    std::swap(observer(), o);
+    return o;
+}
+
+QVariant MensagemMetodo(const QVariant& resultado, bool mostra, int /*p3*/, const QString& metodo,
+                        const QString& unidade, const QString& chave, const QString& /*p7*/) {
+    if (observer())
+        observer()(metodo, unidade, chave);
     if (resultado.typeId() != QMetaType::QString)
         return resultado;
     const QString text = resultado.toString();

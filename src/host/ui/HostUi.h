@@ -19,6 +19,13 @@ bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, co
 QVariant MensagemMetodo(const QVariant& resultado, bool mostra, int p3, const QString& metodo, const QString& unidade,
                         const QString& chave, const QString& p7);
 
+// Sees every MensagemMetodo call: the function's name, the unit and the call
+// key, which identify the call in the application's diagnostics. Returns the
+// observer it replaces; an empty one observes nothing.
+using MensagemMetodoObserver =
+    std::function<void(const QString& metodo, const QString& unidade, const QString& chave)>;
+MensagemMetodoObserver setMensagemMetodoObserver(MensagemMetodoObserver observer);
+
 // Paints a form in the six screen colours (Windows colour values).
 void ColoreTela(QWidget* form, int cor1, int cor2, int cor3, int cor4, int cor5, int cor6);
 

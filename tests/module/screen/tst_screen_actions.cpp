@@ -4,6 +4,7 @@
 #include "ScreenFixture.h"
 
 #include <Cli_Kmr00003.h>
+#include <HostUi.h>
 #include <ClientDataSet.h>
 #include <TBlendedBitBtn.h>
 #include <TTouchButton.h>
@@ -123,6 +124,74 @@ private slots:
         QCOMPARE(itens(productsOf("07") + " AND NRBUTTON = '07'").value(0).value(0).toString(),
                  QStringLiteral("Coca Gelada"));
         QVERIFY(presenter->calls.isEmpty());
+    }
+
+    // Every data service call reaches MensagemMetodo with its function's name,
+    // the unit and its call key: the values of the call joined by "-".
+    void callKeysOfAnEditingSession() {
+        QStringList calls;
+        bool otherUnit = false;
+        const auto previous = setMensagemMetodoObserver([&](const QString& m, const QString& u, const QString& k) {
+            otherUnit = otherUnit || u != QLatin1String("Cli_Kmr00003");
+            calls << m + QLatin1Char('|') + k;
+        });
+        screen->MontaMenuGrupo();
+        screen->MontaMenuProduto();
+        teclado = {QStringLiteral("Sucos")};
+        toca(grupo(7));
+        produtoEscolhido = QStringLiteral("101001");
+        toca(produto(1));
+        tecla(Qt::Key_F5);
+        teclado = {QStringLiteral("Coca Gelada")};
+        toca(produto(1));
+        tecla(Qt::Key_F5);
+        teclado = {QStringLiteral("Sucos Naturais")};
+        toca(grupo(7));
+        cores = {QStringLiteral("255")};
+        tecla(Qt::Key_F7);
+        toca(produto(1));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        cores = {QStringLiteral("65280")};
+        tecla(Qt::Key_F4);
+        toca(grupo(7));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        toca(grupo(1));
+        const int fundo = produto(1)->color();
+        const int texto = produto(1)->fontColor();
+        const QString nome = produto(1)->caption();
+        const int alvo = firstEmptyProduct();
+        const QString n = QStringLiteral("%1").arg(alvo, 2, 10, QLatin1Char('0'));
+        tecla(Qt::Key_F6);
+        toca(produto(1));
+        toca(produto(alvo));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        presenter->answers = {true};
+        tecla(Qt::Key_F3);
+        toca(produto(alvo));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        setMensagemMetodoObserver(previous);
+
+        QVERIFY(!otherUnit);
+        const QStringList expected = {
+            "getPesqGrupo|9999-00001-1",
+            "getPesqProdGrupo|9999-00001-1-01-1",
+            "getInsere|9999-00001-2-07-Sucos-0-11571344-1-0-0-0",
+            "getPesqProdGrupo|9999-00001-1-07-1",
+            "getProduto|9999",
+            "getfiltroProd|9999-01-",
+            "getInsere|9999-00001-1-01-Coca-Cola Lata 350ml-0-11571344-101001-1-2-07-1",
+            "getMudaNome|9999-00001-9999-00001-01-1-Coca Gelada-07-1-2-1",
+            "getMudaNome|9999-07-1-Sucos Naturais-0-2-0-0",
+            "getMudaCor|9999-00001-01-1-2-07-1-255-1",
+            "getMudaFonte|9999-00001-07-1-65280-2-0-0-0",
+            QStringLiteral("setColarProd|%1-%2-%3-1-%4-1-2-01-1-9999-1-01-1-2-01-1-00001")
+                .arg(fundo)
+                .arg(texto)
+                .arg(nome, n),
+            QStringLiteral("getDelProduto|9999-00001-2-%1-1-01-1").arg(n),
+        };
+        for (const QString& call : expected)
+            QVERIFY2(calls.contains(call), qPrintable(call + QStringLiteral("\n  among: ") + calls.join("\n  ")));
     }
 
     void productWithoutGroupInFocus() {
