@@ -77,6 +77,7 @@ class TestHostUi : public QObject {
 private slots:
     void windowsColours();
     void touchButtonState();
+    void ampersandInCaptionIsNoShortcut();
     void touchButtonClicksOnReleaseInside();
     void touchButtonPaintsItsColours();
     void bitBtnLooks();
@@ -341,6 +342,20 @@ void TestHostUi::footerAndTranslation() {
     Trad(&form);
     Trad(nullptr);
     QCOMPARE(label->text(), QStringLiteral("Clique no botão desejado para mudar seu nome."));
+}
+
+// A caption from the store such as "Pão & Cia" must not turn Alt+C into a
+// touch on the button.
+void TestHostUi::ampersandInCaptionIsNoShortcut() {
+    TTouchButton b;
+    int clicks = 0;
+    QObject::connect(&b, &QAbstractButton::clicked, [&] { ++clicks; });
+    b.setCaption(QStringLiteral("Pão & Cia"));
+    QCOMPARE(b.caption(), QStringLiteral("Pão & Cia"));
+    QVERIFY(b.shortcut().isEmpty());
+    b.show();
+    QTest::keyClick(&b, Qt::Key_C, Qt::AltModifier);
+    QCOMPARE(clicks, 0);
 }
 
 QTEST_MAIN(TestHostUi)

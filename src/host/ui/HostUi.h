@@ -22,8 +22,7 @@ QVariant MensagemMetodo(const QVariant& resultado, bool mostra, int p3, const QS
 // Sees every MensagemMetodo call: the function's name, the unit and the call
 // key, which identify the call in the application's diagnostics. Returns the
 // observer it replaces; an empty one observes nothing.
-using MensagemMetodoObserver =
-    std::function<void(const QString& metodo, const QString& unidade, const QString& chave)>;
+using MensagemMetodoObserver = std::function<void(const QString& metodo, const QString& unidade, const QString& chave)>;
 MensagemMetodoObserver setMensagemMetodoObserver(MensagemMetodoObserver observer);
 
 // Paints a form in the six screen colours (Windows colour values).

@@ -42,8 +42,13 @@ void ScreenFixture::prepare() {
         ++tecladoChamadas;
         return teclado.isEmpty() ? QString() : teclado.takeFirst();
     };
-    Pesquisa = [this](ClientDataSet* ds, int, const QString&, int, int, int, int, int) {
+    Pesquisa = [this](ClientDataSet* ds, int p2, const QString& p3, int c1, int c2, int c3, int c5, int p8) {
         ++pesquisaChamadas;
+        // The list is opened in four of the screen's colours.
+        const auto cor = screen ? screen->screenColors() : std::array<int, 6>{};
+        if (p2 != 0 || p3 != QLatin1String("S") || p8 != 0 || c1 != cor[0] || c2 != cor[1] || c3 != cor[2] ||
+            c5 != cor[4])
+            QTest::qFail("the search screen was opened with other arguments", __FILE__, __LINE__);
         listaPesquisa.clear();
         for (ds->first(); !ds->eof(); ds->next())
             listaPesquisa << ds->fieldText(u"CDPRODUTO");
@@ -54,6 +59,8 @@ void ScreenFixture::prepare() {
     CriaTelaKmr00006 = [this](const QVariantList&, QVariant& result) {
         ++corChamadas;
         QVariantList lista = result.toList();
+        if (lista.size() != 10) // the screen hands over a new array of ten elements
+            QTest::qFail("the colour screen did not get a ten-element array", __FILE__, __LINE__);
         if (lista.isEmpty())
             lista.resize(10);
         lista[0] = cores.isEmpty() ? QStringLiteral("X") : cores.takeFirst();
@@ -106,7 +113,7 @@ bool ScreenFixture::runEntry(const std::function<void(TfrmConfGrupo*)>& whileOpe
     Cli_Kmr00003::CriaTelaKmr00003({QStringLiteral("ignored"), 42}, result);
     poll.stop();
     if (result.isValid())
-        qWarning("the entry point set its result");
+        QTest::qFail("the entry point set its result", __FILE__, __LINE__);
     return shown;
 }
 

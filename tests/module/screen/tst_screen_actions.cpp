@@ -4,8 +4,8 @@
 #include "ScreenFixture.h"
 
 #include <Cli_Kmr00003.h>
-#include <HostUi.h>
 #include <ClientDataSet.h>
+#include <HostUi.h>
 #include <TBlendedBitBtn.h>
 #include <TTouchButton.h>
 #include <TfrmConfGrupo.h>
