@@ -4,6 +4,9 @@
 #include "SrvFixture.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
+
+#include <ctime>
 
 namespace {
 const QString B = QStringLiteral("9999");
@@ -86,6 +89,18 @@ private slots:
 };
 
 void SrvWrites::insertStoresColoursAndTime() {
+    // The till's clock in another time zone than the server's: the row holds
+    // the till's local time.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "America/Sao_Paulo");
+    tzset();
+    const auto restore = qScopeGuard([&] {
+        if (zone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", zone);
+        tzset();
+    });
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     QVERIFY(insereGroup("03").ok());
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
@@ -128,20 +143,22 @@ void SrvWrites::captionsAreStoredVerbatim() {
              QStringList({renamed}));
 }
 
+// Every key value differs from the others, so an argument bound to another
+// parameter matches no row.
 void SrvWrites::renameAndRecolour() {
-    addGroup("02", "1", "Antigo");
-    addProduct("02", "1", "02", "1", "Produto");
-    QVERIFY(call([](QVariant& r) { return getMudaNome(B, C, "02", "1", "Novo", "02", "1", "2", "1", r); }).ok());
-    QCOMPARE(item("1", "02", "1", "02").value(0).toString(), QString("Novo"));
-    QCOMPARE(item("2", "02", "1", "0").value(0).toString(), QString("Antigo"));
+    addGroup("04", "3", "Antigo");
+    addProduct("07", "2", "04", "3", "Produto");
+    QVERIFY(call([](QVariant& r) { return getMudaNome(B, C, "07", "2", "Novo", "04", "1", "2", "3", r); }).ok());
+    QCOMPARE(item("1", "07", "2", "04").value(0).toString(), QString("Novo"));
+    QCOMPARE(item("2", "04", "3", "0").value(0).toString(), QString("Antigo"));
 
     // The text colour's arguments end with the parent's page, then its button.
-    QVERIFY(call([](QVariant& r) { return getMudaFonte(B, C, "02", "1", "65280", "1", "2", "1", "02", r); }).ok());
-    QCOMPARE(item("1", "02", "1", "02").value(1).toDouble(), 65280.0);
-    QCOMPARE(item("2", "02", "1", "0").value(1).toDouble(), 0.0);
-    QVERIFY(call([](QVariant& r) { return getMudaCor(B, C, "02", "1", "2", "02", "1", "16777215", "1", r); }).ok());
-    QCOMPARE(item("1", "02", "1", "02").value(2).toDouble(), 16777215.0);
-    QCOMPARE(item("2", "02", "1", "0").value(2).toDouble(), 11571344.0);
+    QVERIFY(call([](QVariant& r) { return getMudaFonte(B, C, "07", "2", "65280", "1", "2", "3", "04", r); }).ok());
+    QCOMPARE(item("1", "07", "2", "04").value(1).toDouble(), 65280.0);
+    QCOMPARE(item("2", "04", "3", "0").value(1).toDouble(), 0.0);
+    QVERIFY(call([](QVariant& r) { return getMudaCor(B, C, "07", "2", "2", "04", "3", "16777215", "1", r); }).ok());
+    QCOMPARE(item("1", "07", "2", "04").value(2).toDouble(), 16777215.0);
+    QCOMPARE(item("2", "04", "3", "0").value(2).toDouble(), 11571344.0);
 }
 
 void SrvWrites::colourTextIsStoredAsNumber() {
@@ -284,13 +301,14 @@ void SrvWrites::deleteGroupLevelItem() {
 }
 
 void SrvWrites::deleteProductNeverTouchesGroups() {
-    addGroup("01", "1");
-    addProduct("01", "1", "01", "1");
-    addItem("A", "01", "1", "2", "01", "1"); // can only happen when typed by hand
-    addItem("2", "01", "1", "2", "01", "1"); // a group row with the same numbers
-    QVERIFY(call([](QVariant& r) { return getDelProduto(B, C, "01", "1", "01", "1", r); }).ok());
-    QCOMPARE(productLinks(), QStringList({"2/01/1<-01/1"}));
-    QVERIFY(!item("2", "01", "1", "0").isEmpty());
+    addGroup("03", "4");
+    addProduct("06", "2", "03", "4");
+    addItem("A", "06", "2", "2", "03", "4"); // a navigator typed by hand at the same place goes too
+    addItem("2", "06", "2", "2", "03", "4"); // a group row with the same numbers stays
+    addProduct("03", "4", "06", "2");        // the numbers swapped: another item, which stays
+    QVERIFY(call([](QVariant& r) { return getDelProduto(B, C, "06", "2", "03", "4", r); }).ok());
+    QCOMPARE(productLinks(), QStringList({"1/03/4<-06/2", "2/06/2<-03/4"}));
+    QVERIFY(!item("2", "03", "4", "0").isEmpty());
 }
 
 void SrvWrites::pasteGroupMovesItsProductPages() {
@@ -364,9 +382,9 @@ void SrvWrites::pasteGroupFailingHalfwayRollsBack() {
 void SrvWrites::pasteProduct() {
     addGroup("01", "1");
     addGroup("02", "1");
-    addItem("1", "05", "1", "2", "01", "1", "Suco", "101001");
+    addItem("1", "05", "2", "2", "01", "1", "Suco", "101001");
     // To another page of another group: the product stays the same.
-    QVERIFY(colarProd({"1", "09", "3", "2", "02", "1"}, {"1", "05", "1", "2", "01", "1"}).ok());
+    QVERIFY(colarProd({"1", "09", "3", "2", "02", "1"}, {"1", "05", "2", "2", "01", "1"}).ok());
     const QVariantList moved = item("1", "09", "3", "02");
     QCOMPARE(moved.value(0).toString(), QString("Movido"));
     QCOMPARE(moved.value(2).toDouble(), 255.0);
