@@ -45,6 +45,17 @@ bool navegadorProduto(const QString& tipo) {
     return tipo.startsWith(QLatin1Char('9')) || tipo.startsWith(QLatin1Char('A'));
 }
 
+// The fields of the current row of the pending-change set.
+struct LinhaAlteracao {
+    QString tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor;
+};
+
+LinhaAlteracao linhaAtual(const ClientDataSet& set) {
+    return {set.fieldText(u"IDTPBUTTON"),   set.fieldText(u"NRBUTTON"),   set.fieldText(u"NRPGCONFTELA"),
+            set.fieldText(u"IDTPBUTONAUX"), set.fieldText(u"NRBUTONAUX"), set.fieldText(u"NRPGCONFTAUX"),
+            set.fieldText(u"NRCOLOR")};
+}
+
 // The type recorded for a text colour or a rename: a product ("1"), or the
 // stored navigator type when the touched button's row was found, so that the
 // change reaches a product-page navigator instead of matching no row.
@@ -458,11 +469,7 @@ void TfrmConfGrupo::confirmaLimpar() {
                                   QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
         if (sim) {
             for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
-                const QString tipo = cdsAlteracoes.fieldText(u"IDTPBUTTON");
-                const QString numero = cdsAlteracoes.fieldText(u"NRBUTTON");
-                const QString pagina = cdsAlteracoes.fieldText(u"NRPGCONFTELA");
-                const QString paginaAux = cdsAlteracoes.fieldText(u"NRPGCONFTAUX");
-                const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
+                const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
                 QVariant resultado;
                 if (tipo == QLatin1String("2")) {
                     int32_t status =
@@ -495,13 +502,7 @@ void TfrmConfGrupo::confirmaLimpar() {
 
 void TfrmConfGrupo::confirmaCorFundo() {
     for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
-        const QString numero = cdsAlteracoes.fieldText(u"NRBUTTON");
-        const QString pagina = cdsAlteracoes.fieldText(u"NRPGCONFTELA");
-        const QString tipoAux = cdsAlteracoes.fieldText(u"IDTPBUTONAUX");
-        const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
-        const QString paginaAux = cdsAlteracoes.fieldText(u"NRPGCONFTAUX");
-        const QString cor = cdsAlteracoes.fieldText(u"NRCOLOR");
-        const QString tipo = cdsAlteracoes.fieldText(u"IDTPBUTTON");
+        const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
         QVariant resultado;
         const int32_t status =
             getMudaCor(stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo, resultado);
@@ -514,13 +515,7 @@ void TfrmConfGrupo::confirmaCorFundo() {
 
 void TfrmConfGrupo::confirmaCorTexto() {
     for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
-        const QString numero = cdsAlteracoes.fieldText(u"NRBUTTON");
-        const QString pagina = cdsAlteracoes.fieldText(u"NRPGCONFTELA");
-        const QString cor = cdsAlteracoes.fieldText(u"NRCOLOR");
-        const QString tipo = cdsAlteracoes.fieldText(u"IDTPBUTTON");
-        const QString tipoAux = cdsAlteracoes.fieldText(u"IDTPBUTONAUX");
-        const QString paginaAux = cdsAlteracoes.fieldText(u"NRPGCONFTAUX");
-        const QString numeroAux = cdsAlteracoes.fieldText(u"NRBUTONAUX");
+        const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
         QVariant resultado;
         const int32_t status =
             getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux, resultado);

@@ -74,3 +74,17 @@ void TBlendedBitBtn::paintEvent(QPaintEvent* /*event*/) {
     p.drawText(area, Qt::AlignHCenter | (m_glyph.isNull() ? Qt::AlignVCenter : Qt::AlignTop) | Qt::TextWordWrap,
                text());
 }
+
+TBlendedBitBtn* TBlendedBitBtn::commandButton(QWidget* parent, const QString& name, const QString& caption,
+                                              const QSize& size) {
+    auto* button = new TBlendedBitBtn(parent);
+    button->setObjectName(name);
+    button->setCaption(caption);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(size);
+    QFont font = button->font();
+    font.setPointSize(13);
+    font.setBold(true);
+    button->setFont(font);
+    return button;
+}

@@ -9,6 +9,10 @@ class TBlendedBitBtn : public QAbstractButton {
     Q_OBJECT
 public:
     explicit TBlendedBitBtn(QWidget* parent = nullptr);
+    // A dialog's command button: named, a large bold caption, a fixed size,
+    // and no focus, so that typing stays where it is.
+    static TBlendedBitBtn* commandButton(QWidget* parent, const QString& name, const QString& caption,
+                                         const QSize& size);
 
     QString caption() const { return text(); }
     void setCaption(const QString& caption) { setText(caption); }

@@ -34,3 +34,9 @@ int tcolorFromColor(const QColor& color) {
     const QColor rgb = color.toRgb();
     return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
 }
+
+QColor legibleTextOn(int tcolor) {
+    const QColor c = colorFromTColor(tcolor);
+    const int light = (c.red() * 299 + c.green() * 587 + c.blue() * 114) / 1000;
+    return light >= 128 ? QColor(Qt::black) : QColor(Qt::white);
+}

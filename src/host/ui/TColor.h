@@ -4,3 +4,6 @@
 
 QColor colorFromTColor(int tcolor);
 int tcolorFromColor(const QColor& color);
+
+// Black or white, whichever reads better on the background.
+QColor legibleTextOn(int tcolor);

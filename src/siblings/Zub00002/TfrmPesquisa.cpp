@@ -32,22 +32,11 @@ QString corCss(int tcolor) {
 
 // Black or white, whichever stands out on the background.
 QString textoSobre(int tcolor) {
-    const QColor c = colorFromTColor(tcolor);
-    const int luz = (c.red() * 299 + c.green() * 587 + c.blue() * 114) / 1000;
-    return luz >= 128 ? QStringLiteral("#000000") : QStringLiteral("#ffffff");
+    return legibleTextOn(tcolor).name();
 }
 
 TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda) {
-    auto* botao = new TBlendedBitBtn(pai);
-    botao->setObjectName(nome);
-    botao->setCaption(legenda);
-    botao->setFocusPolicy(Qt::NoFocus); // keep typing in the filter field
-    botao->setFixedSize(150, 60);
-    QFont fonte = botao->font();
-    fonte.setPointSize(13);
-    fonte.setBold(true);
-    botao->setFont(fonte);
-    return botao;
+    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(150, 60));
 }
 
 } // namespace

@@ -24,22 +24,11 @@ constexpr int tcolor(int r, int g, int b) {
 
 // Legible caption colour on a swatch.
 int textoSobre(int cor) {
-    const QColor c = colorFromTColor(cor);
-    const int luz = (c.red() * 299 + c.green() * 587 + c.blue() * 114) / 1000;
-    return luz >= 128 ? tcolor(0, 0, 0) : tcolor(255, 255, 255);
+    return tcolorFromColor(legibleTextOn(cor));
 }
 
 TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda) {
-    auto* botao = new TBlendedBitBtn(pai);
-    botao->setObjectName(nome);
-    botao->setCaption(legenda);
-    botao->setFocusPolicy(Qt::NoFocus); // the screen itself takes the keys
-    botao->setFixedSize(170, 60);
-    QFont fonte = botao->font();
-    fonte.setPointSize(13);
-    fonte.setBold(true);
-    botao->setFont(fonte);
-    return botao;
+    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(170, 60));
 }
 
 } // namespace
