@@ -685,14 +685,7 @@ QString ClientDataSet::fieldText(QStringView name) const {
     const QVariant v = d->currentValue(name);
     if (v.isNull())
         return QString(QLatin1String(""));
-    switch (v.typeId()) {
-    case QMetaType::Double:
-        return PacketText::number(v.toDouble());
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-    default:
-        return v.toString();
-    }
+    return PacketText::display(v);
 }
 
 double ClientDataSet::fieldNumber(QStringView name) const {

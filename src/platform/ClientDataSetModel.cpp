@@ -26,14 +26,7 @@ QVariant ClientDataSetModel::data(const QModelIndex& index, int role) const {
     const QVariant v = m_dataSet->visibleValue(index.row(), m_columns[index.column()]);
     if (role == Qt::EditRole || v.isNull())
         return v;
-    switch (v.typeId()) {
-    case QMetaType::Double:
-        return PacketText::number(v.toDouble());
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-    default:
-        return v.toString();
-    }
+    return PacketText::display(v);
 }
 
 QVariant ClientDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -112,6 +112,17 @@ PacketColumn makeColumn(FieldKind kind) {
 
 // ---- text forms -----------------------------------------------------------
 
+QString PacketText::display(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Double:
+        return number(v.toDouble());
+    case QMetaType::QDateTime:
+        return v.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    default:
+        return v.toString();
+    }
+}
+
 QString PacketText::number(double value) {
     if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
         return QString::number(qint64(value));

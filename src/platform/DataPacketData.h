@@ -185,6 +185,9 @@ namespace PacketText {
 // A float as the dataset shows it: integral values without decimals, others
 // with up to 15 significant digits.
 QString number(double value);
+// A cell as the dataset shows it to the operator: floats as number(), dates
+// as "dd/MM/yyyy HH:mm:ss", anything else as its text.
+QString display(const QVariant& value);
 // The date-time text of the packet file: "yyyyMMddTHH:mm:sszzz".
 QString dateTime(const QDateTime& value);
 // Reads the packet form and a few common ones (ISO, dd/MM/yyyy); invalid when none fits.
