@@ -3,6 +3,7 @@
 #include "HostErrors.h"
 #include "SqliteStatement.h"
 
+#include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -52,8 +53,10 @@ bool isNameChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
 
-// True when the text holds the placeholder (":NAME") outside quoted literals.
-bool hasPlaceholder(QStringView sql, QStringView placeholder) {
+// The placeholders (":NAME") of a statement, outside quoted literals, read
+// once per text rather than at every bind.
+QSet<QString> placeholdersOf(QStringView sql) {
+    QSet<QString> names;
     QChar quote;
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql[i];
@@ -66,18 +69,22 @@ bool hasPlaceholder(QStringView sql, QStringView placeholder) {
             quote = c;
             continue;
         }
-        if (c != u':' || !sql.mid(i).startsWith(placeholder))
+        if (c != u':')
             continue;
-        const qsizetype end = i + placeholder.size();
-        if (end == sql.size() || !isNameChar(sql[end]))
-            return true;
+        qsizetype end = i + 1;
+        while (end < sql.size() && isNameChar(sql[end]))
+            ++end;
+        if (end > i + 1)
+            names.insert(sql.mid(i, end - i).toString());
+        i = end - 1;
     }
-    return false;
+    return names;
 }
 
 } // namespace
 
-TADOQuery::TADOQuery(TADOConnection& connection, const QString& sql) : m_connection(connection), m_sql(sql) {
+TADOQuery::TADOQuery(TADOConnection& connection, const QString& sql)
+    : m_connection(connection), m_sql(sql), m_placeholders(placeholdersOf(sql)) {
 }
 
 TADOQuery::~TADOQuery() {
@@ -90,6 +97,7 @@ void TADOQuery::setSql(const QString& sql) {
         return;
     close();
     m_sql = sql;
+    m_placeholders = placeholdersOf(sql);
     release();
 }
 
@@ -136,7 +144,7 @@ void TADOQuery::prepare() {
 void TADOQuery::setParam(const QString& name, const QVariant& value) {
     prepare();
     const QString placeholder = QLatin1Char(':') + name;
-    if (!hasPlaceholder(m_sql, placeholder))
+    if (!m_placeholders.contains(placeholder))
         throw DatabaseError(QStringLiteral("The statement has no parameter named %1.").arg(name), QSqlError(), m_sql);
     if (m_native)
         m_native->setParam(placeholder, value);

@@ -6,6 +6,7 @@
 #include "TADOConnection.h"
 #include <DataPacket.h>
 
+#include <QSet>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -53,6 +54,7 @@ private:
     void release();
     TADOConnection& m_connection;
     QString m_sql;
+    QSet<QString> m_placeholders; // ":NAME" of every parameter in the text
     // On SQLite the statement runs on the native handle; elsewhere through Qt.
     std::unique_ptr<SqliteStatement> m_native;
     std::unique_ptr<QSqlQuery> m_query;
