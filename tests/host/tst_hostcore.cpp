@@ -30,6 +30,7 @@ private slots:
     void storageRefusesAMissingText();
     void storageAppliesTheConnectionsText();
     void sqliteSessionIsPrepared();
+    void statementParametersByName();
     void exceptionMessageNamesTheFailureWithoutThePassword();
     void exceptionMessageNeverThrows();
 };
@@ -187,6 +188,30 @@ void TestHostCore::storageAppliesTheConnectionsText() {
     QCOMPARE(query.sql(), storage.SQLSQLITE);
     query.open();
     QCOMPARE(query.fieldText(QStringLiteral("N")), QStringLiteral("3"));
+}
+
+// Parameters are bound by name; a name the text does not hold (or holds only
+// inside a quoted literal) is refused, and a reconnect prepares the text again.
+void TestHostCore::statementParametersByName() {
+    QTemporaryDir dir;
+    TADOConnection connection;
+    connection.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=") + dir.filePath("p.db"));
+    connection.setConnected(true);
+    TADOQuery query(connection, QStringLiteral("SELECT :P_A AS A, ':P_B' AS B, :P_A || 'x' AS C"));
+    query.setParam(QStringLiteral("P_A"), QStringLiteral("Pão"));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, query.setParam(QStringLiteral("P_B"), 1));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, query.setParam(QStringLiteral("P_AB"), 1));
+    query.open();
+    QCOMPARE(query.fieldText(QStringLiteral("A")), QStringLiteral("Pão"));
+    QCOMPARE(query.fieldText(QStringLiteral("B")), QStringLiteral(":P_B"));
+    QCOMPARE(query.fieldText(QStringLiteral("C")), QStringLiteral("Pãox"));
+
+    connection.setConnected(false);
+    connection.setConnected(true);
+    query.setParam(QStringLiteral("P_A"), QStringLiteral("de novo"));
+    const DataPacket packet = query.readPacket({{QStringLiteral("A"), FieldKind::Text, 10}});
+    QCOMPARE(packet.rowCount(), 1);
+    QCOMPARE(packet.text(0, 0), QStringLiteral("de novo"));
 }
 
 void TestHostCore::sqliteSessionIsPrepared() {
