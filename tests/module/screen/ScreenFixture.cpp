@@ -77,6 +77,9 @@ void ScreenFixture::openScreen() {
 }
 
 void ScreenFixture::tearDown() {
+    // The colour choices outlive a screen by design; each test starts without them.
+    CorButton.clear();
+    CorFonte.clear();
     screen.reset();
     frmConfGrupo = nullptr;
     rdmConfGrupo.reset();

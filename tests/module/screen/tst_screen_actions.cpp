@@ -71,11 +71,7 @@ private slots:
         if (db)
             openScreen();
     }
-    void cleanup() {
-        CorButton.clear();
-        CorFonte.clear();
-        tearDown();
-    }
+    void cleanup() { tearDown(); }
 
     void addGroupAssignTwoProductsRenameOne_data() { engines(); }
     void addGroupAssignTwoProductsRenameOne() {

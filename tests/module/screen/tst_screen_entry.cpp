@@ -37,11 +37,7 @@ private:
 
 private slots:
     void init() { prepare(); }
-    void cleanup() {
-        CorButton.clear();
-        CorFonte.clear();
-        tearDown();
-    }
+    void cleanup() { tearDown(); }
 
     void layoutTextsAndStartState() {
         openScreen();

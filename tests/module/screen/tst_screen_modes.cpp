@@ -62,11 +62,7 @@ private:
 
 private slots:
     void init() { prepare(); }
-    void cleanup() {
-        CorButton.clear();
-        CorFonte.clear();
-        tearDown();
-    }
+    void cleanup() { tearDown(); }
 
     void groupPageFromRowsOfEveryType() {
         db->exec(QStringLiteral("DELETE FROM ITMENUCONFTE WHERE IDTPBUTONAUX = '0' AND NRBUTTON = '05'"));
