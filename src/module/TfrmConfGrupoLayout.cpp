@@ -1,0 +1,239 @@
+// Controls of the configuration screen, their geometry and the client datasets.
+
+#include "TfrmConfGrupo.h"
+
+#include "Cli_Kmr00003.h"
+#include "KmrPictures.h"
+#include "KmrTela.h"
+#include "Srv_Kmr00003.h"
+#include "TfrmConfGrupoComum.h"
+#include "TrdmConfGrupo.h"
+
+#include <HostErrors.h>
+#include <HostText.h>
+#include <HostUi.h>
+#include <TBlendedBitBtn.h>
+#include <TBlendedShape.h>
+#include <TColor.h>
+#include <TTouchButton.h>
+#include <Zub00002.h>
+#include <Zub00005.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainterPath>
+#include <QScreen>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+using namespace KmrTela;
+
+// -------------------------------------------------------------- controls
+
+void TfrmConfGrupo::criaControles() {
+    blsBorda = new TBlendedShape(this);
+    blsBorda->setObjectName(QStringLiteral("blsBorda"));
+    blsBorda->setGeometry(0, 0, 800, 600);
+    blsBorda->setFillColor(QColor(191, 205, 219)); // inactive-caption colour
+    blsFundo = new TBlendedShape(this);
+    blsFundo->setObjectName(QStringLiteral("blsFundo"));
+    blsFundo->setGeometry(5, 5, 789, 590);
+    blsBotoes = new TBlendedShape(this);
+    blsBotoes->setObjectName(QStringLiteral("blsBotoes"));
+    blsBotoes->setGeometry(10, 9, 230, 582);
+    blsBotoes->setFillColor(QColor(128, 128, 128));
+
+    Bevel2 = new QFrame(this);
+    Bevel2->setObjectName(QStringLiteral("Bevel2"));
+    Bevel2->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel2->setGeometry(246, 7, 459, 26);
+
+    lblSistema = new QLabel(this);
+    lblSistema->setObjectName(QStringLiteral("lblSistema"));
+    lblSistema->setFont(fonte(QStringLiteral("Tahoma"), 15, true));
+    pintaTexto(lblSistema, kAzulMarinho);
+    lblSistema->move(36, 5);
+
+    lblMenu = new QLabel(this);
+    lblMenu->setObjectName(QStringLiteral("lblMenu"));
+    lblMenu->setFont(fonte(QStringLiteral("Tahoma"), 15, true));
+    pintaTexto(lblMenu, kAzulMarinho);
+    lblMenu->setGeometry(252, 12, 450, 18);
+
+    Bevel3 = new QFrame(this);
+    Bevel3->setObjectName(QStringLiteral("Bevel3"));
+    Bevel3->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel3->setGeometry(246, 33, 459, 557);
+
+    lblMensagem = new QLabel(this);
+    lblMensagem->setObjectName(QStringLiteral("lblMensagem"));
+    lblMensagem->setFont(fonte(QStringLiteral("MS Sans Serif"), 11, false));
+    pintaTexto(lblMensagem, kAzulMarinho);
+    // Wrapped inside the frame of the grids, where the face is wider than the original.
+    lblMensagem->setWordWrap(true);
+    lblMensagem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblMensagem->setGeometry(252, 238, 448, 30);
+
+    shpMostraCor = new TBlendedShape(this);
+    shpMostraCor->setObjectName(QStringLiteral("shpMostraCor"));
+    shpMostraCor->setRadius(0);
+    shpMostraCor->setGeometry(710, 522, 75, 45);
+    shpMostraCor->setFillColor(Qt::white);
+    shpMostraCor->hide();
+
+    criaFerramentas();
+
+    lblCodTela = new QLabel(QStringLiteral("Kmr00003"), this);
+    lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
+    lblCodTela->setFont(fonte(QStringLiteral("MS Sans Serif"), 11, false));
+    pintaTexto(lblCodTela, kAzulMarinho);
+    lblCodTela->setGeometry(20, 574, 215, 14);
+
+    panBalcao = new QWidget(this);
+    panBalcao->setObjectName(QStringLiteral("panBalcao"));
+    panBalcao->setGeometry(248, 271, 455, 319);
+
+    criaBotoesGrupo();
+    criaBotoesProduto();
+    for (QWidget* w : findChildren<QWidget*>())
+        m_componentes.insert(w->objectName(), w);
+}
+
+void TfrmConfGrupo::criaFerramentas() {
+    struct Ferramenta {
+        TBlendedBitBtn** membro;
+        const char* nome;
+        int x, y;
+        QString caption;
+        void (TfrmConfGrupo::*handler)(QObject*);
+    };
+    const Ferramenta ferramentas[] = {
+        {&tcbCorButton, "tcbCorButton", 15, 13, QStringLiteral("F7-Cor Botão"), &TfrmConfGrupo::tcbCorButtonClick},
+        {&tcbCorTexto, "tcbCorTexto", 127, 13, QStringLiteral("F4-Cor Fonte"), &TfrmConfGrupo::tcbCorTextoClick},
+        {&tcbNome, "tcbNome", 15, 117, QStringLiteral("F5-Mudar Nome"), &TfrmConfGrupo::tcbNomeClick},
+        {&tcbRecortar, "tcbRecortar", 127, 117, QStringLiteral("F6-Recortar Botão"), &TfrmConfGrupo::tcbRecortarClick},
+        {&tcbLimpar, "tcbLimpar", 15, 221, QStringLiteral("F3-Limpar Botão"), &TfrmConfGrupo::tcbLimparClick},
+        {&tcbConfirma, "tcbConfirma", 15, 325, QStringLiteral("Ctrl+Enter\nConfirmar"),
+         &TfrmConfGrupo::tcbConfirmaClick},
+        {&tcbCancela, "tcbCancela", 127, 325, QStringLiteral("F2 - Cancelar"), &TfrmConfGrupo::tcbCancelaClick},
+        {&tcbSair, "tcbSair", 15, 498, QStringLiteral("Esc - Sair"), &TfrmConfGrupo::tcbSairClick},
+    };
+    for (const Ferramenta& f : ferramentas) {
+        auto* b = new TBlendedBitBtn(this);
+        b->setObjectName(QString::fromLatin1(f.nome));
+        b->setGeometry(f.x, f.y, 109, 65);
+        b->setCaption(f.caption);
+        b->setFaceColor(QColor(192, 192, 192));
+        b->setPressedColor(colorFromTColor(15198159));
+        b->setTextColor(kAzulMarinho);
+        b->setFont(fonte(QStringLiteral("Verdana"), 11, false));
+        b->setGlyph(KmrPictures::ferramenta(b->objectName()));
+        b->setFocusPolicy(Qt::NoFocus);
+        *f.membro = b;
+        conecta(b, f.handler);
+    }
+}
+
+void TfrmConfGrupo::criaBotoesGrupo() {
+    const int colunas[] = {247, 363, 479, 596};
+    const int linhas[] = {48, 110, 173};
+    const int marcadores[] = {34, 96, 158};
+    const QFont f = fonte(QStringLiteral("Tahoma"), 13, true);
+    for (int n = 1; n <= NRBUTTONSGRUP; ++n) {
+        const int x = colunas[(n - 1) % 4];
+        const int linha = (n - 1) / 4;
+        auto* marcador = new TTouchButton(this);
+        marcador->setObjectName(QStringLiteral("panGrup") + doisDigitos(n));
+        marcador->setGeometry(x, marcadores[linha], 105, 14);
+        marcador->setFont(f);
+        marcador->setFocusPolicy(Qt::NoFocus);
+        marcador->hide();
+        // Markers only show which group is in focus, in its colour: they take
+        // no touch. (Disabling them would grey out that colour.)
+        marcador->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    for (int n = 1; n <= NRBUTTONSGRUP; ++n) {
+        auto* b = new TTouchButton(this);
+        b->setObjectName(QStringLiteral("tcbGrupo") + doisDigitos(n));
+        b->setGeometry(colunas[(n - 1) % 4], linhas[(n - 1) / 4], 105, 47);
+        b->setFont(f);
+        b->setFocusPolicy(Qt::NoFocus);
+        conecta(b, &TfrmConfGrupo::tcbGrupo01Click);
+    }
+}
+
+void TfrmConfGrupo::criaBotoesProduto() {
+    const int colunas[] = {0, 76, 152, 228, 304, 380};
+    const int linhas[] = {1, 55, 108, 161, 214, 266};
+    const QFont f = fonte(QStringLiteral("Tahoma"), 13, true);
+    for (int n = 1; n <= NRBUTTONSPROD; ++n) {
+        auto* b = new TTouchButton(panBalcao);
+        b->setObjectName(QStringLiteral("tcbBalcao") + doisDigitos(n));
+        b->setGeometry(colunas[(n - 1) % 6], linhas[(n - 1) / 6], 75, 53);
+        b->setFont(f);
+        b->setFocusPolicy(Qt::NoFocus);
+        conecta(b, &TfrmConfGrupo::tcbBalcao01Click);
+    }
+}
+
+void TfrmConfGrupo::criaDataSets() {
+    const auto texto = [](const char* nome, int largura) {
+        return FieldDef{QString::fromLatin1(nome), FieldKind::Text, largura};
+    };
+    const auto real = [](const char* nome) { return FieldDef{QString::fromLatin1(nome), FieldKind::Float, 0}; };
+
+    cdsPesqGrupo.addFieldDef(texto("NRBUTTON", 5));
+    cdsPesqGrupo.addFieldDef(texto("DSBUTTON", 50));
+    cdsPesqGrupo.addFieldDef(real("NRCOLORTEXT"));
+    cdsPesqGrupo.addFieldDef(real("NRCOLORBACK"));
+    cdsPesqGrupo.addFieldDef(texto("DSMESSAGEBUT", 100));
+    cdsPesqGrupo.addFieldDef(texto("DSIMAGEMBUT", 200));
+    cdsPesqGrupo.addFieldDef(texto("IDTPBUTTON", 1));
+    cdsPesqGrupo.addFieldDef(texto("NRPGCONFTELA", 2));
+    cdsPesqGrupo.addIndex(QStringLiteral("Index1"), QStringLiteral("NRBUTTON"));
+
+    cdsPesqProdGrupo.addFieldDef(texto("NRBUTTON", 5));
+    cdsPesqProdGrupo.addFieldDef(texto("DSBUTTON", 50));
+    cdsPesqProdGrupo.addFieldDef(real("NRCOLORTEXT"));
+    cdsPesqProdGrupo.addFieldDef(real("NRCOLORBACK"));
+    cdsPesqProdGrupo.addFieldDef(texto("NRPGCONFTAUX", 2));
+    cdsPesqProdGrupo.addFieldDef(texto("IDTPBUTTON", 1));
+    cdsPesqProdGrupo.addFieldDef(texto("DSIMAGEMBUT", 200));
+    cdsPesqProdGrupo.addFieldDef(texto("NRPGCONFTELA", 2));
+
+    cdsPesqProduto.addFieldDef(texto("CDPRODUTO", 10), false);
+    cdsPesqProduto.addFieldDef(texto("CDARVPROD", 20), true, QStringLiteral("Código"));
+    cdsPesqProduto.addFieldDef(texto("NMPRODUTO", 50), true, QStringLiteral("Nome"));
+    cdsPesqProduto.addFieldDef(texto("CDBARPRODUTO", 30), false);
+    cdsPesqProduto.addIndex(QStringLiteral("Index1"), QStringLiteral("CDARVPROD"));
+
+    const char* const campos[] = {"NRBUTTON",     "IDTPBUTTON",   "IDTPBUTONAUX",
+                                  "NRPGCONFTELA", "NRPGCONFTAUX", "NRBUTONAUX"};
+    const int larguras[] = {2, 1, 1, 2, 2, 2};
+    for (int i = 0; i < 6; ++i) {
+        cdsAlteracoes.addFieldDef(texto(campos[i], larguras[i]));
+        cdsRecortar.addFieldDef(texto(campos[i], larguras[i]));
+    }
+    cdsAlteracoes.addFieldDef(texto("NRCOLOR", 50));
+}
+
+void TfrmConfGrupo::conecta(QAbstractButton* button, void (TfrmConfGrupo::*handler)(QObject*)) {
+    connect(button, &QAbstractButton::clicked, this, [this, button, handler] {
+        // One touch at a time: a touch queued while another is handled (its
+        // pending events are processed before it writes) would act on a state
+        // the first has not finished with.
+        if (m_emToque)
+            return;
+        m_emToque = true;
+        HandleEvent([&] { (this->*handler)(button); });
+        m_emToque = false;
+    });
+}
