@@ -5,7 +5,7 @@ KALMORA_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev
   libsqlite3-dev libbenchmark-dev
   postgresql
-  fontconfig fonts-dejavu-core
+  fontconfig fonts-dejavu-core fonts-dejavu-extra
 )
 
 kalmora_install_deps() {

@@ -74,6 +74,7 @@ TfrmConfGrupo::TfrmConfGrupo(QWidget* parent) : QDialog(parent) {
     setFocusPolicy(Qt::StrongFocus);
     msgPadrao.setLines(kMensagens);
     criaControles();
+    criaAvisoPendentes();
     criaDataSets();
     // Key preview: the screen sees every key press before any control does.
     installEventFilter(this);
@@ -219,6 +220,8 @@ void TfrmConfGrupo::FormClose() {
 
 void TfrmConfGrupo::tcbSairClick(QObject* Sender) {
     Q_UNUSED(Sender);
+    if (!podeSair())
+        return; // every mark stays as it was
     m_podeFechar = true;
     close();
 }

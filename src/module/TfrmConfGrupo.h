@@ -198,4 +198,15 @@ private:
     QWidget* panBalcao = nullptr;
 
     QHash<QString, QWidget*> m_componentes;
+
+    // ---- What is waiting to be written, as the operator sees it: marks on
+    // the buttons, the count on the confirm button, a line of its own that
+    // asks for confirmation, and the question before leaving without it.
+    void criaAvisoPendentes();
+    int alteracoesPendentes() const;
+    void mostraPendentes();
+    void limpaMarcas();
+    bool podeSair();
+    void mostraNavegadorProduto(TTouchButton* b, const QString& tipo);
+    QLabel* lblPendentes = nullptr;
 };

@@ -55,9 +55,17 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
         return;
     const QString stTipoBut = QStringLiteral("2");
     const QString stCodigo = b->objectName().right(2);
-    if (cdsPesqGrupo.active())
-        cdsPesqGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA"), {stCodigo, QString::number(NrPgGrupo)},
-                            LocateOptions{true, false});
+    const bool achou = cdsPesqGrupo.active() &&
+                       cdsPesqGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA"),
+                                           {stCodigo, QString::number(NrPgGrupo)}, LocateOptions{true, false});
+    // A button whose row the page did not load (a reload that failed after
+    // its caption was set) would be recorded with the type of whatever row
+    // is current. The page is drawn again from the store instead.
+    const bool editaGuardado = (boExcluir || boMudaCor || boMudaFonte || boMudaNome || boRecortar) && !vazio(b);
+    if (editaGuardado && !achou) {
+        MontaMenuGrupo();
+        return;
+    }
 
     const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
     if (b->caption().isEmpty() && !algumModo && b->glyphEmpty())
@@ -123,6 +131,7 @@ void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo, QStr
 }
 
 void TfrmConfGrupo::limpaGrupo(TTouchButton* b, const QString& stCodigo) {
+    const QString fantasma = b->caption();
     cdsAlteracoes.append();
     cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
     cdsAlteracoes.setFieldValue(u"IDTPBUTTON", tipoLocalizado(cdsPesqGrupo));
@@ -134,6 +143,7 @@ void TfrmConfGrupo::limpaGrupo(TTouchButton* b, const QString& stCodigo) {
     if (TTouchButton* marcador = botao(QStringLiteral("panGrup") + stCodigo))
         marcador->SetColor(kCorBranco);
     b->clearGlyph();
+    b->setPendingMark(TTouchButton::PendingMark::Clear, fantasma);
     LimpaMenuProduto();
 }
 
@@ -151,6 +161,7 @@ void TfrmConfGrupo::corFundoGrupo(TTouchButton* b, const QString& stCodigo) {
     b->SetColor(cor);
     if (TTouchButton* marcador = botao(QStringLiteral("panGrup") + stCodigo))
         marcador->SetColor(cor);
+    b->setPendingMark(TTouchButton::PendingMark::Changed);
 }
 
 void TfrmConfGrupo::corTextoGrupo(TTouchButton* b, const QString& stCodigo) {
@@ -165,6 +176,7 @@ void TfrmConfGrupo::corTextoGrupo(TTouchButton* b, const QString& stCodigo) {
     cdsAlteracoes.setFieldValue(u"NRCOLOR", CorFonte);
     cdsAlteracoes.post();
     b->setFontColor(cor);
+    b->setPendingMark(TTouchButton::PendingMark::Changed);
 }
 
 void TfrmConfGrupo::renomeiaGrupo(TTouchButton* b, const QString& stCodigo) {
@@ -202,7 +214,9 @@ void TfrmConfGrupo::recortaGrupo(TTouchButton* b, const QString& stCodigo) {
     stDescricao = navegadorGrupo(tipo) ? textoLocalizado(cdsPesqGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();
+    const QString fantasma = b->caption();
     mostraVazio(b);
+    b->setPendingMark(TTouchButton::PendingMark::Cut, fantasma);
     boColar = true;
     boRecortar = false;
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("ColaBotao")));
@@ -229,6 +243,7 @@ void TfrmConfGrupo::colaGrupo(TTouchButton* b, const QString& stCodigo) {
     b->SetColor(InColor);
     ControlaHabilitacao(QStringLiteral("D"));
     b->setFontColor(InFontColor);
+    b->setPendingMark(TTouchButton::PendingMark::Changed);
     boColarCtrl = true;
 }
 
@@ -342,13 +357,16 @@ void TfrmConfGrupo::appendProdutoRow(ClientDataSet& set, const QString& stCodigo
 
 void TfrmConfGrupo::limpaProduto(TTouchButton* b, const QString& stCodigo) {
     appendProdutoRow(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqProdGrupo), QString(), false);
+    const QString fantasma = b->captionHidden() ? QString() : b->caption();
     mostraVazio(b);
+    b->setPendingMark(TTouchButton::PendingMark::Clear, fantasma);
 }
 
 void TfrmConfGrupo::corFundoProduto(TTouchButton* b, const QString& stCodigo) {
     const int cor = corInteira(CorButton);
     appendProdutoRow(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqProdGrupo), CorButton, true);
     b->SetColor(cor);
+    b->setPendingMark(TTouchButton::PendingMark::Changed);
 }
 
 void TfrmConfGrupo::corTextoProduto(TTouchButton* b, const QString& stCodigo) {
@@ -356,6 +374,7 @@ void TfrmConfGrupo::corTextoProduto(TTouchButton* b, const QString& stCodigo) {
     appendProdutoRow(cdsAlteracoes, stCodigo, tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo)),
                      CorFonte, true);
     b->setFontColor(cor);
+    b->setPendingMark(TTouchButton::PendingMark::Changed);
 }
 
 void TfrmConfGrupo::renomeiaProduto(TTouchButton* b, const QString& stCodigo) {
@@ -388,7 +407,9 @@ void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
     stDescricao = navegadorProduto(tipo) ? textoLocalizado(cdsPesqProdGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();
+    const QString fantasma = b->captionHidden() ? QString() : b->caption();
     mostraVazio(b);
+    b->setPendingMark(TTouchButton::PendingMark::Cut, fantasma);
     boColar = true;
     boRecortar = false;
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("ColaBotao")));
@@ -396,10 +417,13 @@ void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
 }
 
 void TfrmConfGrupo::colaProduto(TTouchButton* b, const QString& stCodigo) {
-    appendProdutoRow(cdsAlteracoes, stCodigo, cdsRecortar.fieldText(u"IDTPBUTTON"), QString(), false);
+    const QString tipo = cdsRecortar.fieldText(u"IDTPBUTTON");
+    appendProdutoRow(cdsAlteracoes, stCodigo, tipo, QString(), false);
     b->setCaption(stDescricao);
     b->SetColor(InColor);
     b->setFontColor(InFontColor);
+    mostraNavegadorProduto(b, tipo);
+    b->setPendingMark(TTouchButton::PendingMark::Changed);
     boColarCtrl = true;
     ControlaHabilitacao(QStringLiteral("D"));
 }

@@ -80,6 +80,7 @@ inline void mostraVazio(TTouchButton* b) {
     b->SetColor(kCorBranco);
     b->setFontColor(0);
     b->clearGlyph();
+    b->setCaptionHidden(false);
 }
 
 inline bool navegadorGrupo(const QString& tipo) {

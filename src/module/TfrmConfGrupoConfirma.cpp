@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QPainterPath>
 #include <QScreen>
+#include <QSet>
 
 #include <cmath>
 #include <limits>
@@ -50,20 +51,29 @@ void TfrmConfGrupo::esvaziaRecortar() {
 
 void TfrmConfGrupo::tcbConfirmaClick(QObject* Sender) {
     Q_UNUSED(Sender);
+    const QString instrucao = lblMensagem->text();
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
     // A failure stops the confirmation with its flag, rows and enabling as
-    // they were, so that confirming again sends every row from the first.
-    if (boExcluir)
-        confirmaLimpar();
-    if (boMudaCor)
-        confirmaCorFundo();
-    if (boMudaFonte)
-        confirmaCorTexto();
-    if (boColar)
-        confirmaColar();
+    // they were, so that confirming again sends every row from the first;
+    // the instruction line then still names the mode that is on.
+    try {
+        if (boExcluir)
+            confirmaLimpar();
+        if (boMudaCor)
+            confirmaCorFundo();
+        if (boMudaFonte)
+            confirmaCorTexto();
+        if (boColar)
+            confirmaColar();
+    } catch (...) {
+        if (boExcluir || boMudaCor || boMudaFonte || boColar)
+            lblMensagem->setText(instrucao);
+        throw;
+    }
     ControlaHabilitacao(QStringLiteral("H"));
     MudaCursor(QStringLiteral("0"));
     shpMostraCor->setVisible(false);
+    limpaMarcas();
 }
 
 void TfrmConfGrupo::confirmaLimpar() {
@@ -168,8 +178,18 @@ void TfrmConfGrupo::confirmaColar() {
 
 void TfrmConfGrupo::tcbCancelaClick(QObject* Sender) {
     Q_UNUSED(Sender);
+    const QString instrucao = lblMensagem->text();
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
-    MontaMenuGrupo();
+    // A group page that cannot be read again (a lost connection) ends the
+    // cancel before anything is dropped: the mode, its marks, its tools and
+    // its instruction line stay as they were, so that cancel can be touched
+    // again once the store answers.
+    try {
+        MontaMenuGrupo();
+    } catch (...) {
+        lblMensagem->setText(instrucao);
+        throw;
+    }
     MontaMenuProduto();
     boExcluir = false;
     boMudaNome = false;
@@ -183,4 +203,85 @@ void TfrmConfGrupo::tcbCancelaClick(QObject* Sender) {
     ControlaHabilitacao(QStringLiteral("H"));
     MudaCursor(QStringLiteral("0"));
     shpMostraCor->setVisible(false);
+    limpaMarcas();
+}
+
+// ---------------------------------------------------- pending, as shown
+
+void TfrmConfGrupo::criaAvisoPendentes() {
+    // Between the group page and the instruction line, which keeps its own text.
+    lblPendentes = new QLabel(this);
+    lblPendentes->setObjectName(QStringLiteral("lblPendentes"));
+    lblPendentes->setFont(fonte(QStringLiteral("MS Sans Serif"), 11, true));
+    pintaTexto(lblPendentes, kAzulMarinho);
+    lblPendentes->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblPendentes->setGeometry(252, 221, 448, 16);
+}
+
+// Buttons with a change waiting: each button once, however often it was
+// touched; a cut that waits for its place counts as one.
+int TfrmConfGrupo::alteracoesPendentes() const {
+    if (!cdsAlteracoes.active() || cdsAlteracoes.isEmpty())
+        return cdsRecortar.active() && !cdsRecortar.isEmpty() ? 1 : 0;
+    QList<int> campos;
+    for (const QStringView nome : {u"NRBUTTON", u"IDTPBUTONAUX", u"NRBUTONAUX", u"NRPGCONFTELA", u"NRPGCONFTAUX"})
+        campos << cdsAlteracoes.fieldIndex(nome);
+    QSet<QString> botoes;
+    for (int linha = 0; linha < cdsAlteracoes.recordCount(); ++linha) {
+        QStringList chave;
+        for (const int campo : campos)
+            chave << cdsAlteracoes.visibleValue(linha, campo).toString();
+        // A group-level clear row keeps its page in NRPGCONFTAUX, the other
+        // group-level rows in NRPGCONFTELA: the same button either way.
+        if (chave[1].isEmpty())
+            chave = QStringList{chave[0], QStringLiteral("0"), chave[4]};
+        else if (chave[1] == QLatin1String("0"))
+            chave = QStringList{chave[0], QStringLiteral("0"), chave[3]};
+        botoes.insert(chave.join(QLatin1Char('|')));
+    }
+    return static_cast<int>(botoes.size());
+}
+
+void TfrmConfGrupo::mostraPendentes() {
+    const int n = alteracoesPendentes();
+    tcbConfirma->setCaption(n > 0 && tcbConfirma->isEnabled() ? QStringLiteral("Ctrl+Enter\nConfirmar (%1)").arg(n)
+                                                              : QStringLiteral("Ctrl+Enter\nConfirmar"));
+    QString aviso;
+    if (boColar && boColarCtrl)
+        aviso = QStringLiteral("Colagem feita: confirme (Ctrl+Enter) para gravar ou cancele (F2).");
+    else if (n == 1 && tcbConfirma->isEnabled())
+        aviso = QStringLiteral("1 alteração aguarda: confirme (Ctrl+Enter) para gravar ou cancele (F2).");
+    else if (n > 1 && tcbConfirma->isEnabled())
+        aviso = QStringLiteral("%1 alterações aguardam: confirme (Ctrl+Enter) para gravar ou cancele (F2).").arg(n);
+    lblPendentes->setText(aviso);
+}
+
+void TfrmConfGrupo::limpaMarcas() {
+    for (QWidget* w : std::as_const(m_componentes)) {
+        auto* b = qobject_cast<TTouchButton*>(w);
+        if (b && (w->objectName().startsWith(QLatin1String("tcbGrupo")) ||
+                  w->objectName().startsWith(QLatin1String("tcbBalcao"))))
+            b->setPendingMark(TTouchButton::PendingMark::None);
+    }
+}
+
+// Leaving drops what is not confirmed: with changes waiting, the operator is
+// asked first, "Não" (keep working) being the answer a stray key gives.
+bool TfrmConfGrupo::podeSair() {
+    const int n = alteracoesPendentes();
+    if (n == 0)
+        return true;
+    const QString pergunta = n == 1
+                                 ? QStringLiteral("Existe 1 alteração não confirmada. Sair sem gravá-la?")
+                                 : QStringLiteral("Existem %1 alterações não confirmadas. Sair sem gravá-las?").arg(n);
+    return Mensagem(pergunta, QString(), QStringLiteral("N"), QStringLiteral("S"), 1, QString(), QString(), 0, nullptr);
+}
+
+// A product-page navigator shows its arrow, as the group page's do; its
+// stored caption is the till's name for it and stays on the button.
+void TfrmConfGrupo::mostraNavegadorProduto(TTouchButton* b, const QString& tipo) {
+    if (!navegadorProduto(tipo))
+        return;
+    b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('9'))));
+    b->setCaptionHidden(true);
 }

@@ -234,6 +234,7 @@ void TfrmConfGrupo::conecta(QAbstractButton* button, void (TfrmConfGrupo::*handl
             return;
         m_emToque = true;
         HandleEvent([&] { (this->*handler)(button); });
+        mostraPendentes();
         m_emToque = false;
     });
 }

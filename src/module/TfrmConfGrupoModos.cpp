@@ -53,6 +53,7 @@ bool TfrmConfGrupo::teclaPreview(QObject* watched, QKeyEvent* event) {
     const TShiftState shift{event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier),
                             QGuiApplication::mouseButtons()};
     HandleEvent([&] { FormKeyDown(watched, key, shift); });
+    mostraPendentes();
     return true;
 }
 

@@ -79,6 +79,7 @@ void TfrmConfGrupo::LimpaMenuGrupo() {
             b->SetColor(kCorBranco);
             b->setFontColor(0);
             b->clearGlyph();
+            b->setPendingMark(TTouchButton::PendingMark::None);
         }
     }
 }
@@ -90,6 +91,9 @@ void TfrmConfGrupo::ControlaFocus() {
         for (int m = 1; m <= NRBUTTONSGRUP; ++m) {
             if (QWidget* marcador = FindComponent(QStringLiteral("panGrup") + doisDigitos(m)))
                 marcador->setVisible(m == n);
+            // Besides the marker, a frame that shows at arm's length on any colour.
+            if (TTouchButton* b = botao(QStringLiteral("tcbGrupo") + doisDigitos(m)))
+                b->setFocusFrame(m == n);
         }
         return;
     }
@@ -120,6 +124,7 @@ void TfrmConfGrupo::MontaMenuProduto() {
             b->setFontColor(static_cast<int>(cdsPesqProdGrupo.fieldInteger(u"NRCOLORTEXT")));
             b->setCaption(cdsPesqProdGrupo.fieldText(u"DSBUTTON"));
             b->SetColor(static_cast<int>(cdsPesqProdGrupo.fieldInteger(u"NRCOLORBACK")));
+            mostraNavegadorProduto(b, cdsPesqProdGrupo.fieldText(u"IDTPBUTTON"));
         }
     } catch (const SilentAbort&) {
         // The failure text has been shown already.
@@ -136,6 +141,8 @@ void TfrmConfGrupo::LimpaMenuProduto() {
                 b->SetColor(kCorBranco);
                 b->setFontColor(0);
                 b->clearGlyph();
+                b->setCaptionHidden(false);
+                b->setPendingMark(TTouchButton::PendingMark::None);
             }
         }
     } catch (const std::exception& e) {

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QDebug>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,9 +44,42 @@ void reportError(const QString& text) {
 
 } // namespace
 
+namespace {
+struct ReportGate {
+    int depth = 0;
+    int shown = 0;
+};
+ReportGate& reportGate() {
+    static ReportGate gate;
+    return gate;
+}
+} // namespace
+
+ErrorReportScope::ErrorReportScope() {
+    if (reportGate().depth++ == 0)
+        reportGate().shown = 0;
+}
+
+ErrorReportScope::~ErrorReportScope() {
+    --reportGate().depth;
+}
+
+int ErrorReportScope::reportsShown() {
+    return reportGate().shown;
+}
+
 bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, const QString& pergunta, int tipo,
               const QString& p6, const QString& codigo, int p8, ClientDataSet* dataSet) {
+    ReportGate& gate = reportGate();
+    const bool errorReport = tipo == 3 && pergunta != QLatin1String("S");
+    if (errorReport && gate.depth > 0 && gate.shown > 0) {
+        // The operator has been told already what stopped this action.
+        qWarning().noquote() << "Further failure in the same action, not shown:" << texto;
+        return false;
+    }
     MensagemArgs args{texto, titulo, p3, pergunta, tipo, p6, codigo, p8, dataSet};
+    if (errorReport && gate.depth > 0)
+        ++gate.shown;
     return messagePresenter().present(args);
 }
 
@@ -157,6 +191,7 @@ void Trad(QWidget* form) {
 void HandleEvent(const std::function<void()>& handler) {
     if (!handler)
         return;
+    const ErrorReportScope action;
     try {
         handler();
     } catch (const SilentAbort&) {

@@ -35,5 +35,20 @@ QString MontaRodapeGeral(bool completo, const QString& codigoTela, const QString
 void Trad(QWidget* form);
 
 // Runs an event handler the way the host application does: a SilentAbort ends
-// it quietly; any other exception is shown once as an error report.
+// it quietly; any other exception is shown once as an error report. The
+// handler runs as one operator action (ErrorReportScope).
 void HandleEvent(const std::function<void()>& handler);
+
+// One failure, one message: while a scope is open, only the first error
+// report (message kind 3) reaches the operator; later ones, such as a redraw
+// after a failure that finds the same lost connection, go to the log.
+// Questions are always asked. Scopes nest; the outermost one counts.
+class ErrorReportScope {
+public:
+    ErrorReportScope();
+    ~ErrorReportScope();
+    ErrorReportScope(const ErrorReportScope&) = delete;
+    ErrorReportScope& operator=(const ErrorReportScope&) = delete;
+    // Error reports shown to the operator since the outermost scope opened.
+    static int reportsShown();
+};

@@ -1,10 +1,8 @@
 #include "TTouchButton.h"
 
-#include <QKeySequence>
-
 #include "TColor.h"
 
-#include <QFontDatabase>
+#include <QKeySequence>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -12,12 +10,19 @@
 namespace {
 
 constexpr qreal kRadius = 8.0;
+// Room kept free at the edges: the caption never runs into the rounded
+// corners or under the focus frame.
+constexpr int kMarginX = 5;
+constexpr int kMarginY = 5;
+constexpr qreal kFocusWidth = 3.0;
 
-// Bold, readable at arm's length; the family falls back to any sans serif.
+// Bold, readable at arm's length; narrow faces first, so that the captions
+// fit the buttons they were written for.
 QFont touchFont(const QFont& base) {
     QFont font(base);
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("sans-serif")});
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("sans-serif")});
     font.setStyleHint(QFont::SansSerif);
     font.setBold(true);
     font.setPixelSize(13);
@@ -27,6 +32,10 @@ QFont touchFont(const QFont& base) {
 QColor disabledFace(const QColor& face) {
     const int grey = qGray(face.rgb());
     return QColor(grey, grey, grey).lighter(115);
+}
+
+bool darkFace(const QColor& face) {
+    return qGray(face.rgb()) < 110;
 }
 
 } // namespace
@@ -65,8 +74,32 @@ void TTouchButton::clearGlyph() {
     update();
 }
 
+void TTouchButton::setCaptionHidden(bool hidden) {
+    m_captionHidden = hidden;
+    update();
+}
+
+void TTouchButton::setPendingMark(PendingMark mark, const QString& ghostCaption) {
+    m_mark = mark;
+    m_ghost = mark == PendingMark::Clear || mark == PendingMark::Cut ? ghostCaption : QString();
+    update();
+}
+
+void TTouchButton::setFocusFrame(bool on) {
+    m_focusFrame = on;
+    update();
+}
+
 QSize TTouchButton::sizeHint() const {
     return {105, 47};
+}
+
+QRect TTouchButton::captionArea() const {
+    return rect().adjusted(kMarginX, kMarginY, -kMarginX, -kMarginY);
+}
+
+CaptionLayout TTouchButton::captionLayout(const QString& text) const {
+    return layoutCaption(text, font(), captionArea().size());
 }
 
 void TTouchButton::paintEvent(QPaintEvent* /*event*/) {
@@ -84,28 +117,98 @@ void TTouchButton::paintEvent(QPaintEvent* /*event*/) {
     p.setPen(QPen(fill.darker(isDown() ? 160 : 125), 1.0));
     p.drawPath(path);
 
-    QRect area = rect().adjusted(4, 3, -4, -3);
+    QRect area = captionArea();
     if (isDown())
         area.translate(1, 1); // the face seems to sink under the finger
-    if (!m_glyph.isNull()) {
-        // Picture above the caption, or alone and centred when there is none.
-        QSize size = m_glyph.size();
-        const int maxHeight = text().isEmpty() ? area.height() : area.height() * 3 / 5;
-        size.scale(QSize(area.width(), maxHeight).boundedTo(m_glyph.size()), Qt::KeepAspectRatio);
-        const int top = text().isEmpty() ? area.top() + (area.height() - size.height()) / 2 : area.top();
-        const QRect target(area.left() + (area.width() - size.width()) / 2, top, size.width(), size.height());
-        if (isEnabled())
-            p.drawPixmap(target, m_glyph);
-        else {
-            p.setOpacity(0.4);
-            p.drawPixmap(target, m_glyph);
-            p.setOpacity(1.0);
-        }
-        area.setTop(target.bottom() + 2);
-    }
-    if (text().isEmpty())
+    paintGlyph(p, area);
+    const QColor textColor = isEnabled() ? colorFromTColor(m_fontColor) : QColor(Qt::darkGray);
+    if (!text().isEmpty() && !m_captionHidden)
+        paintCaption(p, area, text(), textColor, false);
+    else if (text().isEmpty() && !m_ghost.isEmpty())
+        paintCaption(p, area, m_ghost, darkFace(fill) ? fill.lighter(170) : fill.darker(170),
+                     m_mark == PendingMark::Clear);
+    paintMark(p, face, fill);
+    if (m_focusFrame)
+        paintFocusFrame(p, face, fill);
+}
+
+void TTouchButton::paintGlyph(QPainter& p, QRect& area) const {
+    if (m_glyph.isNull())
         return;
-    p.setFont(font());
-    p.setPen(isEnabled() ? colorFromTColor(m_fontColor) : QColor(Qt::darkGray));
-    p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, text());
+    // Picture above the caption, or alone and centred when there is none.
+    const bool alone = text().isEmpty() || m_captionHidden;
+    QSize size = m_glyph.size();
+    const int maxHeight = alone ? area.height() : area.height() * 3 / 5;
+    size.scale(QSize(area.width(), maxHeight).boundedTo(m_glyph.size()), Qt::KeepAspectRatio);
+    const int top = alone ? area.top() + (area.height() - size.height()) / 2 : area.top();
+    const QRect target(area.left() + (area.width() - size.width()) / 2, top, size.width(), size.height());
+    p.setOpacity(isEnabled() ? 1.0 : 0.4);
+    p.drawPixmap(target, m_glyph);
+    p.setOpacity(1.0);
+    area.setTop(target.bottom() + 2);
+}
+
+void TTouchButton::paintCaption(QPainter& p, const QRect& area, const QString& caption, const QColor& color,
+                                bool struck) const {
+    CaptionLayout layout = layoutCaption(caption, font(), area.size());
+    QFont f = layout.font;
+    f.setStrikeOut(struck);
+    p.setFont(f);
+    p.setPen(color);
+    int y = area.top() + (area.height() - layout.height()) / 2;
+    for (const QString& line : layout.lines) {
+        p.drawText(QRect(area.left(), y, area.width(), layout.lineHeight), Qt::AlignHCenter | Qt::AlignTop, line);
+        y += layout.lineHeight;
+    }
+}
+
+void TTouchButton::paintMark(QPainter& p, const QRectF& face, const QColor& fill) const {
+    switch (m_mark) {
+    case PendingMark::None:
+        return;
+    case PendingMark::Clear: {
+        // A cross from corner to corner: this button is to be cleared, it is
+        // not an empty slot.
+        const QRectF r = face.adjusted(6, 5, -6, -5);
+        p.setPen(QPen(QColor(190, 0, 0), 3.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(r.topLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomLeft());
+        return;
+    }
+    case PendingMark::Cut: {
+        p.setPen(QPen(darkFace(fill) ? QColor(Qt::white) : QColor(0, 0, 128), 2.0, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(face.adjusted(3, 3, -3, -3), kRadius - 2, kRadius - 2);
+        return;
+    }
+    case PendingMark::Changed: {
+        // A folded corner in orange with a dark edge, seen on any face colour.
+        const qreal s = 14.0;
+        const QPointF tr = face.topRight() + QPointF(-2.0, 2.0);
+        QPainterPath corner;
+        corner.moveTo(tr);
+        corner.lineTo(tr + QPointF(-s, 0));
+        corner.lineTo(tr + QPointF(0, s));
+        corner.closeSubpath();
+        p.fillPath(corner, QColor(255, 140, 0));
+        p.setPen(QPen(QColor(60, 30, 0), 1.2));
+        p.drawPath(corner);
+        return;
+    }
+    }
+}
+
+void TTouchButton::paintFocusFrame(QPainter& p, const QRectF& face, const QColor& fill) const {
+    // Dark on a light face, yellow on a dark one, with a thin line of the
+    // other kind inside, so that it stands out on every colour.
+    const bool dark = darkFace(fill);
+    const QColor outer = dark ? QColor(255, 215, 0) : QColor(0, 0, 96);
+    const QColor inner = dark ? QColor(0, 0, 0) : QColor(255, 255, 255);
+    p.setBrush(Qt::NoBrush);
+    const qreal half = kFocusWidth / 2.0;
+    p.setPen(QPen(outer, kFocusWidth));
+    p.drawRoundedRect(face.adjusted(half, half, -half, -half), kRadius, kRadius);
+    p.setPen(QPen(inner, 1.0));
+    p.drawRoundedRect(face.adjusted(kFocusWidth + 0.5, kFocusWidth + 0.5, -kFocusWidth - 0.5, -kFocusWidth - 0.5),
+                      kRadius - 3, kRadius - 3);
 }

@@ -2,6 +2,12 @@
 // Touch button of the sales screens: rounded face in its background colour,
 // caption centred, word-wrapped and bold, an optional picture (glyph), and a
 // visible pressed state. Colours are Windows colour values (0x00BBGGRR).
+//
+// Besides what it holds, a button can show a change that is waiting to be
+// confirmed (a mark), and a thick frame when it is the one in focus. Neither
+// changes its caption, colours or picture.
+
+#include "CaptionLayout.h"
 
 #include <QAbstractButton>
 #include <QPixmap>
@@ -9,6 +15,14 @@
 class TTouchButton : public QAbstractButton {
     Q_OBJECT
 public:
+    // A change waiting for confirmation, as the button shows it.
+    enum class PendingMark {
+        None,
+        Clear,   // marked for clearing: a cross over the face, the old caption struck through
+        Changed, // a new colour or a pasted item: a small corner mark
+        Cut,     // cut, waiting for its new place: a dashed outline, the old caption faint
+    };
+
     explicit TTouchButton(QWidget* parent = nullptr);
 
     QString caption() const { return text(); }
@@ -22,13 +36,41 @@ public:
     bool glyphEmpty() const { return m_glyph.isNull(); }
     void clearGlyph();
 
+    // Shows only the picture; the caption is kept but not drawn (navigators
+    // whose stored caption is a name for the till, not for the operator).
+    void setCaptionHidden(bool hidden);
+    bool captionHidden() const { return m_captionHidden; }
+
+    // ghostCaption is the caption drawn struck or faint for Clear and Cut,
+    // whose button is otherwise shown empty.
+    void setPendingMark(PendingMark mark, const QString& ghostCaption = QString());
+    PendingMark pendingMark() const { return m_mark; }
+    QString ghostCaption() const { return m_ghost; }
+
+    void setFocusFrame(bool on);
+    bool focusFrame() const { return m_focusFrame; }
+
+    // The area the caption is laid out in, and its layout at the button's
+    // font: what paintEvent draws.
+    QRect captionArea() const;
+    CaptionLayout captionLayout(const QString& text) const;
+
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintGlyph(QPainter& p, QRect& area) const;
+    void paintCaption(QPainter& p, const QRect& area, const QString& text, const QColor& color, bool struck) const;
+    void paintMark(QPainter& p, const QRectF& face, const QColor& fill) const;
+    void paintFocusFrame(QPainter& p, const QRectF& face, const QColor& fill) const;
+
     int m_color = 11571344;
     int m_fontColor = 0;
     QPixmap m_glyph;
+    bool m_captionHidden = false;
+    PendingMark m_mark = PendingMark::None;
+    QString m_ghost;
+    bool m_focusFrame = false;
 };
