@@ -11,6 +11,8 @@
 #include <TfrmConfGrupo.h>
 
 #include <QLabel>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -32,13 +34,39 @@ private:
     QString confirmar() const { return ferramenta("tcbConfirma")->caption(); }
     QString aviso() const { return label("lblPendentes")->text(); }
     int produtosDoGrupo01() { return conta(QStringLiteral("IDTPBUTONAUX = '2' AND NRBUTTONAUX = '01'")); }
-    // Makes every statement on the menu table fail, as a lost table would.
-    void quebraTabela() { db->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE RENAME TO ITMENUCONFTE_FORA")); }
-    void consertaTabela() { db->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE_FORA RENAME TO ITMENUCONFTE")); }
-    // Ends the data service's session on the server, as a stopped server would.
-    void derrubaConexao() {
+    // Lets sessions into the test database or keeps them out, from a session
+    // on the server's own database (the test database's cannot do it).
+    void permiteConexoes(bool sim) {
+        const QString banco = db->rows(QStringLiteral("SELECT current_database()")).value(0).value(0).toString();
+        {
+            QSqlDatabase admin = QSqlDatabase::cloneDatabase(db->db(), QStringLiteral("pendentes_admin"));
+            admin.setDatabaseName(QStringLiteral("postgres"));
+            QVERIFY2(admin.open(), qPrintable(admin.lastError().text()));
+            QSqlQuery q(admin);
+            QVERIFY2(q.exec(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2")
+                                .arg(banco, sim ? QStringLiteral("true") : QStringLiteral("false"))),
+                     qPrintable(q.lastError().text()));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("pendentes_admin"));
+    }
+    // Makes every statement on the menu table fail: on SQLite the table is
+    // gone; on PostgreSQL the server is, as far as the data service can tell
+    // (its session is ended and no new one is let in).
+    void quebraTabela() {
+        if (db->engine() == TestDatabase::Engine::SQLite) {
+            db->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE RENAME TO ITMENUCONFTE_FORA"));
+            return;
+        }
+        permiteConexoes(false);
         db->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                 "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+    }
+    void consertaTabela() {
+        if (db->engine() == TestDatabase::Engine::SQLite) {
+            db->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE_FORA RENAME TO ITMENUCONFTE"));
+            return;
+        }
+        permiteConexoes(true);
     }
 
 private slots:
@@ -147,10 +175,7 @@ private slots:
 
     void oneFailureOneMessage_data() { engines(); }
     void oneFailureOneMessage() {
-        const bool pg = db->engine() == TestDatabase::Engine::PostgreSQL;
         quebraTabela();
-        if (pg)
-            derrubaConexao();
 
         // A rename: the write fails, and so would the redraw after it.
         tecla(Qt::Key_F5);
