@@ -35,7 +35,7 @@ QColor disabledFace(const QColor& face) {
 }
 
 bool darkFace(const QColor& face) {
-    return qGray(face.rgb()) < 110;
+    return qGray(face.rgb()) < 128;
 }
 
 } // namespace
