@@ -195,6 +195,24 @@ private slots:
         tecla(Qt::Key_F2);
         QCOMPARE(enabledTools(), kTools);
         QCOMPARE(mensagem(), kTecle);
+
+        // A colour confirmation that cannot write keeps its mode, its line
+        // and its marks, so that confirming again sends it whole.
+        cores = {QStringLiteral("255")};
+        tecla(Qt::Key_F7);
+        toca(grupo(1));
+        const QString corBotao = mensagem();
+        quebraTabela();
+        presenter->calls.clear();
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(presenter->calls.size(), 1);
+        QCOMPARE(mensagem(), corBotao);
+        QCOMPARE(grupo(1)->pendingMark(), Marca::Changed);
+        QCOMPARE(confirmar(), QStringLiteral("Ctrl+Enter\nConfirmar (1)"));
+        consertaTabela();
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(grupo(1)->pendingMark(), Marca::None);
+        QCOMPARE(mensagem(), kTecle);
         quebraTabela();
 
         // A new group.
