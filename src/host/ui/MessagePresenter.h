@@ -16,7 +16,7 @@ struct MensagemArgs {
     QString pergunta; // "S" for a yes/no question, "N" otherwise
     int tipo = 0;     // 1 question, 3 error report
     QString p6;
-    QString codigo; // "002" or empty
+    QString codigo;   // "002" or empty
     int p8 = 0;
     ClientDataSet* dataSet = nullptr;
 };
