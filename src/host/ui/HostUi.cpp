@@ -12,7 +12,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QThread>
 #include <QWidget>
+
+#include <vector>
 
 #ifndef KALMORA_VERSION
 #define KALMORA_VERSION "1.0"
@@ -45,41 +48,48 @@ void reportError(const QString& text) {
 } // namespace
 
 namespace {
-struct ReportGate {
-    int depth = 0;
+// One frame per event-loop level: an action's own nested calls share its
+// frame, while the handlers of a modal screen it opens (a deeper loop) get
+// frames of their own.
+struct ReportFrame {
+    int loopLevel = 0;
     int shown = 0;
 };
-ReportGate& reportGate() {
-    static ReportGate gate;
-    return gate;
+std::vector<ReportFrame>& reportFrames() {
+    static std::vector<ReportFrame> frames;
+    return frames;
+}
+int loopLevel() {
+    return QThread::currentThread()->loopLevel();
 }
 } // namespace
 
 ErrorReportScope::ErrorReportScope() {
-    if (reportGate().depth++ == 0)
-        reportGate().shown = 0;
+    auto& frames = reportFrames();
+    const int level = loopLevel();
+    m_owner = frames.empty() || frames.back().loopLevel != level;
+    if (m_owner)
+        frames.push_back({level, 0});
 }
 
 ErrorReportScope::~ErrorReportScope() {
-    --reportGate().depth;
-}
-
-int ErrorReportScope::reportsShown() {
-    return reportGate().shown;
+    if (m_owner)
+        reportFrames().pop_back();
 }
 
 bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, const QString& pergunta, int tipo,
               const QString& p6, const QString& codigo, int p8, ClientDataSet* dataSet) {
-    ReportGate& gate = reportGate();
+    auto& frames = reportFrames();
     const bool errorReport = tipo == 3 && pergunta != QLatin1String("S");
-    if (errorReport && gate.depth > 0 && gate.shown > 0) {
+    ReportFrame* frame = !frames.empty() && frames.back().loopLevel == loopLevel() ? &frames.back() : nullptr;
+    if (errorReport && frame && frame->shown > 0) {
         // The operator has been told already what stopped this action.
         qWarning().noquote() << "Further failure in the same action, not shown:" << texto;
         return false;
     }
+    if (errorReport && frame)
+        ++frame->shown;
     MensagemArgs args{texto, titulo, p3, pergunta, tipo, p6, codigo, p8, dataSet};
-    if (errorReport && gate.depth > 0)
-        ++gate.shown;
     return messagePresenter().present(args);
 }
 

@@ -42,13 +42,16 @@ void HandleEvent(const std::function<void()>& handler);
 // One failure, one message: while a scope is open, only the first error
 // report (message kind 3) reaches the operator; later ones, such as a redraw
 // after a failure that finds the same lost connection, go to the log.
-// Questions are always asked. Scopes nest; the outermost one counts.
+// Questions are always asked. Scopes opened within one another share the
+// outermost one's count, unless a modal screen's event loop lies between
+// them: its handlers are actions of their own.
 class ErrorReportScope {
 public:
     ErrorReportScope();
     ~ErrorReportScope();
     ErrorReportScope(const ErrorReportScope&) = delete;
     ErrorReportScope& operator=(const ErrorReportScope&) = delete;
-    // Error reports shown to the operator since the outermost scope opened.
-    static int reportsShown();
+
+private:
+    bool m_owner = false;
 };
