@@ -280,8 +280,8 @@ bool TfrmConfGrupo::podeSair() {
 // A product-page navigator shows its arrow, as the group page's do; its
 // stored caption is the till's name for it and stays on the button.
 void TfrmConfGrupo::mostraNavegadorProduto(TTouchButton* b, const QString& tipo) {
-    if (!navegadorProduto(tipo))
-        return;
-    b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('9'))));
-    b->setCaptionHidden(true);
+    const bool navegador = navegadorProduto(tipo);
+    b->setCaptionHidden(navegador);
+    if (navegador)
+        b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('9'))));
 }

@@ -236,6 +236,20 @@ private slots:
         QCOMPARE(conta(QStringLiteral("IDTPBUTONAUX = '0' AND DSBUTTON = 'Grupo novo'")), 1);
     }
 
+    void productNavigatorShowsItsArrowAndKeepsItsCaption() {
+        db->exec(QStringLiteral(
+            "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
+            "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK) VALUES ('9999', '00001', "
+            "'9', '36', '1', '2', '01', '1', '', 'Navegador_Direito_Prod', 0, 11571344)"));
+        toca(grupo(1));
+        QVERIFY(!produto(36)->glyphEmpty());
+        QVERIFY(produto(36)->captionHidden());
+        QCOMPARE(produto(36)->caption(), QStringLiteral("Navegador_Direito_Prod"));
+        toca(grupo(2)); // another page: the button is an ordinary one again
+        QVERIFY(produto(36)->glyphEmpty());
+        QVERIFY(!produto(36)->captionHidden());
+    }
+
     void groupButtonWhoseRowWasNotLoadedIsRedrawnNotEdited() {
         // The reload after an added group fails: the caption is on the
         // button, its row is not in the loaded page.
