@@ -53,6 +53,7 @@ bool TfrmConfGrupo::teclaPreview(QObject* watched, QKeyEvent* event) {
     const TShiftState shift{event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier),
                             QGuiApplication::mouseButtons()};
     HandleEvent([&] { FormKeyDown(watched, key, shift); });
+    mostraPaginas(); // the arrows follow the mode the key left
     return true;
 }
 
@@ -82,6 +83,7 @@ void TfrmConfGrupo::FormKeyDown(QObject* Sender, quint16& Key, TShiftState Shift
         Key = 0;
     if (Key == 115 && Shift.exactly(Qt::AltModifier))
         Key = 0;
+    teclaPagina(Key, Shift);
 }
 
 void TfrmConfGrupo::MudaCursor(const QString& sttipo) {
