@@ -415,9 +415,12 @@ void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
 void TfrmConfGrupo::colaProduto(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = cdsRecortar.fieldText(u"IDTPBUTTON");
     appendProdutoRow(cdsAlteracoes, stCodigo, tipo, QString(), false);
-    if (navegadorProduto(tipo)) // a navigator keeps its arrow
+    if (navegadorProduto(tipo)) { // a navigator keeps its arrow
         b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('9'))));
-    b->setCaption(stDescricao);
+        b->setCaption(legendaNavegadorProduto(stDescricao));
+    } else {
+        b->setCaption(stDescricao);
+    }
     b->SetColor(InColor);
     b->setFontColor(InFontColor);
     boColarCtrl = true;

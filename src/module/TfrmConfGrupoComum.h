@@ -98,6 +98,16 @@ inline bool navegadorProduto(const QString& tipo) {
     return tipo.startsWith(QLatin1Char('9')) || tipo.startsWith(QLatin1Char('A'));
 }
 
+// What a product-page navigator shows under its arrow: the stored caption,
+// except the store's default names, which read as what the button does.
+inline QString legendaNavegadorProduto(const QString& legenda) {
+    if (legenda == QLatin1String("Navegador_Direito_Prod"))
+        return QStringLiteral("Próxima página");
+    if (legenda == QLatin1String("Navegador_Esquerdo_Prod"))
+        return QStringLiteral("Página anterior");
+    return legenda;
+}
+
 // The fields of the current row of the pending-change set.
 struct LinhaAlteracao {
     QString tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor;

@@ -124,8 +124,10 @@ void TfrmConfGrupo::MontaMenuProduto() {
             b->setCaption(cdsPesqProdGrupo.fieldText(u"DSBUTTON"));
             // A navigator of the product page shows its arrow above its caption.
             const QString tipo = cdsPesqProdGrupo.fieldText(u"IDTPBUTTON");
-            if (tipo == QLatin1String("9") || tipo == QLatin1String("A"))
+            if (tipo == QLatin1String("9") || tipo == QLatin1String("A")) {
                 b->setGlyph(KmrPictures::setaNavegador(tipo == QLatin1String("9")));
+                b->setCaption(legendaNavegadorProduto(b->caption()));
+            }
             b->SetColor(static_cast<int>(cdsPesqProdGrupo.fieldInteger(u"NRCOLORBACK")));
         }
     } catch (const SilentAbort&) {
@@ -336,7 +338,9 @@ void TfrmConfGrupo::reaplicaRecorte() {
         if (navegadorGrupo(tipo) || navegadorProduto(tipo))
             b->setGlyph(
                 KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('7')) || tipo.startsWith(QLatin1Char('9'))));
-        if (!navegadorGrupo(tipo))
+        if (navegadorProduto(tipo))
+            b->setCaption(legendaNavegadorProduto(stDescricao));
+        else if (!navegadorGrupo(tipo))
             b->setCaption(stDescricao);
         b->SetColor(InColor);
         b->setFontColor(InFontColor);
