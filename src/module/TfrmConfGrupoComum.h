@@ -102,9 +102,9 @@ inline bool navegadorProduto(const QString& tipo) {
 // except the store's default names, which read as what the button does.
 inline QString legendaNavegadorProduto(const QString& legenda) {
     if (legenda == QLatin1String("Navegador_Direito_Prod"))
-        return QStringLiteral("Próxima página");
+        return QStringLiteral("Próxima");
     if (legenda == QLatin1String("Navegador_Esquerdo_Prod"))
-        return QStringLiteral("Página anterior");
+        return QStringLiteral("Anterior");
     return legenda;
 }
 

@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(produto(8)->caption(), QStringLiteral("Oito"));
         QCOMPARE(produto(8)->fontColor(), 255);
         QCOMPARE(produto(8)->color(), 65280);
-        QCOMPARE(produto(20)->caption(), QStringLiteral("Próxima página")); // a navigator: arrow and what it does
+        QCOMPARE(produto(20)->caption(), QStringLiteral("Próxima")); // a navigator: arrow and what it does
         QVERIFY(!produto(20)->glyphEmpty());
         QCOMPARE(produto(20)->color(), 255);
         int filled = 0;

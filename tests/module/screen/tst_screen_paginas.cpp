@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(itens(onde, QStringLiteral("DSBUTTON, COALESCE(CDIDENTBUTON, '')")),
                  QList<QVariantList>({{QStringLiteral("Navegador_Direito_Prod"), QString()}}));
         QVERIFY(!produto(livre)->glyphEmpty()); // drawn with an arrow
-        QCOMPARE(produto(livre)->caption(), QStringLiteral("Próxima página"));
+        QCOMPARE(produto(livre)->caption(), QStringLiteral("Próxima"));
 
         // The navigator turns the page; the page is empty and takes a product.
         toca(produto(livre));
