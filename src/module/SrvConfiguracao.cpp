@@ -15,8 +15,10 @@
 #include <QLoggingCategory>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -239,6 +241,25 @@ QList<QVariantList> linhasDoPacote(const DataPacket& p) {
     return linhas;
 }
 
+// ------------------------------------------------------------ writing
+
+// One prepared statement, executed once per item; the parameter names are
+// made once, not per item.
+void insereLinhas(TrdmConfGrupo& dm, const QString& filial, const QString& conf, const QList<QVariantList>& linhas) {
+    TADOCommand insere(dm.adcConfGrupo, QStringLiteral("INSERT INTO ITMENUCONFTE (%1) VALUES (%2)")
+                                            .arg(listaColunas(), listaColunas(QStringLiteral(":P_"))));
+    QStringList nomes;
+    for (int c = 0; c < kNumColunas; ++c)
+        nomes << QStringLiteral("P_") + nomeColuna(c);
+    for (const QVariantList& valores : linhas) {
+        insere.setParam(nomes[0], filial);
+        insere.setParam(nomes[1], conf);
+        for (int c = kPrimeiraPosicao; c < kNumColunas; ++c)
+            insere.setParam(nomes[c], valores[c]);
+        insere.execute();
+    }
+}
+
 // ------------------------------------------------------------ call frame
 
 // Failure path: roll back, then the text into the result. A refusal's text is
@@ -318,15 +339,7 @@ int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
         if (linhas.isEmpty())
             throw Recusa(QStringLiteral("O arquivo não tem itens; nada foi gravado."));
         preparaDestino(dm, P_CDFILIAL, P_NRCONFTELA, substituir(P_SUBSTITUI));
-        TADOCommand insere(dm.adcConfGrupo, QStringLiteral("INSERT INTO ITMENUCONFTE (%1) VALUES (%2)")
-                                                .arg(listaColunas(), listaColunas(QStringLiteral(":P_"))));
-        for (const QVariantList& valores : linhas) {
-            insere.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-            insere.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-            for (int c = kPrimeiraPosicao; c < kNumColunas; ++c)
-                insere.setParam(QStringLiteral("P_") + nomeColuna(c), valores[c]);
-            insere.execute();
-        }
+        insereLinhas(dm, P_CDFILIAL, P_NRCONFTELA, linhas);
         return QVariant(int(linhas.size()));
     });
 }
