@@ -6,12 +6,12 @@
 #include "ScreenFixture.h"
 
 #include <Cli_Kmr00003.h>
-#include <Srv_Kmr00003.h>
-#include <TrdmConfGrupo.h>
 #include <ClientDataSet.h>
+#include <Srv_Kmr00003.h>
 #include <TBlendedBitBtn.h>
 #include <TTouchButton.h>
 #include <TfrmConfGrupo.h>
+#include <TrdmConfGrupo.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -243,6 +243,20 @@ private slots:
         QVERIFY(!produto(36)->glyphEmpty());
         toca(produto(36)); // the stored navigator
         QCOMPARE(produto(2)->caption(), QStringLiteral("Torta"));
+
+        // Renamed and recoloured on product page 2 of group page 2: the stored item changes.
+        const QString torta = QStringLiteral("NRBUTTON = '02' AND NRPGCONFTELA = '2' AND NRBUTTONAUX = '02' AND "
+                                             "NRPGCONFTAUX = '2'");
+        tecla(Qt::Key_F5);
+        teclado = {QStringLiteral("Torta de Limão")};
+        toca(produto(2));
+        cores = {QStringLiteral("255")};
+        tecla(Qt::Key_F7);
+        toca(produto(2));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(itens(torta, QStringLiteral("DSBUTTON, NRCOLORBACK")),
+                 QList<QVariantList>({{QStringLiteral("Torta de Limão"), 255.0}}));
+        QCOMPARE(screen->productPage(), 2);
 
         presenter->answers = {true};
         tecla(Qt::Key_F3);
