@@ -1,6 +1,8 @@
 // kalmora: plays the host application. It loads the configuration module at
 // run time, calls its entry point and exits when the screen has been closed.
 
+#include "ConfigCommands.h"
+
 #include <ConnectionString.h>
 #include <DatabaseSchema.h>
 #include <HostErrors.h>
@@ -159,7 +161,7 @@ bool needsDisplay(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     std::unique_ptr<QCoreApplication> application;
-    if (needsDisplay(argc, argv))
+    if (needsDisplay(argc, argv) && !ConfigCommands::withoutDisplay(argc, argv))
         application = std::make_unique<QApplication>(argc, argv);
     else
         application = std::make_unique<QCoreApplication>(argc, argv);
@@ -181,6 +183,7 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption demoData(QStringLiteral("demo-data"),
                                       QStringLiteral("With --create-schema: also load the demo catalogue."));
     parser.addOptions({screenshot, createSchemaOption, demoData});
+    ConfigCommands::addOptions(parser);
     parser.process(app);
 
     if (parser.isSet(createSchemaOption))
@@ -189,6 +192,10 @@ int main(int argc, char* argv[]) {
         printError(QStringLiteral("--demo-data is only used with --create-schema."));
         return 2;
     }
+    // Branch, configuration and store of the screen; or a command without it.
+    QVariantList parametros;
+    if (const std::optional<int> status = ConfigCommands::run(parser, parametros))
+        return *status;
 
     const bool shooting = parser.isSet(screenshot);
     std::unique_ptr<MessagePresenter> shown;
@@ -209,7 +216,7 @@ int main(int argc, char* argv[]) {
     if (shooting)
         shot = std::make_unique<Screenshot>(parser.value(screenshot));
     QVariant result;
-    entry(nullptr, -1, &result);
+    entry(parametros.isEmpty() ? nullptr : parametros.constData(), int(parametros.size()) - 1, &result);
 
     const int errors = counter->errors();
     if (shooting && !shot->written()) {

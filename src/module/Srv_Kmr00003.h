@@ -66,5 +66,27 @@ int32_t setColarProd(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT,
                      const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
                      const QString& P_CDFILIAL, const QString& P_IDTPBUTTON_ANT, const QString& P_NRBUTTON_ANT,
                      const QString& P_NRPGCONFTELA_ANT, const QString& P_IDTPBUTONAUX_ANT,
-                     const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
-                     const QString& P_NRCONFTELA, QVariant& result);
+                     const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT, const QString& P_NRCONFTELA,
+                     QVariant& result);
+
+// ---- A whole configuration: export, import and copy ----------------------
+// Same convention as above. A configuration is every menu item of one
+// (P_CDFILIAL, P_NRCONFTELA) pair, all pages, all columns. A refused input
+// (a branch or configuration empty or too wide, a target that already holds
+// items without P_SUBSTITUI "S", a bad item, an empty source) writes nothing
+// and leaves its Portuguese text in the result.
+
+// Every item of the configuration as a DataPacket with the columns of the
+// menu table (an empty packet when it has none).
+int32_t getExportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, QVariant& result);
+// Writes the items of P_ITENS (a DataPacket as getExportaConf gives; the six
+// position key columns required, branch and configuration taken from the
+// target) into the configuration in one transaction. P_SUBSTITUI "S" first
+// deletes the items it holds, in the same transaction. On success the result
+// is the number of items written (an int).
+int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QVariant& P_ITENS,
+                       const QString& P_SUBSTITUI, QVariant& result);
+// Copies every item of the source configuration into the target one, as the
+// import does. On success the result is the number of items copied (an int).
+int32_t setCopiaConf(const QString& P_CDFILIAL_ORIG, const QString& P_NRCONFTELA_ORIG, const QString& P_CDFILIAL,
+                     const QString& P_NRCONFTELA, const QString& P_SUBSTITUI, QVariant& result);

@@ -113,7 +113,6 @@ QString TfrmConfGrupo::parameterFilePath() {
 }
 
 void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
-    Q_UNUSED(arParams);
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
     if (!rdmConfGrupo)
         rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
@@ -147,6 +146,7 @@ void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
     stNrConf = QStringLiteral("00001");
     stNmConf = msgPadrao.Msg(QStringLiteral("Conf_Caixa"));
     stLojaConfig = QStringLiteral("01");
+    leParametros(arParams);
     lblMenu->setText(msgPadrao.Msg(QStringLiteral("Conf")));
     ColoreTela(this, Incor1, Incor2, Incor3, Incor4, Incor5, Incor6);
     lblCodTela->setText(MontaRodapeGeral(true, lblCodTela->text(), QStringLiteral("S")));

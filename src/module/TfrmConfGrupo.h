@@ -75,6 +75,16 @@ public:
     const ClientDataSet& cutSet() const { return cdsRecortar; }
     QString focusGroup() const { return stNrFocusGrupo; }
 
+    // ---- pages, branch and configuration -------------------------------
+    // Group page and product page shown, and the configuration edited.
+    int groupPage() const { return NrPgGrupo; }
+    int productPage() const { return NrPagina; }
+    QString branch() const { return stCdFilial; }
+    QString configuration() const { return stNrConf; }
+    QString store() const { return stLojaConfig; }
+    // Highest page number the store's two-character page columns can hold.
+    static constexpr int kUltimaPagina = 99;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -209,4 +219,40 @@ private:
     bool podeSair();
     void mostraNavegadorProduto(TTouchButton* b, const QString& tipo);
     QLabel* lblPendentes = nullptr;
+
+    // ---- pages, branch and configuration -------------------------------
+    // Branch, configuration and store from the entry's parameter array.
+    void leParametros(const QVariantList& arParams);
+    void criaControlesPagina();
+    void tcbPgGrupoAntClick(QObject* Sender);
+    void tcbPgGrupoProxClick(QObject* Sender);
+    void tcbPgProdAntClick(QObject* Sender);
+    void tcbPgProdProxClick(QObject* Sender);
+    // A page changes where a touch on a group may change focus: with no edit
+    // mode and in paste mode.
+    bool podeMudarPagina() const;
+    void mudaPaginaGrupo(int delta);
+    void mudaPaginaProduto(int delta);
+    // Page Down/Up (group page) and Ctrl+Page Down/Up (product page).
+    void teclaPagina(quint16& Key, TShiftState Shift);
+    // A touch on a navigator of the group page or of the product page: true
+    // when it turned the page.
+    bool tocaNavegadorGrupo(TTouchButton* b, const QString& stCodigo);
+    bool tocaNavegadorProduto(TTouchButton* b);
+    // The two rows that create product-page navigators, before the products
+    // of the search list; the type they stand for ("9" or "A") when picked.
+    void ofereceNavegadores();
+    QString navegadorEscolhido() const;
+    // Page names, arrow enabling, and the cut and paste marks of a page
+    // drawn again while a paste is pending.
+    void mostraPaginas();
+    void reaplicaRecorte();
+
+    QLabel* lblConfiguracao = nullptr;
+    QLabel* lblPgGrupo = nullptr;
+    QLabel* lblPgProduto = nullptr;
+    TTouchButton* tcbPgGrupoAnt = nullptr;
+    TTouchButton* tcbPgGrupoProx = nullptr;
+    TTouchButton* tcbPgProdAnt = nullptr;
+    TTouchButton* tcbPgProdProx = nullptr;
 };

@@ -66,6 +66,8 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
         MontaMenuGrupo();
         return;
     }
+    if (tocaNavegadorGrupo(b, stCodigo))
+        return;
 
     const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
     if (b->caption().isEmpty() && !algumModo && b->glyphEmpty())
@@ -85,6 +87,8 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
 
     // Focus step, after every touch that raised nothing.
     if (temCaption(b) && !boMudaCor && !boMudaFonte && !boExcluir && !boMudaNome && !boRecortar) {
+        if (stNrFocusGrupo != stCodigo)
+            NrPagina = 1; // another group opens on its first product page
         stNrFocusGrupo = stCodigo;
         ControlaFocus();
         MontaMenuProduto();
@@ -258,6 +262,8 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
                      cdsPesqProdGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA;NRPGCONFTAUX"),
                                              {stCodigo, QString::number(NrPagina), QString::number(NrPgGrupo)},
                                              LocateOptions{true, false});
+    if (tocaNavegadorProduto(b))
+        return;
 
     const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
     // A product page whose load failed still shows the buttons of the group in
@@ -302,7 +308,7 @@ void TfrmConfGrupo::associaProduto(TTouchButton* b, const QString& stCodigo) {
 }
 
 void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodigo) {
-    const QString stTipoBut = QStringLiteral("1");
+    QString stTipoBut = QStringLiteral("1");
     const double NrColorText = 0;
     const double NrColorBack = kCorBranco;
 
@@ -323,12 +329,23 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
                                                  cdsFiltroProduto.fieldText(u"CDPRODCONSUM")));
         cdsPesqProduto.setFiltered(true);
     }
+    ofereceNavegadores();
     if (!Pesquisa(&cdsPesqProduto, 0, QStringLiteral("S"), Incor1, Incor2, Incor3, Incor5, 0) ||
         cdsPesqProduto.isEmpty())
         return;
     QCoreApplication::processEvents();
-    const QString stNmProd = cdsPesqProduto.fieldText(u"NMPRODUTO");
-    const QString stCdProd = cdsPesqProduto.fieldText(u"CDPRODUTO");
+    QString stNmProd = cdsPesqProduto.fieldText(u"NMPRODUTO");
+    QString stCdProd = cdsPesqProduto.fieldText(u"CDPRODUTO");
+    const QString navegador = navegadorEscolhido();
+    inNavegProd = navegador == QLatin1String("9") ? 2 : navegador == QLatin1String("A") ? 3 : 0;
+    if (inNavegProd == 2 || inNavegProd == 3) {
+        // A navigator of the product page in place of a product.
+        stTipoBut = inNavegProd == 2 ? QStringLiteral("9") : QStringLiteral("A");
+        stNmProd =
+            inNavegProd == 2 ? QStringLiteral("Navegador_Direito_Prod") : QStringLiteral("Navegador_Esquerdo_Prod");
+        stCdProd.clear();
+        inNavegProd = 0;
+    }
     const QString pagina = QString::number(NrPagina);
     const QString paginaGrupo = QString::number(NrPgGrupo);
     const QString key =

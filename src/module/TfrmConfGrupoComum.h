@@ -39,6 +39,10 @@ inline void pintaTexto(QWidget* w, const QColor& cor) {
     w->setPalette(pal);
 }
 
+// Virtual-key codes of Page Up and Page Down, which turn the pages.
+constexpr quint16 kTeclaPageUp = 33;
+constexpr quint16 kTeclaPageDown = 34;
+
 // Virtual-key code of a key, 0 for keys the screen does not handle.
 inline quint16 codigoVirtual(int key) {
     switch (key) {
@@ -47,6 +51,10 @@ inline quint16 codigoVirtual(int key) {
         return 13;
     case Qt::Key_Escape:
         return 27;
+    case Qt::Key_PageUp:
+        return kTeclaPageUp;
+    case Qt::Key_PageDown:
+        return kTeclaPageDown;
     case Qt::Key_Delete:
         return 46;
     case Qt::Key_F2:

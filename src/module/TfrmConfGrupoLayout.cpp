@@ -103,6 +103,7 @@ void TfrmConfGrupo::criaControles() {
 
     criaBotoesGrupo();
     criaBotoesProduto();
+    criaControlesPagina();
     for (QWidget* w : findChildren<QWidget*>())
         m_componentes.insert(w->objectName(), w);
 }
@@ -184,6 +185,51 @@ void TfrmConfGrupo::criaBotoesProduto() {
     }
 }
 
+// The column right of the grids: the branch and configuration edited, and for
+// each grid the page shown between the arrows that turn it.
+void TfrmConfGrupo::criaControlesPagina() {
+    lblConfiguracao = new QLabel(this);
+    lblConfiguracao->setObjectName(QStringLiteral("lblConfiguracao"));
+    lblConfiguracao->setFont(fonte(QStringLiteral("Tahoma"), 11, true));
+    pintaTexto(lblConfiguracao, kAzulMarinho);
+    lblConfiguracao->setAlignment(Qt::AlignCenter);
+    lblConfiguracao->setGeometry(708, 7, 82, 26);
+
+    struct Seta {
+        TTouchButton** membro;
+        const char* nome;
+        int y;
+        bool proxima;
+        void (TfrmConfGrupo::*handler)(QObject*);
+    };
+    const Seta setas[] = {
+        {&tcbPgGrupoAnt, "tcbPgGrupoAnt", 48, false, &TfrmConfGrupo::tcbPgGrupoAntClick},
+        {&tcbPgGrupoProx, "tcbPgGrupoProx", 166, true, &TfrmConfGrupo::tcbPgGrupoProxClick},
+        {&tcbPgProdAnt, "tcbPgProdAnt", 272, false, &TfrmConfGrupo::tcbPgProdAntClick},
+        {&tcbPgProdProx, "tcbPgProdProx", 390, true, &TfrmConfGrupo::tcbPgProdProxClick},
+    };
+    for (const Seta& s : setas) {
+        auto* b = new TTouchButton(this);
+        b->setObjectName(QString::fromLatin1(s.nome));
+        b->setGeometry(711, s.y, 78, 54);
+        b->setGlyph(KmrPictures::setaNavegador(s.proxima));
+        b->setFocusPolicy(Qt::NoFocus);
+        *s.membro = b;
+        conecta(b, s.handler);
+    }
+    const auto rotulo = [this](const char* nome, int y) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QString::fromLatin1(nome));
+        l->setFont(fonte(QStringLiteral("Tahoma"), 12, true));
+        pintaTexto(l, kAzulMarinho);
+        l->setAlignment(Qt::AlignCenter);
+        l->setGeometry(708, y, 82, 56);
+        return l;
+    };
+    lblPgGrupo = rotulo("lblPgGrupo", 106);
+    lblPgProduto = rotulo("lblPgProduto", 330);
+}
+
 void TfrmConfGrupo::criaDataSets() {
     const auto texto = [](const char* nome, int largura) {
         return FieldDef{QString::fromLatin1(nome), FieldKind::Text, largura};
@@ -236,5 +282,6 @@ void TfrmConfGrupo::conecta(QAbstractButton* button, void (TfrmConfGrupo::*handl
         HandleEvent([&] { (this->*handler)(button); });
         mostraPendentes();
         m_emToque = false;
+        mostraPaginas(); // the page arrows follow the mode the touch left
     });
 }

@@ -54,6 +54,7 @@ bool TfrmConfGrupo::teclaPreview(QObject* watched, QKeyEvent* event) {
                             QGuiApplication::mouseButtons()};
     HandleEvent([&] { FormKeyDown(watched, key, shift); });
     mostraPendentes();
+    mostraPaginas(); // the arrows follow the mode the key left
     return true;
 }
 
@@ -83,6 +84,7 @@ void TfrmConfGrupo::FormKeyDown(QObject* Sender, quint16& Key, TShiftState Shift
         Key = 0;
     if (Key == 115 && Shift.exactly(Qt::AltModifier))
         Key = 0;
+    teclaPagina(Key, Shift);
 }
 
 void TfrmConfGrupo::MudaCursor(const QString& sttipo) {

@@ -519,14 +519,18 @@ private slots:
         QCOMPARE(screen->focusGroup(), QStringLiteral("01"));
         QCOMPARE(produto(1)->caption(), QStringLiteral("Coca-Cola Lata 350ml")); // the focused page stays
 
-        // A navigator is not empty: no keyboard, nothing written.
+        // A navigator is not empty: no keyboard, nothing written; it turns the page.
         toca(grupo(10));
         QCOMPARE(tecladoChamadas, 2);
+        QCOMPARE(screen->groupPage(), 2);
+        tecla(Qt::Key_PageUp);
         // Nor does a paste land on it.
         tecla(Qt::Key_F6);
         toca(grupo(2));
         toca(grupo(10));
         QVERIFY(screen->pendingChanges().isEmpty());
+        QCOMPARE(screen->groupPage(), 2); // in paste mode it turns the page too
+        tecla(Qt::Key_PageUp);
         tecla(Qt::Key_F2);
 
         // Recolour, then move, then clear it.

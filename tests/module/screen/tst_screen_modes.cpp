@@ -140,7 +140,8 @@ private slots:
         QCOMPARE(produto(8)->caption(), QStringLiteral("Oito"));
         QCOMPARE(produto(8)->fontColor(), 255);
         QCOMPARE(produto(8)->color(), 65280);
-        QCOMPARE(produto(20)->caption(), QStringLiteral("Navegador_Direito_Prod"));
+        QCOMPARE(produto(20)->caption(), QStringLiteral("Navegador_Direito_Prod")); // kept; the arrow is drawn
+        QVERIFY(!produto(20)->glyphEmpty());
         QCOMPARE(produto(20)->color(), 255);
         int filled = 0;
         for (const QString& c : captionsOfProducts())

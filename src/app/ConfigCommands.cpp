@@ -1,0 +1,291 @@
+#include "ConfigCommands.h"
+
+#include <DataPacket.h>
+#include <HostErrors.h>
+#include <Srv_Kmr00003.h>
+#include <TrdmConfGrupo.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QTextStream>
+#include <QXmlStreamReader>
+
+#include <memory>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcComandos, "kalmora.comandos")
+
+const QString kBranch = QStringLiteral("branch");
+const QString kConfig = QStringLiteral("config");
+const QString kStore = QStringLiteral("store");
+const QString kExport = QStringLiteral("export");
+const QString kImport = QStringLiteral("import");
+const QString kCopy = QStringLiteral("copy-config");
+const QString kReplace = QStringLiteral("replace");
+
+// A refusal or failure of a command: the Portuguese text printed, exit 1.
+struct Falha {
+    QString texto;
+};
+
+void imprimeErro(const QString& texto) {
+    QTextStream(stderr) << "kalmora: " << texto << Qt::endl;
+}
+
+void imprime(const QString& texto) {
+    QTextStream(stdout) << "kalmora: " << texto << Qt::endl;
+}
+
+struct Valor {
+    const QString& opcao;
+    const char* nome; // as the integrator knows it
+    int largura;
+    const char* padrao;
+};
+
+const Valor kFilial{kBranch, "filial", 4, "9999"};
+const Valor kConfiguracao{kConfig, "configuração", 5, "00001"};
+const Valor kLoja{kStore, "loja", 2, "01"};
+
+// A code given on the command line: not empty, no blank at either end, no
+// control character, within its column.
+QString codigo(const QString& texto, const Valor& v) {
+    const QString nome = QString::fromUtf8(v.nome);
+    bool controle = false;
+    for (const QChar c : texto)
+        controle = controle || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+    if (texto.trimmed().isEmpty())
+        throw Falha{
+            QStringLiteral("a %1 está vazia: informe um código de 1 a %2 caracteres.").arg(nome).arg(v.largura)};
+    if (texto.size() > v.largura || texto.trimmed() != texto || controle)
+        throw Falha{QStringLiteral("a %1 \"%2\" não é válida: informe um código de 1 a %3 caracteres, sem espaços "
+                                   "nas pontas.")
+                        .arg(nome, texto.left(20))
+                        .arg(v.largura)};
+    return texto;
+}
+
+QString opcao(const QCommandLineParser& parser, const Valor& v) {
+    if (!parser.isSet(v.opcao))
+        return QString::fromLatin1(v.padrao);
+    return codigo(parser.value(v.opcao), v);
+}
+
+QString nomeConf(const QString& filial, const QString& conf) {
+    return QStringLiteral("filial %1, configuração %2").arg(filial, conf);
+}
+
+// The data service for one command: created, connected, and destroyed at the end.
+class Servico {
+public:
+    Servico() {
+        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
+        try {
+            rdmConfGrupo->adcConfGrupo.setConnected(true);
+        } catch (const std::exception& e) {
+            qCWarning(lcComandos) << "connection failed:" << exceptionText(e);
+            rdmConfGrupo.reset();
+            throw Falha{QStringLiteral("não foi possível abrir o banco de dados. Verifique a conexão configurada e "
+                                       "tente de novo.")};
+        }
+    }
+    ~Servico() { rdmConfGrupo.reset(); }
+    Servico(const Servico&) = delete;
+    Servico& operator=(const Servico&) = delete;
+};
+
+// The result of a data service call: what it returned, or its failure text raised.
+QVariant resultado(const char* funcao, int32_t status, const QVariant& r) {
+    if (status != 0) {
+        qCWarning(lcComandos) << funcao << "returned status" << status;
+        throw Falha{QStringLiteral("o serviço de dados falhou; nada foi gravado.")};
+    }
+    if (r.typeId() == QMetaType::QString && !r.toString().isEmpty())
+        throw Falha{r.toString()};
+    return r;
+}
+
+// ---------------------------------------------------------------- commands
+
+int exporta(const QString& arquivo, const QString& filial, const QString& conf) {
+    Servico servico;
+    QVariant r;
+    const DataPacket pacote = resultado("getExportaConf", getExportaConf(filial, conf, r), r).value<DataPacket>();
+    QString erro;
+    if (!pacote.saveToFile(arquivo, &erro)) {
+        qCWarning(lcComandos) << erro;
+        throw Falha{QStringLiteral("não foi possível gravar o arquivo de exportação. Verifique a pasta e a permissão "
+                                   "de escrita.")};
+    }
+    if (pacote.rowCount() == 0)
+        imprime(QStringLiteral("a %1 não tem itens; o arquivo foi gravado sem itens.").arg(nomeConf(filial, conf)));
+    else
+        imprime(QStringLiteral("%1 itens da %2 exportados.").arg(pacote.rowCount()).arg(nomeConf(filial, conf)));
+    return 0;
+}
+
+// The file as a data packet, or the reason it is not one.
+DataPacket lePacote(const QString& arquivo) {
+    const QFileInfo info(arquivo);
+    if (!info.exists())
+        throw Falha{QStringLiteral("o arquivo a importar não existe; nada foi gravado.")};
+    QFile f(arquivo);
+    if (!info.isFile() || !f.open(QIODevice::ReadOnly))
+        throw Falha{QStringLiteral("o arquivo a importar não pode ser lido; nada foi gravado.")};
+    const QByteArray xml = f.readAll();
+    QXmlStreamReader leitor(xml);
+    QString raiz;
+    while (!leitor.atEnd()) {
+        leitor.readNext();
+        if (leitor.isStartElement() && raiz.isEmpty())
+            raiz = leitor.name().toString();
+    }
+    if (leitor.hasError() || raiz.isEmpty()) {
+        qCWarning(lcComandos) << "not XML:" << leitor.errorString() << "line" << leitor.lineNumber();
+        throw Falha{QStringLiteral("o arquivo a importar não é um XML válido; nada foi gravado.")};
+    }
+    if (raiz != QLatin1String("DATAPACKET"))
+        throw Falha{QStringLiteral("o arquivo a importar é XML, mas não é um pacote de dados (DATAPACKET); nada foi "
+                                   "gravado.")};
+    QString erro;
+    std::optional<DataPacket> pacote = DataPacket::fromXml(xml, &erro);
+    if (!pacote) {
+        qCWarning(lcComandos) << "bad data packet:" << erro;
+        throw Falha{QStringLiteral("o pacote de dados do arquivo tem uma estrutura ou um valor inválido (por exemplo "
+                                   "uma cor que não é número); nada foi gravado.")};
+    }
+    return *pacote;
+}
+
+int importa(const QString& arquivo, const QString& filial, const QString& conf, bool substitui) {
+    const DataPacket pacote = lePacote(arquivo);
+    Servico servico;
+    QVariant r;
+    const int n = resultado("setImportaConf",
+                            setImportaConf(filial, conf, QVariant::fromValue(pacote),
+                                           substitui ? QStringLiteral("S") : QStringLiteral("N"), r),
+                            r)
+                      .toInt();
+    imprime(QStringLiteral("%1 itens importados na %2.").arg(n).arg(nomeConf(filial, conf)));
+    return 0;
+}
+
+int copia(const QString& filialOrigem, const QString& confOrigem, const QString& filial, const QString& conf,
+          bool substitui) {
+    Servico servico;
+    QVariant r;
+    const int n = resultado("setCopiaConf",
+                            setCopiaConf(filialOrigem, confOrigem, filial, conf,
+                                         substitui ? QStringLiteral("S") : QStringLiteral("N"), r),
+                            r)
+                      .toInt();
+    imprime(QStringLiteral("%1 itens copiados da %2 para a %3.")
+                .arg(n)
+                .arg(nomeConf(filialOrigem, confOrigem), nomeConf(filial, conf)));
+    return 0;
+}
+
+int executa(const QCommandLineParser& parser, QVariantList& arParams, bool& continua) {
+    continua = false;
+    const QString filial = opcao(parser, kFilial);
+    const QString conf = opcao(parser, kConfiguracao);
+    const QString loja = opcao(parser, kLoja);
+    const int comandos = int(parser.isSet(kExport)) + int(parser.isSet(kImport)) + int(parser.isSet(kCopy));
+    if (comandos > 1)
+        throw Falha{QStringLiteral("use só um dos comandos --export, --import e --copy-config de cada vez.")};
+    const QStringList posicionais = parser.positionalArguments();
+    if (!parser.isSet(kCopy) && !posicionais.isEmpty())
+        throw Falha{QStringLiteral("argumento não reconhecido: \"%1\". Veja --help.").arg(posicionais.first())};
+    if (parser.isSet(kReplace) && !parser.isSet(kImport) && !parser.isSet(kCopy))
+        throw Falha{QStringLiteral("--replace só vale com --import ou --copy-config.")};
+    if ((parser.isSet(kImport) || parser.isSet(kCopy)) && (!parser.isSet(kBranch) || !parser.isSet(kConfig)))
+        throw Falha{QStringLiteral("informe a configuração de destino com --branch e --config.")};
+
+    if (parser.isSet(kExport)) {
+        if (parser.value(kExport).isEmpty())
+            throw Falha{QStringLiteral("informe o arquivo de exportação: --export ARQUIVO.")};
+        return exporta(parser.value(kExport), filial, conf);
+    }
+    if (parser.isSet(kImport)) {
+        if (parser.value(kImport).isEmpty())
+            throw Falha{QStringLiteral("informe o arquivo a importar: --import ARQUIVO.")};
+        return importa(parser.value(kImport), filial, conf, parser.isSet(kReplace));
+    }
+    if (parser.isSet(kCopy)) {
+        if (posicionais.size() != 1)
+            throw Falha{QStringLiteral("informe a origem assim: --copy-config FILIAL CONFIGURAÇÃO.")};
+        return copia(codigo(parser.value(kCopy), kFilial), codigo(posicionais.first(), kConfiguracao), filial, conf,
+                     parser.isSet(kReplace));
+    }
+    // The screen opens on the configuration named; with no option, on the defaults.
+    if (parser.isSet(kBranch) || parser.isSet(kConfig) || parser.isSet(kStore))
+        arParams = {QVariantMap{{QStringLiteral("CDFILIAL"), filial},
+                                {QStringLiteral("NRCONFTELA"), conf},
+                                {QStringLiteral("CDLOJA"), loja}}};
+    continua = true;
+    return 0;
+}
+
+} // namespace
+
+namespace ConfigCommands {
+
+void addOptions(QCommandLineParser& parser) {
+    parser.addOptions({
+        {kBranch, QStringLiteral("Branch (CDFILIAL, up to 4 characters) of the configuration; default 9999."),
+         QStringLiteral("CODE")},
+        {kConfig, QStringLiteral("Sales-screen configuration (NRCONFTELA, up to 5 characters); default 00001."),
+         QStringLiteral("NUMBER")},
+        {kStore,
+         QStringLiteral("Store (CDLOJA, up to 2 characters) whose special products the product list leaves "
+                        "out; default 01."),
+         QStringLiteral("CODE")},
+        {kExport, QStringLiteral("Write every item of the configuration to FILE (XML data packet) and exit."),
+         QStringLiteral("FILE")},
+        {kImport,
+         QStringLiteral("Write the items of FILE into the configuration given by --branch and --config, in "
+                        "one transaction, and exit. Refused where it holds items, unless --replace."),
+         QStringLiteral("FILE")},
+        {kCopy,
+         QStringLiteral("Copy every item of the configuration FROM_BRANCH FROM_CONFIG (two values) into the one "
+                        "given by --branch and --config, and exit. Refused where it holds items, unless "
+                        "--replace."),
+         QStringLiteral("FROM_BRANCH")},
+        {kReplace, QStringLiteral("With --import or --copy-config: delete the items of the target first, in the same "
+                                  "transaction.")},
+    });
+    parser.addPositionalArgument(QStringLiteral("FROM_CONFIG"),
+                                 QStringLiteral("With --copy-config: the source configuration."),
+                                 QStringLiteral("[FROM_CONFIG]"));
+}
+
+bool withoutDisplay(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--export" || arg == "--import" || arg == "--copy-config" || arg.startsWith("--export=") ||
+            arg.startsWith("--import=") || arg.startsWith("--copy-config="))
+            return true;
+    }
+    return false;
+}
+
+std::optional<int> run(const QCommandLineParser& parser, QVariantList& arParams) {
+    try {
+        bool continua = false;
+        const int status = executa(parser, arParams, continua);
+        if (continua)
+            return std::nullopt;
+        return status;
+    } catch (const Falha& f) {
+        imprimeErro(f.texto);
+        return 1;
+    } catch (const std::exception& e) {
+        qCWarning(lcComandos) << exceptionText(e);
+        imprimeErro(QStringLiteral("o comando falhou; nada foi gravado."));
+        return 1;
+    }
+}
+
+} // namespace ConfigCommands

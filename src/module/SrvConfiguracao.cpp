@@ -1,0 +1,374 @@
+// Copy, export and import of a whole sales-screen configuration: every menu
+// item of one (branch, configuration) pair, all pages, all columns. Same call
+// frame as the other data service functions: the result is set empty first,
+// a write runs in one transaction of its own, and a failure rolls back and
+// leaves its text in the result with status 0.
+
+#include "Srv_Kmr00003.h"
+#include "TrdmConfGrupo.h"
+
+#include <AdoSession.h>
+#include <DataPacket.h>
+#include <HostErrors.h>
+
+#include <QDateTime>
+#include <QLoggingCategory>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcConfiguracao, "kalmora.configuracao")
+
+// A refusal of the input: nothing was written, and the text says why in the
+// integrator's words; it goes into the result as it stands.
+class Recusa : public std::runtime_error {
+public:
+    explicit Recusa(const QString& texto) : std::runtime_error(texto.toStdString()), m_texto(texto) {}
+    QString texto() const { return m_texto; }
+
+private:
+    QString m_texto;
+};
+
+struct Coluna {
+    const char* nome;
+    FieldKind tipo;
+    int largura; // 0: a number or a date
+    bool chave;
+};
+
+// The columns of a menu item, in the order the export writes them.
+const Coluna kColunas[] = {
+    {"CDFILIAL", FieldKind::Text, 4, true},          {"NRCONFTELA", FieldKind::Text, 5, true},
+    {"IDTPBUTTON", FieldKind::Text, 1, true},        {"NRBUTTON", FieldKind::Text, 5, true},
+    {"NRPGCONFTELA", FieldKind::Text, 2, true},      {"IDTPBUTONAUX", FieldKind::Text, 1, true},
+    {"NRBUTTONAUX", FieldKind::Text, 2, true},       {"NRPGCONFTAUX", FieldKind::Text, 2, true},
+    {"CDIDENTBUTON", FieldKind::Text, 10, false},    {"DSBUTTON", FieldKind::Text, 50, false},
+    {"NRCOLORTEXT", FieldKind::Float, 0, false},     {"NRCOLORBACK", FieldKind::Float, 0, false},
+    {"DSMESSAGEBUT", FieldKind::Text, 100, false},   {"DSIMAGEMBUT", FieldKind::Text, 200, false},
+    {"DTULTATUITCT", FieldKind::DateTime, 0, false},
+};
+constexpr int kNumColunas = int(std::size(kColunas));
+constexpr int kPrimeiraPosicao = 2; // the key columns after branch and configuration
+
+QString nomeColuna(int c) {
+    return QString::fromLatin1(kColunas[c].nome);
+}
+
+QString listaColunas(const QString& prefixo = {}) {
+    QStringList nomes;
+    for (int c = 0; c < kNumColunas; ++c)
+        nomes << prefixo + nomeColuna(c);
+    return nomes.join(QStringLiteral(", "));
+}
+
+// The moment of insertion travels as the text the store holds, so that an
+// import gives back exactly what was exported (a host's embedded database
+// keeps it as text in whatever format wrote it).
+QList<FieldDef> camposExportados() {
+    QList<FieldDef> campos;
+    for (const Coluna& c : kColunas) {
+        if (c.tipo == FieldKind::DateTime)
+            campos.append(FieldDef{QString::fromLatin1(c.nome), FieldKind::Text, 30});
+        else
+            campos.append(FieldDef{QString::fromLatin1(c.nome), c.tipo, c.largura});
+    }
+    return campos;
+}
+
+bool momentoValido(const QString& texto) {
+    QString iso = texto.trimmed();
+    if (iso.size() > 10 && iso.at(10) == u' ')
+        iso[10] = u'T';
+    return QDateTime::fromString(iso, Qt::ISODateWithMs).isValid() || QDateTime::fromString(iso, Qt::ISODate).isValid();
+}
+
+const QString kCondicao = QStringLiteral(" WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = :P_NRCONFTELA");
+
+// Branch and configuration named by a call: not empty and within their columns.
+void validaConfiguracao(const QString& filial, const QString& conf) {
+    const auto valida = [](const QString& valor, const QString& nome, int largura) {
+        if (valor.trimmed().isEmpty())
+            throw Recusa(QStringLiteral("A %1 não foi informada; nada foi gravado. Informe um código de 1 a %2 "
+                                        "caracteres.")
+                             .arg(nome)
+                             .arg(largura));
+        if (valor.size() > largura || valor.trimmed() != valor)
+            throw Recusa(QStringLiteral("A %1 \"%2\" não é válida; nada foi gravado. Informe um código de 1 a %3 "
+                                        "caracteres, sem espaços nas pontas.")
+                             .arg(nome, valor.left(20))
+                             .arg(largura));
+    };
+    valida(filial, QStringLiteral("filial"), 4);
+    valida(conf, QStringLiteral("configuração"), 5);
+}
+
+QString nomeConfiguracao(const QString& filial, const QString& conf) {
+    return QStringLiteral("filial %1, configuração %2").arg(filial, conf);
+}
+
+int contaItens(TrdmConfGrupo& dm, const QString& filial, const QString& conf) {
+    TADOQuery q(dm.adcConfGrupo, QStringLiteral("SELECT COUNT(*) AS QTITENS FROM ITMENUCONFTE") + kCondicao);
+    q.setParam(QStringLiteral("P_CDFILIAL"), filial);
+    q.setParam(QStringLiteral("P_NRCONFTELA"), conf);
+    q.open();
+    const int n = q.fieldValue(QStringLiteral("QTITENS")).toInt();
+    q.close();
+    return n;
+}
+
+// The target must be empty, unless it is to be replaced: then its items go,
+// in the transaction that writes the new ones.
+void preparaDestino(TrdmConfGrupo& dm, const QString& filial, const QString& conf, bool substitui) {
+    const int existentes = contaItens(dm, filial, conf);
+    if (existentes == 0)
+        return;
+    if (!substitui)
+        throw Recusa(QStringLiteral("A %1 já tem %2 itens; nada foi gravado. Para substituí-los, use --replace.")
+                         .arg(nomeConfiguracao(filial, conf))
+                         .arg(existentes));
+    TADOCommand apaga(dm.adcConfGrupo, QStringLiteral("DELETE FROM ITMENUCONFTE") + kCondicao);
+    apaga.setParam(QStringLiteral("P_CDFILIAL"), filial);
+    apaga.setParam(QStringLiteral("P_NRCONFTELA"), conf);
+    apaga.execute();
+}
+
+bool substituir(const QString& P_SUBSTITUI) {
+    return P_SUBSTITUI.compare(QLatin1String("S"), Qt::CaseInsensitive) == 0;
+}
+
+// ------------------------------------------------------------ the packet
+
+// The column of the packet for each menu item column; -1 when absent.
+QList<int> mapeiaColunas(const DataPacket& p) {
+    QList<int> mapa;
+    QStringList faltam;
+    for (int c = 0; c < kNumColunas; ++c) {
+        const int i = p.indexOf(nomeColuna(c));
+        if (i < 0 && kColunas[c].chave && c >= kPrimeiraPosicao)
+            faltam << nomeColuna(c);
+        mapa << i;
+    }
+    if (!faltam.isEmpty())
+        throw Recusa(QStringLiteral("O arquivo não tem a coluna de chave %1; nada foi gravado.")
+                         .arg(faltam.join(QStringLiteral(", "))));
+    return mapa;
+}
+
+// One row of the packet checked and converted to the values bound.
+QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row) {
+    const QString onde = QStringLiteral("Item %1 do arquivo").arg(row + 1);
+    QVariantList valores;
+    for (int c = 0; c < kNumColunas; ++c) {
+        const Coluna& col = kColunas[c];
+        const int i = mapa[c];
+        if (c < kPrimeiraPosicao) {
+            valores << QVariant(); // branch and configuration: the target's
+            continue;
+        }
+        if (i < 0 || p.isNull(row, i)) {
+            if (col.chave)
+                throw Recusa(
+                    QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.").arg(onde, nomeColuna(c)));
+            valores << QVariant();
+            continue;
+        }
+        if (col.tipo == FieldKind::Text) {
+            const QString texto = p.text(row, i);
+            if (col.chave && texto.isEmpty())
+                throw Recusa(
+                    QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.").arg(onde, nomeColuna(c)));
+            if (texto.size() > col.largura)
+                throw Recusa(QStringLiteral("%1: o valor \"%2\" da coluna %3 passa de %4 caracteres; nada foi "
+                                            "gravado.")
+                                 .arg(onde, texto.left(30), nomeColuna(c))
+                                 .arg(col.largura));
+            valores << texto;
+        } else if (col.tipo == FieldKind::Float) {
+            const QVariant v = p.value(row, i);
+            bool numero = v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong;
+            double cor = v.toDouble();
+            if (!numero)
+                cor = v.toString().trimmed().toDouble(&numero);
+            if (!numero || !std::isfinite(cor))
+                throw Recusa(QStringLiteral("%1: a cor \"%2\" da coluna %3 não é um número; nada foi gravado.")
+                                 .arg(onde, v.toString().left(30), nomeColuna(c)));
+            valores << cor;
+        } else {
+            const QVariant v = p.value(row, i);
+            const bool valido =
+                v.typeId() == QMetaType::QDateTime ? v.toDateTime().isValid() : momentoValido(v.toString());
+            if (!valido)
+                throw Recusa(QStringLiteral("%1: a data \"%2\" da coluna %3 não é válida; nada foi gravado.")
+                                 .arg(onde, v.toString().left(30), nomeColuna(c)));
+            valores << v;
+        }
+    }
+    return valores;
+}
+
+QString textoChave(const QVariantList& valores) {
+    QStringList partes;
+    for (int c = kPrimeiraPosicao; c < kNumColunas && kColunas[c].chave; ++c)
+        partes << valores[c].toString();
+    return partes.join(QLatin1Char('|'));
+}
+
+// Every row checked before the first is written: a bad file writes nothing.
+QList<QVariantList> linhasDoPacote(const DataPacket& p) {
+    const QList<int> mapa = mapeiaColunas(p);
+    QList<QVariantList> linhas;
+    linhas.reserve(p.rowCount());
+    QSet<QString> chaves;
+    for (int row = 0; row < p.rowCount(); ++row) {
+        QVariantList valores = linhaValidada(p, mapa, row);
+        const QString k = textoChave(valores);
+        if (chaves.contains(k))
+            throw Recusa(QStringLiteral("Item %1 do arquivo: outro item já ocupa a mesma posição (tipo %2, botão %3, "
+                                        "página %4, grupo %5 da página %6); nada foi gravado.")
+                             .arg(row + 1)
+                             .arg(valores[2].toString(), valores[3].toString(), valores[4].toString(),
+                                  valores[6].toString(), valores[7].toString()));
+        chaves.insert(k);
+        linhas.append(std::move(valores));
+    }
+    return linhas;
+}
+
+// ------------------------------------------------------------ writing
+
+// One prepared statement, executed once per item; the parameter names are
+// made once, not per item.
+void insereLinhas(TrdmConfGrupo& dm, const QString& filial, const QString& conf, const QList<QVariantList>& linhas) {
+    TADOCommand insere(dm.adcConfGrupo, QStringLiteral("INSERT INTO ITMENUCONFTE (%1) VALUES (%2)")
+                                            .arg(listaColunas(), listaColunas(QStringLiteral(":P_"))));
+    QStringList nomes;
+    for (int c = 0; c < kNumColunas; ++c)
+        nomes << QStringLiteral("P_") + nomeColuna(c);
+    for (const QVariantList& valores : linhas) {
+        insere.setParam(nomes[0], filial);
+        insere.setParam(nomes[1], conf);
+        for (int c = kPrimeiraPosicao; c < kNumColunas; ++c)
+            insere.setParam(nomes[c], valores[c]);
+        insere.execute();
+    }
+}
+
+// ------------------------------------------------------------ call frame
+
+// Failure path: roll back, then the text into the result. A refusal's text is
+// the integrator's already; anything else is described by the host, with the
+// technical detail in the log.
+int32_t falhou(TrdmConfGrupo& dm, bool escrita, const std::exception& erro, QVariant& result) {
+    try {
+        if (escrita)
+            dm.Rollback();
+        if (auto* recusa = dynamic_cast<const Recusa*>(&erro)) {
+            result = recusa->texto();
+        } else {
+            if (auto* db = dynamic_cast<const DatabaseError*>(&erro))
+                qCWarning(lcConfiguracao) << db->message() << db->sqlError().text() << db->statement();
+            else
+                qCWarning(lcConfiguracao) << erro.what();
+            result = ADOExceptionMessage(erro, dm.adcConfGrupo, QString());
+        }
+    } catch (...) {
+        return KMR_STATUS_FAILED;
+    }
+    try {
+        dm.DropIfLost();
+    } catch (...) {
+        // Reopened, or its failure reported, at the next call.
+    }
+    return 0;
+}
+
+template <typename Trabalho> int32_t executa(bool escrita, QVariant& result, Trabalho&& trabalho) {
+    result = QVariant();
+    TrdmConfGrupo* dm = rdmConfGrupo.get();
+    if (dm == nullptr)
+        return KMR_STATUS_FAILED;
+    try {
+        try {
+            dm->ReconnectIfDropped();
+            if (escrita)
+                dm->StartTrans();
+            QVariant valor = trabalho(*dm);
+            if (escrita)
+                dm->Commit();
+            result = std::move(valor);
+            return 0;
+        } catch (const std::exception& e) {
+            return falhou(*dm, escrita, e, result);
+        } catch (...) {
+            return falhou(*dm, escrita, std::runtime_error("Unexpected failure in the data service"), result);
+        }
+    } catch (...) {
+        return KMR_STATUS_FAILED;
+    }
+}
+
+} // namespace
+
+int32_t getExportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, QVariant& result) {
+    return executa(false, result, [&](TrdmConfGrupo& dm) {
+        validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);
+        TADOQuery q(dm.adcConfGrupo,
+                    QStringLiteral("SELECT %1 FROM ITMENUCONFTE").arg(listaColunas()) + kCondicao +
+                        QStringLiteral(" ORDER BY IDTPBUTONAUX, NRPGCONFTAUX, NRBUTTONAUX, NRPGCONFTELA, NRBUTTON, "
+                                       "IDTPBUTTON"));
+        q.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        q.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        return QVariant::fromValue(q.readPacket(camposExportados()));
+    });
+}
+
+int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QVariant& P_ITENS,
+                       const QString& P_SUBSTITUI, QVariant& result) {
+    return executa(true, result, [&](TrdmConfGrupo& dm) {
+        validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);
+        if (!isDataPacket(P_ITENS))
+            throw Recusa(QStringLiteral("Os itens a importar não formam um pacote de dados; nada foi gravado."));
+        const QList<QVariantList> linhas = linhasDoPacote(P_ITENS.value<DataPacket>());
+        if (linhas.isEmpty())
+            throw Recusa(QStringLiteral("O arquivo não tem itens; nada foi gravado."));
+        preparaDestino(dm, P_CDFILIAL, P_NRCONFTELA, substituir(P_SUBSTITUI));
+        insereLinhas(dm, P_CDFILIAL, P_NRCONFTELA, linhas);
+        return QVariant(int(linhas.size()));
+    });
+}
+
+int32_t setCopiaConf(const QString& P_CDFILIAL_ORIG, const QString& P_NRCONFTELA_ORIG, const QString& P_CDFILIAL,
+                     const QString& P_NRCONFTELA, const QString& P_SUBSTITUI, QVariant& result) {
+    return executa(true, result, [&](TrdmConfGrupo& dm) {
+        validaConfiguracao(P_CDFILIAL_ORIG, P_NRCONFTELA_ORIG);
+        validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);
+        if (P_CDFILIAL_ORIG == P_CDFILIAL && P_NRCONFTELA_ORIG == P_NRCONFTELA)
+            throw Recusa(QStringLiteral("A origem e o destino são a mesma configuração (%1); nada foi gravado.")
+                             .arg(nomeConfiguracao(P_CDFILIAL, P_NRCONFTELA)));
+        const int itens = contaItens(dm, P_CDFILIAL_ORIG, P_NRCONFTELA_ORIG);
+        if (itens == 0)
+            throw Recusa(QStringLiteral("A %1 não tem itens para copiar; nada foi gravado.")
+                             .arg(nomeConfiguracao(P_CDFILIAL_ORIG, P_NRCONFTELA_ORIG)));
+        preparaDestino(dm, P_CDFILIAL, P_NRCONFTELA, substituir(P_SUBSTITUI));
+        QStringList origem = listaColunas().split(QStringLiteral(", "));
+        origem[0] = QStringLiteral("CAST(:P_CDFILIAL AS VARCHAR(4))");
+        origem[1] = QStringLiteral("CAST(:P_NRCONFTELA AS VARCHAR(5))");
+        TADOCommand copia(dm.adcConfGrupo,
+                          QStringLiteral("INSERT INTO ITMENUCONFTE (%1) SELECT %2 FROM ITMENUCONFTE WHERE CDFILIAL = "
+                                         ":P_CDFILIAL_ORIG AND NRCONFTELA = :P_NRCONFTELA_ORIG")
+                              .arg(listaColunas(), origem.join(QStringLiteral(", "))));
+        copia.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        copia.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        copia.setParam(QStringLiteral("P_CDFILIAL_ORIG"), P_CDFILIAL_ORIG);
+        copia.setParam(QStringLiteral("P_NRCONFTELA_ORIG"), P_NRCONFTELA_ORIG);
+        copia.execute();
+        return QVariant(itens);
+    });
+}
