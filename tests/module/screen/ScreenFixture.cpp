@@ -9,9 +9,15 @@
 #include <TrdmConfGrupo.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+
+namespace {
+// How long a screen may stay open after Esc before the test gives up on it.
+constexpr qint64 kCloseLimitMs = 5000;
+} // namespace
 
 void ScreenFixture::prepare() {
     const bool pg = QByteArray(QTest::currentDataTag()) == "postgresql";
@@ -100,16 +106,25 @@ void ScreenFixture::tearDown() {
 
 bool ScreenFixture::runEntry(const std::function<void(TfrmConfGrupo*)>& whileOpen) {
     bool shown = false;
+    QElapsedTimer sinceEsc;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* tela = qobject_cast<TfrmConfGrupo*>(QApplication::activeModalWidget());
+        if (tela && shown && sinceEsc.isValid() && sinceEsc.elapsed() > kCloseLimitMs) {
+            // Esc did not close the screen (a dialog waiting, a question not
+            // answered): fail here rather than block until ctest's time-out.
+            poll.stop();
+            QTest::qFail("the screen was still open seconds after Esc", __FILE__, __LINE__);
+            tela->done(0);
+            return;
+        }
         if (!tela || shown)
             return;
         shown = true;
-        poll.stop();
         if (whileOpen)
             whileOpen(tela);
         QTest::keyClick(tela, Qt::Key_Escape);
+        sinceEsc.start();
     });
     poll.start(10);
     QVariant result;
