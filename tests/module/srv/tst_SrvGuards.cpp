@@ -10,6 +10,7 @@
 #include <OperatorTexts.h>
 #include <SqlGuards.h>
 #include <SrvArgumentos.h>
+#include <SrvChamada.h>
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -82,6 +83,7 @@ private slots:
     void captionsUpToTheWidthAreStored();
     void insertTimeInTheFormOfTheStoredRows();
     void writeTransactionGuard();
+    void unexpectedFailureInACallIsReportedPlainly();
     void groupPasteWaitsForAnotherWriter();
 };
 
@@ -280,6 +282,28 @@ void SrvGuards::writeTransactionGuard() {
     }
     QVERIFY(!SqlGuards::transactionOpen(connection));
     QCOMPARE(menuCount(), 2);
+}
+
+// A call whose work fails with something other than a database failure
+// returns status 0 and the operator's plain text; a write leaves nothing.
+void SrvGuards::unexpectedFailureInACallIsReportedPlainly() {
+    addGroup("01", "1", "Grupo");
+    const auto before = menu();
+    QVariant result;
+    QCOMPARE(runWrite(result,
+                      [](TrdmConfGrupo& dm) {
+                          QSqlQuery(dm.adcConfGrupo.database()).exec(QStringLiteral("DELETE FROM ITMENUCONFTE"));
+                          throw 42;
+                      }),
+             0);
+    QVERIFY2(result.toString().startsWith(QStringLiteral("Ocorreu um erro inesperado e nada foi gravado")),
+             qPrintable(result.toString()));
+    QVERIFY(!rdmConfGrupo->InTransaction());
+    QCOMPARE(menu(), before);
+    QCOMPARE(runQuery(result, [](TrdmConfGrupo&) -> DataPacket { throw std::logic_error("a fault"); }), 0);
+    QVERIFY2(result.toString().startsWith(QStringLiteral("Ocorreu um erro inesperado ao ler")),
+             qPrintable(result.toString()));
+    QVERIFY(!result.toString().contains(QStringLiteral("a fault")));
 }
 
 // Another station holds the SQLite write lock for about two seconds while a
