@@ -7,7 +7,10 @@
 #include <HostErrors.h>
 #include <HostUi.h>
 
+#include <QtGlobal>
+
 #include <memory>
+#include <stdexcept>
 
 TfrmConfGrupo* frmConfGrupo = nullptr;
 QString CorButton;
@@ -15,9 +18,38 @@ QString CorFonte;
 
 namespace {
 
-void reportaErro(const QString& texto) {
-    Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QStringLiteral("002"), 0,
-             nullptr);
+// What the operator reads when the screen fails for a reason without a text of its own.
+const char16_t kErroInesperado[] = u"Ocorreu um erro inesperado e a tela de configuração foi fechada. Abra a tela "
+                                   u"de novo; se o erro voltar, chame o suporte.";
+
+// Shows an error report. A report that fails itself is not tried again (the
+// operator would see it twice or not at all); it goes to the log.
+void reportaErro(const QString& texto) noexcept {
+    try {
+        Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QStringLiteral("002"), 0,
+                 nullptr);
+    } catch (const std::exception& e) {
+        qCritical("The error report could not be shown (%s): %s", e.what(), qUtf8Printable(texto));
+    } catch (...) {
+        qCritical("The error report could not be shown: %s", qUtf8Printable(texto));
+    }
+}
+
+// The text of a failure that ends the call: a database failure or a problem
+// of the screen's set-up says what happened; anything else (memory, a fault
+// of the program) gets the plain text, its detail goes to the log.
+QString textoDaFalha(const std::exception& e) noexcept {
+    try {
+        if (dynamic_cast<const DatabaseError*>(&e) || dynamic_cast<const std::runtime_error*>(&e)) {
+            const QString texto = exceptionText(e);
+            if (!texto.trimmed().isEmpty())
+                return texto;
+        }
+        qCritical("The configuration screen failed: %s", e.what());
+        return QString::fromUtf16(kErroInesperado);
+    } catch (...) {
+        return QString();
+    }
 }
 
 // Destroys the screen, then the data service instance, however the call ends.
@@ -40,7 +72,7 @@ private:
 
 namespace Cli_Kmr00003 {
 
-void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result) {
+void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result) noexcept {
     Q_UNUSED(result);
     std::unique_ptr<TfrmConfGrupo> tela;
     FimDaChamada fim(tela);
@@ -52,9 +84,10 @@ void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result) {
     } catch (const SilentAbort&) {
         // Already shown to the operator.
     } catch (const std::exception& e) {
-        reportaErro(exceptionText(e));
+        reportaErro(textoDaFalha(e));
     } catch (...) {
-        reportaErro(QStringLiteral("Unexpected error while showing the configuration screen."));
+        qCritical("The configuration screen failed with an exception of unknown type");
+        reportaErro(QString::fromUtf16(kErroInesperado));
     }
 }
 

@@ -22,5 +22,6 @@ constexpr int NRBUTTONSPROD = 36;
 namespace Cli_Kmr00003 {
 // Creates, initialises and shows the configuration screen modally; returns
 // when it has been closed. arParams is ignored and result is left as given.
-void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result);
+// Never throws: a failure is reported to the operator once, and the call returns.
+void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result) noexcept;
 } // namespace Cli_Kmr00003

@@ -4,15 +4,27 @@
 #include "Cli_Kmr00003.h"
 
 #include <QVariant>
+#include <QtGlobal>
+
+#include <exception>
 
 namespace {
 
-void chamaEntrada(const QVariant* arParams, int highIndex, QVariant* result) {
-    QVariantList parametros;
-    for (int i = 0; arParams && i <= highIndex; ++i)
-        parametros.append(arParams[i]);
-    QVariant descartado;
-    Cli_Kmr00003::CriaTelaKmr00003(parametros, result ? *result : descartado);
+// Nothing leaves an exported function by exception: the host's loader is not
+// C++ and could not catch it. The entry point reports its own failures; what
+// fails before it (copying the parameters) goes to the log.
+void chamaEntrada(const QVariant* arParams, int highIndex, QVariant* result) noexcept {
+    try {
+        QVariantList parametros;
+        for (int i = 0; arParams && i <= highIndex; ++i)
+            parametros.append(arParams[i]);
+        QVariant descartado;
+        Cli_Kmr00003::CriaTelaKmr00003(parametros, result ? *result : descartado);
+    } catch (const std::exception& e) {
+        qCritical("The configuration screen could not be started: %s", e.what());
+    } catch (...) {
+        qCritical("The configuration screen could not be started");
+    }
 }
 
 } // namespace

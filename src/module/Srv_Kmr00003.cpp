@@ -1,97 +1,35 @@
 #include "Srv_Kmr00003.h"
 
+#include "SrvArgumentos.h"
+#include "SrvChamada.h"
 #include "TrdmConfGrupo.h"
 
-#include <AdoSession.h>
-#include <HostErrors.h>
 #include <HostText.h>
+#include <SqlGuards.h>
 
 #include <QDateTime>
 
-#include <stdexcept>
-
 std::unique_ptr<TrdmConfGrupo> rdmConfGrupo;
+
+using SrvArgumentos::bindCor;
+using SrvArgumentos::bindNome;
+using SrvArgumentos::bindText;
 
 namespace {
 
-enum class Kind { Query, Write };
-
-// A colour travels as decimal text and the database converts it. A server
-// refuses a text that is not a number; SQLite would store it as text in a
-// loosely typed column of a host database, so there it is refused here.
-const QString& colourText(TrdmConfGrupo& dm, const QString& text) {
-    if (dm.adcConfGrupo.dialect() != SqlDialect::SQLite)
-        return text;
-    bool number = false;
-    text.toDouble(&number);
-    if (!number)
-        throw DatabaseError(QStringLiteral("The colour \"%1\" is not a number.").arg(text));
-    return text;
-}
-
-// The failure path shared by every function: a write rolls back first, then
-// the failure text goes into the result with status 0. Only a failure of this
-// path itself gives the nonzero status.
-int32_t failed(TrdmConfGrupo& dm, Kind kind, const std::exception& error, QVariant& result) {
-    try {
-        if (kind == Kind::Write)
-            dm.Rollback();
-        result = ADOExceptionMessage(error, dm.adcConfGrupo, QString());
-    } catch (...) {
-        return KMR_STATUS_FAILED;
-    }
-    try {
-        dm.DropIfLost();
-    } catch (...) {
-        // The connection is reopened at the next call or its failure reported then.
-    }
-    return 0;
-}
-
-// Runs the work of one call with the calling convention: result empty first,
-// a write inside its own transaction, every exception to the failure path.
-template <Kind kind, typename Work> int32_t run(QVariant& result, Work&& work) {
-    result = QVariant();
-    TrdmConfGrupo* dm = rdmConfGrupo.get();
-    if (dm == nullptr)
-        return KMR_STATUS_FAILED;
-    try {
-        try {
-            dm->ReconnectIfDropped();
-            if constexpr (kind == Kind::Query) {
-                result = QVariant::fromValue(work(*dm));
-            } else {
-                dm->StartTrans();
-                work(*dm);
-                dm->Commit();
-                result = QString(QLatin1String(""));
-            }
-            return 0;
-        } catch (const std::exception& e) {
-            return failed(*dm, kind, e, result);
-        } catch (...) {
-            return failed(*dm, kind, std::runtime_error("Unexpected failure in the data service"), result);
-        }
-    } catch (...) {
-        return KMR_STATUS_FAILED;
-    }
-}
-
-template <typename Work> int32_t runQuery(QVariant& result, Work&& work) {
-    return run<Kind::Query>(result, std::forward<Work>(work));
-}
-
-template <typename Work> int32_t runWrite(QVariant& result, Work&& work) {
-    return run<Kind::Write>(result, std::forward<Work>(work));
-}
-
-// Reads one value of a lookup query and closes it again: a cursor left
-// standing on a row would hold the embedded database's read snapshot open.
+// Reads one value of a lookup query; the query is closed again however the
+// read ends.
 QString lookup(TADOQuery& query, const QString& field) {
+    const QueryFinisher finisher(query);
     query.open();
-    const QString value = query.fieldText(field);
-    query.close();
-    return value;
+    return query.fieldText(field);
+}
+
+// The moment of insertion in the till's local time, as text in the form of
+// the stored rows: a date-time value would reach a server in UTC and be
+// stored in the server's zone, not the till's.
+QString insertTime() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 } // namespace
@@ -112,6 +50,7 @@ int32_t getPesqProdGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA,
     return runQuery(result, [&](TrdmConfGrupo& dm) {
         TADOQuery& q = dm.adqPesqProdGrupo;
         q.close();
+        const QueryFinisher finisher(q);
         q.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
         q.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
         q.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
@@ -137,6 +76,7 @@ DataPacket segmentPath(TrdmConfGrupo& dm, const QString& branch, const QString& 
     dm.assProdSegmento.apply();
     TADOQuery& q = dm.adqProdSegmento;
     q.close();
+    const QueryFinisher finisher(q);
     q.setParam(QStringLiteral("P_CDFILIAL"), branch);
     q.setParam(QStringLiteral("P_CDNVPRODUTO"), level);
     q.setParam(QStringLiteral("P_CDSEGMER"), segment);
@@ -148,6 +88,7 @@ DataPacket levelPath(TrdmConfGrupo& dm, const QString& level) {
     dm.assSrvProduto.apply();
     TADOQuery& q = dm.adqSrvProduto;
     q.close();
+    const QueryFinisher finisher(q);
     q.setParam(QStringLiteral("P_CDNVPRODUTO"), level);
     q.open();
     return dm.dspSrvProduto.getData();
@@ -158,12 +99,11 @@ DataPacket levelPath(TrdmConfGrupo& dm, const QString& level) {
 QString compositionOwner(TrdmConfGrupo& dm, const QString& branch, const QString& group) {
     TADOQuery& q = dm.adqSrvPrSubGrProd;
     q.close();
+    const QueryFinisher finisher(q);
     q.setParam(QStringLiteral("P_CDFILIAL"), branch);
     q.setParam(QStringLiteral("P_CDGRUPPROD"), group);
     q.open();
-    const bool own = !q.isEmpty();
-    q.close();
-    return own ? branch : QStringLiteral("P");
+    return q.isEmpty() ? QStringLiteral("P") : branch;
 }
 
 DataPacket groupPath(TrdmConfGrupo& dm, const QString& branch, const QString& group, const QString& segment) {
@@ -172,6 +112,7 @@ DataPacket groupPath(TrdmConfGrupo& dm, const QString& branch, const QString& gr
         dm.assProdSegGrupo.apply();
         TADOQuery& q = dm.adqProdSegGrupo;
         q.close();
+        const QueryFinisher finisher(q);
         q.setParam(QStringLiteral("P_CDFILIAL"), branch);
         q.setParam(QStringLiteral("P_PARAM"), owner);
         q.setParam(QStringLiteral("P_CDGRUPPROD"), group);
@@ -181,6 +122,7 @@ DataPacket groupPath(TrdmConfGrupo& dm, const QString& branch, const QString& gr
     dm.assSrvProdutosF.apply();
     TADOQuery& q = dm.adqSrvProdutosF;
     q.close();
+    const QueryFinisher finisher(q);
     q.setParam(QStringLiteral("P_PARAM"), owner);
     q.setParam(QStringLiteral("P_CDGRUPPROD"), group);
     q.open();
@@ -215,22 +157,20 @@ int32_t getInsere(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const 
                   QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmInsere;
-        c.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        c.setParam(QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        c.setParam(QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        c.setParam(QStringLiteral("P_CDIDENTBUTON"), P_CDIDENTBUTON);
-        c.setParam(QStringLiteral("P_DSBUTTON"), P_DSBUTTON);
-        c.setParam(QStringLiteral("P_NRCOLORTEXT"), static_cast<double>(P_NRCOLORTEXT));
-        c.setParam(QStringLiteral("P_NRCOLORBACK"), static_cast<double>(P_NRCOLORBACK));
-        c.setParam(QStringLiteral("P_DSMESSAGEBUT"), P_DSMESSAGE);
-        c.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPAGINA);
-        c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        // The local date and time as text: a date-time value would reach a
-        // server in UTC and be stored in the server's zone, not the till's.
-        c.setParam(QStringLiteral("P_DTULTATUITCT"), QDateTime::currentDateTime().toString(Qt::ISODateWithMs));
+        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
+        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
+        bindText(c, QStringLiteral("P_CDIDENTBUTON"), P_CDIDENTBUTON);
+        bindNome(c, QStringLiteral("P_DSBUTTON"), P_DSBUTTON);
+        c.setParam(QStringLiteral("P_NRCOLORTEXT"), SrvArgumentos::verificaCor(P_NRCOLORTEXT));
+        c.setParam(QStringLiteral("P_NRCOLORBACK"), SrvArgumentos::verificaCor(P_NRCOLORBACK));
+        bindText(c, QStringLiteral("P_DSMESSAGEBUT"), P_DSMESSAGE);
+        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPAGINA);
+        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
+        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
+        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
+        c.setParam(QStringLiteral("P_DTULTATUITCT"), insertTime());
         c.execute();
     });
 }
@@ -241,15 +181,15 @@ int32_t getMudaNome(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, cons
                     QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmMudaNome;
-        c.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        c.setParam(QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        c.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        c.setParam(QStringLiteral("P_DSBUTTON"), P_DSBUTTON);
-        c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        c.setParam(QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
+        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
+        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
+        bindNome(c, QStringLiteral("P_DSBUTTON"), P_DSBUTTON);
+        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
+        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
+        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
+        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
         c.execute();
     });
 }
@@ -260,15 +200,15 @@ int32_t getMudaCor(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const
                    QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmMudaCor;
-        c.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        c.setParam(QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        c.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.setParam(QStringLiteral("P_NRCOLORBACK"), colourText(dm, P_NRCOLORBACK));
-        c.setParam(QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
+        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
+        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
+        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
+        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
+        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
+        bindCor(c, QStringLiteral("P_NRCOLORBACK"), P_NRCOLORBACK);
+        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
         c.execute();
     });
 }
@@ -279,15 +219,15 @@ int32_t getMudaFonte(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, con
                      QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmMudaFonte;
-        c.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        c.setParam(QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        c.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        c.setParam(QStringLiteral("P_NRCOLORTEXT"), colourText(dm, P_NRCOLORTEXT));
-        c.setParam(QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
+        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
+        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
+        bindCor(c, QStringLiteral("P_NRCOLORTEXT"), P_NRCOLORTEXT);
+        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
+        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
+        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
+        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
         c.execute();
     });
 }
@@ -296,11 +236,11 @@ int32_t getDelProdGrup(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
                        const QString& P_NRBUTTONPAI, const QString& P_NRPGGRUPO, QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmDelProdGrup;
-        c.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        c.setParam(QStringLiteral("P_IDTPBUTONAUX"), P_IDTPGRUPO);
-        c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONPAI);
-        c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGGRUPO);
+        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPGRUPO);
+        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONPAI);
+        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGGRUPO);
         c.execute();
     });
 }
@@ -309,11 +249,11 @@ int32_t getDeletaGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
                        const QString& P_NRBUTTON, const QString& P_NRPAGINA, QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmDeleta;
-        c.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        c.setParam(QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        c.setParam(QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        c.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPAGINA);
+        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
+        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
+        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPAGINA);
         c.execute();
     });
 }
@@ -323,12 +263,12 @@ int32_t getDelProduto(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, co
                       QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmDelProduto;
-        c.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        c.setParam(QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        c.setParam(QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        c.setParam(QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        c.setParam(QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        c.setParam(QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
+        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
+        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
+        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
+        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
+        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
+        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
         c.execute();
     });
 }
@@ -357,25 +297,47 @@ struct PasteArgs {
     const QString& NRPGCONFTAUX_ANT;
 };
 
+// Every argument of a paste checked before the first statement runs.
+void checkPaste(const PasteArgs& a) {
+    using SrvArgumentos::verificaLargura;
+    SrvArgumentos::verificaCor(a.NRCOLORBACK);
+    SrvArgumentos::verificaCor(a.NRCOLORTEXT);
+    verificaLargura(QStringLiteral("P_DSBUTTON"), a.DSBUTTON);
+    verificaLargura(QStringLiteral("P_IDTPBUTTON"), a.IDTPBUTTON);
+    verificaLargura(QStringLiteral("P_NRBUTTON"), a.NRBUTTON);
+    verificaLargura(QStringLiteral("P_NRPGCONFTELA"), a.NRPGCONFTELA);
+    verificaLargura(QStringLiteral("P_IDTPBUTONAUX"), a.IDTPBUTONAUX);
+    verificaLargura(QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTONAUX);
+    verificaLargura(QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTAUX);
+    verificaLargura(QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
+    verificaLargura(QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
+    verificaLargura(QStringLiteral("P_IDTPBUTTON_ANT"), a.IDTPBUTTON_ANT);
+    verificaLargura(QStringLiteral("P_NRBUTTON_ANT"), a.NRBUTTON_ANT);
+    verificaLargura(QStringLiteral("P_NRPGCONFTELA_ANT"), a.NRPGCONFTELA_ANT);
+    verificaLargura(QStringLiteral("P_IDTPBUTONAUX_ANT"), a.IDTPBUTONAUX_ANT);
+    verificaLargura(QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTONAUX_ANT);
+    verificaLargura(QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTAUX_ANT);
+}
+
 void moveItem(TrdmConfGrupo& dm, const PasteArgs& a) {
     TADOCommand& c = dm.acmRecColProd;
-    c.setParam(QStringLiteral("P_NRCOLORBACK"), colourText(dm, a.NRCOLORBACK));
-    c.setParam(QStringLiteral("P_NRCOLORTEXT"), colourText(dm, a.NRCOLORTEXT));
-    c.setParam(QStringLiteral("P_DSBUTTON"), a.DSBUTTON);
-    c.setParam(QStringLiteral("P_IDTPBUTTON"), a.IDTPBUTTON);
-    c.setParam(QStringLiteral("P_NRBUTTON"), a.NRBUTTON);
-    c.setParam(QStringLiteral("P_NRPGCONFTELA"), a.NRPGCONFTELA);
-    c.setParam(QStringLiteral("P_IDTPBUTONAUX"), a.IDTPBUTONAUX);
-    c.setParam(QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTONAUX);
-    c.setParam(QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTAUX);
-    c.setParam(QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
-    c.setParam(QStringLiteral("P_IDTPBUTTON_ANT"), a.IDTPBUTTON_ANT);
-    c.setParam(QStringLiteral("P_NRBUTTON_ANT"), a.NRBUTTON_ANT);
-    c.setParam(QStringLiteral("P_NRPGCONFTELA_ANT"), a.NRPGCONFTELA_ANT);
-    c.setParam(QStringLiteral("P_IDTPBUTONAUX_ANT"), a.IDTPBUTONAUX_ANT);
-    c.setParam(QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTONAUX_ANT);
-    c.setParam(QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTAUX_ANT);
-    c.setParam(QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
+    bindCor(c, QStringLiteral("P_NRCOLORBACK"), a.NRCOLORBACK);
+    bindCor(c, QStringLiteral("P_NRCOLORTEXT"), a.NRCOLORTEXT);
+    bindText(c, QStringLiteral("P_DSBUTTON"), a.DSBUTTON);
+    bindText(c, QStringLiteral("P_IDTPBUTTON"), a.IDTPBUTTON);
+    bindText(c, QStringLiteral("P_NRBUTTON"), a.NRBUTTON);
+    bindText(c, QStringLiteral("P_NRPGCONFTELA"), a.NRPGCONFTELA);
+    bindText(c, QStringLiteral("P_IDTPBUTONAUX"), a.IDTPBUTONAUX);
+    bindText(c, QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTONAUX);
+    bindText(c, QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTAUX);
+    bindText(c, QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
+    bindText(c, QStringLiteral("P_IDTPBUTTON_ANT"), a.IDTPBUTTON_ANT);
+    bindText(c, QStringLiteral("P_NRBUTTON_ANT"), a.NRBUTTON_ANT);
+    bindText(c, QStringLiteral("P_NRPGCONFTELA_ANT"), a.NRPGCONFTELA_ANT);
+    bindText(c, QStringLiteral("P_IDTPBUTONAUX_ANT"), a.IDTPBUTONAUX_ANT);
+    bindText(c, QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTONAUX_ANT);
+    bindText(c, QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTAUX_ANT);
+    bindText(c, QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
     c.execute();
 }
 
@@ -390,6 +352,7 @@ struct ChildKey {
 QList<ChildKey> childrenOf(TrdmConfGrupo& dm, const PasteArgs& a) {
     TADOQuery& q = dm.adqGrupProd;
     q.close();
+    const QueryFinisher finisher(q);
     q.setParam(QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
     q.setParam(QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTON_ANT);
     q.setParam(QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTELA_ANT);
@@ -405,16 +368,16 @@ QList<ChildKey> childrenOf(TrdmConfGrupo& dm, const PasteArgs& a) {
 
 void repointChild(TrdmConfGrupo& dm, const PasteArgs& a, const ChildKey& child) {
     TADOCommand& c = dm.acmRecortaProdutos;
-    c.setParam(QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTON);
-    c.setParam(QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTELA);
-    c.setParam(QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
-    c.setParam(QStringLiteral("P_IDTPBUTTON_ANT"), child.IDTPBUTTON);
-    c.setParam(QStringLiteral("P_NRBUTTON_ANT"), child.NRBUTTON);
-    c.setParam(QStringLiteral("P_NRPGCONFTELA_ANT"), child.NRPGCONFTELA);
-    c.setParam(QStringLiteral("P_IDTPBUTONAUX_ANT"), QStringLiteral("2"));
-    c.setParam(QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTON_ANT);
-    c.setParam(QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTELA_ANT);
-    c.setParam(QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
+    bindText(c, QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTON);
+    bindText(c, QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTELA);
+    bindText(c, QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
+    bindText(c, QStringLiteral("P_IDTPBUTTON_ANT"), child.IDTPBUTTON);
+    bindText(c, QStringLiteral("P_NRBUTTON_ANT"), child.NRBUTTON);
+    bindText(c, QStringLiteral("P_NRPGCONFTELA_ANT"), child.NRPGCONFTELA);
+    bindText(c, QStringLiteral("P_IDTPBUTONAUX_ANT"), QStringLiteral("2"));
+    bindText(c, QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTON_ANT);
+    bindText(c, QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTELA_ANT);
+    bindText(c, QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
     c.execute();
 }
 
@@ -432,6 +395,7 @@ int32_t setColarGrup(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT,
                          P_NRCONFTELA,      P_IDTPBUTTON_ANT,  P_NRBUTTON_ANT, P_NRPGCONFTELA_ANT, P_IDTPBUTONAUX_ANT,
                          P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT};
     return runWrite(result, [&](TrdmConfGrupo& dm) {
+        checkPaste(args);
         for (const ChildKey& child : childrenOf(dm, args))
             repointChild(dm, args, child);
         moveItem(dm, args);
@@ -449,5 +413,8 @@ int32_t setColarProd(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT,
                          P_NRPGCONFTELA,    P_IDTPBUTONAUX,    P_NRBUTTONAUX,  P_NRPGCONFTAUX,     P_CDFILIAL,
                          P_NRCONFTELA,      P_IDTPBUTTON_ANT,  P_NRBUTTON_ANT, P_NRPGCONFTELA_ANT, P_IDTPBUTONAUX_ANT,
                          P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT};
-    return runWrite(result, [&](TrdmConfGrupo& dm) { moveItem(dm, args); });
+    return runWrite(result, [&](TrdmConfGrupo& dm) {
+        checkPaste(args);
+        moveItem(dm, args);
+    });
 }

@@ -3,6 +3,7 @@
 #include <AdoSession.h>
 #include <HostErrors.h>
 #include <KmrConexao.h>
+#include <SqlGuards.h>
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -266,18 +267,17 @@ void TrdmConfGrupo::adcConfGrupoAfterConnect(TADOConnection& sender) {
 }
 
 void TrdmConfGrupo::StartTrans() {
-    if (!adcConfGrupo.inTransaction())
-        adcConfGrupo.beginTrans();
+    if (!SqlGuards::transactionOpen(adcConfGrupo))
+        SqlGuards::begin(adcConfGrupo);
 }
 
 void TrdmConfGrupo::Commit() {
-    if (adcConfGrupo.inTransaction())
-        adcConfGrupo.commitTrans();
+    if (SqlGuards::transactionOpen(adcConfGrupo))
+        SqlGuards::commit(adcConfGrupo);
 }
 
 void TrdmConfGrupo::Rollback() {
-    if (adcConfGrupo.inTransaction())
-        adcConfGrupo.rollbackTrans();
+    SqlGuards::rollback(adcConfGrupo);
 }
 
 void TrdmConfGrupo::DropIfLost() {

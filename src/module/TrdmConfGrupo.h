@@ -3,6 +3,7 @@
 // application's database and every statement over the menu table and the
 // catalogue. Widget-free; the exported functions drive it one call at a time.
 
+#include <SqlGuards.h>
 #include <TADOConnection.h>
 #include <TADOQuery.h>
 #include <TADOSqlStorage.h>
@@ -52,9 +53,12 @@ public:
     void adcConfGrupoBeforeConnect(TADOConnection& sender);
     void adcConfGrupoAfterConnect(TADOConnection& sender);
 
+    // The transaction operations; a write transaction on SQLite begins
+    // IMMEDIATE (SqlGuards.h). The data service's calls use WriteTransaction.
     void StartTrans(); // joins an open transaction
     void Commit();
     void Rollback();
+    bool InTransaction() { return SqlGuards::transactionOpen(adcConfGrupo); }
 
     // A server connection that has gone away (server restarted, network cut)
     // is closed after the failure it caused, and opened again, with the

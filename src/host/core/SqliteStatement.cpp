@@ -99,6 +99,22 @@ sqlite3* SqliteStatement::handleOf(const QSqlDatabase& db) {
     return *static_cast<sqlite3* const*>(v.constData());
 }
 
+void SqliteStatement::exec(sqlite3* db, const char* sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    if (rc == SQLITE_OK)
+        return;
+    const QString reason = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_free(message);
+    const QString what = QStringLiteral("The database refused the statement");
+    const QSqlError error(what, reason, QSqlError::StatementError, QString::number(sqlite3_extended_errcode(db)));
+    throw DatabaseError(QStringLiteral("%1: %2").arg(what, reason), error, QString::fromLatin1(sql));
+}
+
+bool SqliteStatement::inTransaction(sqlite3* db) {
+    return db != nullptr && sqlite3_get_autocommit(db) == 0;
+}
+
 SqliteStatement::SqliteStatement(sqlite3* db, const QString& sql) : m_db(db), m_sql(sql) {
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_stmt, nullptr) != SQLITE_OK) {

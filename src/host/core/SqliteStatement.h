@@ -19,6 +19,12 @@ class SqliteStatement {
 public:
     // The SQLite handle behind a Qt connection; null for other drivers.
     static sqlite3* handleOf(const QSqlDatabase& db);
+    // Runs a statement without parameters or rows on the handle (transaction
+    // control); throws DatabaseError when SQLite refuses it.
+    static void exec(sqlite3* db, const char* sql);
+    // Whether the handle is inside an explicit transaction: SQLite's own
+    // state, right even after it ended a transaction by itself.
+    static bool inTransaction(sqlite3* db);
 
     // Prepares the text; throws DatabaseError when SQLite refuses it.
     SqliteStatement(sqlite3* db, const QString& sql);

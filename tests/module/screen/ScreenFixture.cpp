@@ -9,9 +9,17 @@
 #include <TrdmConfGrupo.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+
+namespace {
+// How long an entry call's modal windows may stay open before the test gives
+// up on them.
+constexpr qint64 kModalLimitMs = 15000;
+} // namespace
 
 void ScreenFixture::prepare() {
     const bool pg = QByteArray(QTest::currentDataTag()) == "postgresql";
@@ -106,15 +114,42 @@ bool ScreenFixture::runEntry(const std::function<void(TfrmConfGrupo*)>& whileOpe
         if (!tela || shown)
             return;
         shown = true;
-        poll.stop();
         if (whileOpen)
             whileOpen(tela);
         QTest::keyClick(tela, Qt::Key_Escape);
     });
+    // A modal dialog left waiting (opened by an action, or the screen itself
+    // when Esc did not close it) fails the test after a few seconds and is
+    // closed, rather than blocking until ctest's time-out. The nested modal
+    // loops keep this timer running.
+    QElapsedTimer clock;
+    clock.start();
+    bool reported = false;
+    QTimer watchdog;
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || clock.elapsed() < kModalLimitMs)
+            return;
+        if (!reported) {
+            reported = true;
+            QTest::qFail(qPrintable(QStringLiteral("a modal window (%1) was still open after %2 s")
+                                        .arg(modal->objectName().isEmpty()
+                                                 ? QString::fromLatin1(modal->metaObject()->className())
+                                                 : modal->objectName())
+                                        .arg(kModalLimitMs / 1000)),
+                         __FILE__, __LINE__);
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    });
     poll.start(10);
+    watchdog.start(100);
     QVariant result;
     Cli_Kmr00003::CriaTelaKmr00003({QStringLiteral("ignored"), 42}, result);
     poll.stop();
+    watchdog.stop();
     if (result.isValid())
         QTest::qFail("the entry point set its result", __FILE__, __LINE__);
     return shown;

@@ -239,7 +239,7 @@ void SrvQueries::failingQueryGivesTextNotPacket() {
     const Call c = call([](QVariant& r) { return getfiltroProd("9999", "01", r); });
     QVERIFY2(c.failedWithText(), qPrintable(c.text()));
     QVERIFY2(c.text().contains("LOJA", Qt::CaseInsensitive), qPrintable(c.text()));
-    QVERIFY(!rdmConfGrupo->adcConfGrupo.inTransaction());
+    QVERIFY(!rdmConfGrupo->InTransaction());
     // The other statements still work.
     QCOMPARE(packet(pesqGrupo("1")).rowCount(), 0);
 }
@@ -319,7 +319,7 @@ void SrvQueries::lostConnectionIsReportedAndReopened() {
     const Call lost =
         call([](QVariant& r) { return getMudaNome("9999", "00001", "01", "1", "Novo", "0", "2", "0", "0", r); });
     QVERIFY2(lost.failedWithText(), qPrintable(lost.text()));
-    QVERIFY(!rdmConfGrupo->adcConfGrupo.inTransaction());
+    QVERIFY(!rdmConfGrupo->InTransaction());
     QCOMPARE(menu().at(0).at(9).toString(), QString("Antes"));
 
     // The next call opens the connection again and works.
