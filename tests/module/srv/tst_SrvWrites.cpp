@@ -211,14 +211,14 @@ void SrvWrites::badInputIsRefusedAndChangesNothing_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("sqliteReasons");
     QTest::addColumn<QStringList>("postgresReasons");
-    const QStringList tooLong{"too long"};
-    const QStringList check{"CHECK constraint failed"};
-    const QStringList notNumber{"invalid input syntax for type double precision"};
+    const QStringList tooLong{"mais longo"};
+    const QStringList check{"mais longo"};
+    const QStringList notNumber{"não é um número"};
     // SQLite would keep a text in a loosely typed column of a host database:
     // the data service refuses it before the database sees it.
-    const QStringList realColumn{"is not a number"};
-    const QStringList duplicate{"duplicate key"};
-    const QStringList unique{"UNIQUE constraint failed"};
+    const QStringList realColumn{"não é um número"};
+    const QStringList duplicate{"já está ocupada"};
+    const QStringList unique{"já está ocupada"};
     QTest::newRow("insert caption of 51") << "insertLongCaption" << check << tooLong;
     QTest::newRow("rename caption of 51") << "renameLongCaption" << check << tooLong;
     QTest::newRow("insert key over width") << "insertLongKey" << check << tooLong;
@@ -367,7 +367,7 @@ void SrvWrites::pasteGroupFailingHalfwayRollsBack() {
     // A group at the target: every child is re-pointed, then the move fails.
     addGroup("09", "2");
     const auto before = menu();
-    const QStringList duplicate = onPostgres() ? QStringList{"duplicate key"} : QStringList{"UNIQUE constraint failed"};
+    const QStringList duplicate = QStringList{"já está ocupada"};
     verifyRefused(colarGrup("09", "2", "03", "1"), before, duplicate);
     if (QTest::currentTestFailed())
         return;
@@ -403,7 +403,7 @@ void SrvWrites::pasteProductOntoOccupiedKeyIsRefused() {
     addProduct("02", "1", "01", "1");
     const auto before = menu();
     verifyRefused(colarProd({"1", "02", "1", "2", "01", "1"}, {"1", "01", "1", "2", "01", "1"}), before,
-                  onPostgres() ? QStringList{"duplicate key"} : QStringList{"UNIQUE constraint failed"});
+                  QStringList{"já está ocupada"});
 }
 
 int main(int argc, char** argv) {
