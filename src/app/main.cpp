@@ -67,7 +67,7 @@ void printCreated(bool demo) {
 }
 
 // Logs the technical side of a failure that the launcher reports.
-void logFailure(const QString& what, const std::exception& error) {
+void logFailure(const QString& what, const std::exception& error, const ConnectionString& conexao) {
     QString detail = QString::fromUtf8(error.what());
     if (auto* db = dynamic_cast<const DatabaseError*>(&error)) {
         if (db->sqlError().isValid() || !db->sqlError().text().trimmed().isEmpty())
@@ -75,7 +75,7 @@ void logFailure(const QString& what, const std::exception& error) {
         if (!db->statement().isEmpty())
             detail += QStringLiteral(" | statement: ") + db->statement().simplified();
     }
-    qCWarning(lcKmrApp).noquote() << what << detail;
+    qCWarning(lcKmrApp).noquote() << what << conexao.masked(detail);
 }
 
 // Creates the tables where the connection string names them. A SQLite file
@@ -106,7 +106,7 @@ int createSchema(bool demo) {
         }
         DatabaseSchema::create(connection.database(), connection.dialect(), demo);
     } catch (const std::exception& e) {
-        logFailure(QStringLiteral("--create-schema on %1 failed:").arg(conexao.redacted()), e);
+        logFailure(QStringLiteral("--create-schema on %1 failed:").arg(conexao.redacted()), e, conexao);
         printError(exceptionText(e));
         return 1;
     }

@@ -273,6 +273,15 @@ private slots:
         QVERIFY(QFile::exists(png));
         QVERIFY(QFile::exists(m_home.filePath(QStringLiteral("da;ta/kalmora/kalmora.db"))));
 
+        // --create-schema on the default, in another folder with ';': made whole
+        // at the whole path, in WAL as the embedded default is.
+        QProcessEnvironment fresh = env;
+        fresh.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("ou;tra")));
+        std::tie(code, err) = run({QStringLiteral("--create-schema")}, fresh);
+        QVERIFY2(code == 0, qPrintable(err));
+        QVERIFY(QFile::exists(m_home.filePath(QStringLiteral("ou;tra/kalmora/kalmora.db"))));
+        QVERIFY(!QFile::exists(m_home.filePath(QStringLiteral("ou"))));
+
         QProcessEnvironment empty = env;
         empty.insert(QStringLiteral("KALMORA_CONEXAO"), QStringLiteral("Provider=SQLite;Data Source="));
         std::tie(code, err) = run({QStringLiteral("--create-schema")}, empty);

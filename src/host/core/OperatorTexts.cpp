@@ -190,22 +190,22 @@ QString paraCausa(FailureCause cause, const QString& servidor, const QString& po
 
 QString parametrosIlegivel() {
     return QStringLiteral("O arquivo de parâmetros PARAMETROSKMR.CDS não pôde ser lido. Verifique as permissões "
-                          "do arquivo, ou apague-o para usar as cores padrão.");
+                          "do arquivo, ou apague o arquivo para usar as cores padrão.");
 }
 
 QString parametrosInvalido() {
     return QStringLiteral("O arquivo de parâmetros PARAMETROSKMR.CDS está danificado ou não é um arquivo de "
-                          "parâmetros. Substitua-o por uma cópia boa, ou apague-o para usar as cores padrão.");
+                          "parâmetros. Substitua-o por uma cópia boa, ou apague o arquivo para usar as cores padrão.");
 }
 
 QString parametrosVazio() {
     return QStringLiteral("O arquivo de parâmetros PARAMETROSKMR.CDS não tem nenhum registro. Substitua-o por uma "
-                          "cópia boa, ou apague-o para usar as cores padrão.");
+                          "cópia boa, ou apague o arquivo para usar as cores padrão.");
 }
 
 QString parametrosCampoAusente(const QString& campo) {
     return QStringLiteral("No arquivo de parâmetros PARAMETROSKMR.CDS falta a cor %1. Substitua-o por uma cópia "
-                          "boa, ou apague-o para usar as cores padrão.")
+                          "boa, ou apague o arquivo para usar as cores padrão.")
         .arg(campo);
 }
 
