@@ -7,7 +7,9 @@
 #include <DatabaseSchema.h>
 #include <HostErrors.h>
 #include <KmrConexao.h>
+#include <KmrLog.h>
 #include <MessagePresenter.h>
+#include <OperatorTexts.h>
 #include <TADOConnection.h>
 
 #include <QAbstractButton>
@@ -15,6 +17,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QPixmap>
 #include <QTextStream>
@@ -58,60 +61,73 @@ void printError(const QString& text) {
     QTextStream(stderr) << "kalmora: " << text << Qt::endl;
 }
 
-QString configFileConnection() {
-    QFile file(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kalmora.conexao")));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (!line.isEmpty() && !line.startsWith(u'#') && !line.startsWith(u';') &&
-            !line.startsWith(QLatin1String("--")))
-            return line;
+void printCreated(bool demo) {
+    QTextStream(stdout) << "kalmora: "
+                        << (demo ? QStringLiteral("tabelas e dados de demonstração criados.")
+                                 : QStringLiteral("tabelas criadas."))
+                        << Qt::endl;
+}
+
+// Logs the technical side of a failure that the launcher reports.
+void logFailure(const QString& what, const std::exception& error, const ConnectionString& conexao) {
+    QString detail = QString::fromUtf8(error.what());
+    if (auto* db = dynamic_cast<const DatabaseError*>(&error)) {
+        if (db->sqlError().isValid() || !db->sqlError().text().trimmed().isEmpty())
+            detail += QStringLiteral(" | ") + db->sqlError().text().trimmed();
+        if (!db->statement().isEmpty())
+            detail += QStringLiteral(" | statement: ") + db->statement().simplified();
     }
-    return {};
+    qCWarning(lcKmrApp).noquote() << what << conexao.masked(detail);
 }
 
-// The connection string the module will use, without creating anything.
-QString namedConnection() {
-    const QString env = qEnvironmentVariable("KALMORA_CONEXAO").trimmed();
-    if (!env.isEmpty())
-        return env;
-    const QString file = configFileConnection();
-    if (!file.isEmpty())
-        return file;
-    return QStringLiteral("Provider=SQLite;Data Source=") + defaultDatabasePath();
-}
-
+// Creates the tables where the connection string names them. A SQLite file
+// that is not there yet is made whole in one step; an existing database is
+// never changed when its tables are there already.
 int createSchema(bool demo) {
-    const ConnectionString conexao = ConnectionString::parse(namedConnection());
+    const QString named = namedConnectionString();
+    const ConnectionString conexao = ConnectionString::parse(named.isEmpty() ? defaultConnectionString() : named);
     try {
+        if (conexao.provider() == QLatin1String("SQLite")) {
+            const QString file = conexao.value(QStringLiteral("Data Source")).trimmed();
+            if (file.isEmpty())
+                throw DatabaseError(FailureCause::DatabaseNotFound, OperatorTexts::bancoSemNome());
+            if (file != QLatin1String(":memory:") && !QFileInfo::exists(file)) {
+                // WAL only for the embedded default: a host's file keeps the
+                // journal mode SQLite gives a new file.
+                createSqliteDatabase(file, demo, named.isEmpty());
+                printCreated(demo);
+                return 0;
+            }
+        }
         TADOConnection connection;
         connection.setConnectionString(conexao.text());
         connection.setConnected(true);
         if (DatabaseSchema::tablesExist(connection.database())) {
-            printError(QStringLiteral("the tables already exist in %1; nothing was created.").arg(conexao.redacted()));
+            printError(OperatorTexts::tabelasJaExistem());
             return 1;
         }
         DatabaseSchema::create(connection.database(), connection.dialect(), demo);
     } catch (const std::exception& e) {
+        logFailure(QStringLiteral("--create-schema on %1 failed:").arg(conexao.redacted()), e, conexao);
         printError(exceptionText(e));
         return 1;
     }
-    QTextStream(stdout) << "kalmora: tables " << (demo ? "and demo data " : "") << "created in " << conexao.redacted()
-                        << Qt::endl;
+    printCreated(demo);
     return 0;
 }
 
 EntryPoint loadModule(QLibrary& library) {
     library.setFileName(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libPkg_Kmr00003.so")));
     if (!library.load()) {
-        printError(QStringLiteral("cannot load the module: %1").arg(library.errorString()));
+        qCWarning(lcKmrApp).noquote() << "cannot load the module:" << library.errorString();
+        printError(QStringLiteral("o módulo da configuração de tela não pôde ser carregado. Reinstale o programa."));
         return nullptr;
     }
     auto entry = reinterpret_cast<EntryPoint>(library.resolve("CriaTelaKmr00003"));
-    if (!entry)
-        printError(QStringLiteral("the module does not export CriaTelaKmr00003."));
+    if (!entry) {
+        qCWarning(lcKmrApp).noquote() << library.fileName() << "does not export CriaTelaKmr00003";
+        printError(QStringLiteral("o módulo da configuração de tela está incompleto. Reinstale o programa."));
+    }
     return entry;
 }
 
@@ -137,7 +153,7 @@ private:
     void take(QWidget* screen) {
         m_written = screen->grab().save(m_file, "PNG");
         if (!m_written)
-            printError(QStringLiteral("could not write %1").arg(m_file));
+            printError(QStringLiteral("não foi possível gravar a imagem %1.").arg(m_file));
         if (auto* exit = screen->findChild<QAbstractButton*>(QStringLiteral("tcbSair")))
             exit->click();
     }
@@ -157,9 +173,25 @@ bool needsDisplay(int argc, char* argv[]) {
     return true;
 }
 
+// Without a display, an option that shows nothing interactive renders
+// offscreen instead of failing to find one.
+void chooseOffscreenWithoutDisplay(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--screenshot" || arg.startsWith("--screenshot=")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            return;
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    chooseOffscreenWithoutDisplay(argc, argv);
     std::unique_ptr<QCoreApplication> application;
     if (needsDisplay(argc, argv) && !ConfigCommands::withoutDisplay(argc, argv))
         application = std::make_unique<QApplication>(argc, argv);
@@ -167,21 +199,23 @@ int main(int argc, char* argv[]) {
         application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("kalmora"));
+    KmrLog::install();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Opens the sales-screen configuration of the Kalmora point of sale.\n"
-        "The database is named by KALMORA_CONEXAO, else by the file kalmora.conexao beside this program, "
-        "else it is the embedded SQLite database in the user's data folder."));
+        "Abre a configuração da tela de vendas do ponto de venda Kalmora.\n"
+        "O banco de dados é o da variável KALMORA_CONEXAO; senão o do arquivo kalmora.conexao ao lado deste "
+        "programa, em $XDG_CONFIG_HOME/kalmora ou em $XDG_CONFIG_DIRS/kalmora; senão o banco SQLite local na "
+        "pasta de dados do usuário. Os detalhes técnicos de cada falha ficam no arquivo kalmora.log dessa pasta."));
     parser.addHelpOption();
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Render the screen after start-up into a PNG file and exit."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption createSchemaOption(
-        QStringLiteral("create-schema"), QStringLiteral("Create the tables in the database named by the connection "
-                                                        "string (refused where they exist) and exit."));
+                                        QStringLiteral("Grava a tela, depois de aberta, no arquivo PNG e sai."),
+                                        QStringLiteral("ARQUIVO"));
+    const QCommandLineOption createSchemaOption(QStringLiteral("create-schema"),
+                                                QStringLiteral("Cria as tabelas no banco de dados da conexão (recusado "
+                                                               "onde elas já existem) e sai."));
     const QCommandLineOption demoData(QStringLiteral("demo-data"),
-                                      QStringLiteral("With --create-schema: also load the demo catalogue."));
+                                      QStringLiteral("Com --create-schema: grava também o catálogo de demonstração."));
     parser.addOptions({screenshot, createSchemaOption, demoData});
     ConfigCommands::addOptions(parser);
     parser.process(app);
@@ -189,7 +223,7 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(createSchemaOption))
         return createSchema(parser.isSet(demoData));
     if (parser.isSet(demoData)) {
-        printError(QStringLiteral("--demo-data is only used with --create-schema."));
+        printError(QStringLiteral("--demo-data só é usado junto com --create-schema."));
         return 2;
     }
     // Branch, configuration and store of the screen; or a command without it.
@@ -220,7 +254,7 @@ int main(int argc, char* argv[]) {
 
     const int errors = counter->errors();
     if (shooting && !shot->written()) {
-        printError(QStringLiteral("the screen was not shown; no picture was written."));
+        printError(QStringLiteral("a tela não foi aberta; nenhuma imagem foi gravada."));
         return 1;
     }
     // The module stays loaded until the process ends: its colour choices and

@@ -1,17 +1,24 @@
 #include "KmrTela.h"
 
 #include <HostUi.h>
+#include <KmrLog.h>
+#include <OperatorTexts.h>
 
 #include <stdexcept>
 
 namespace KmrTela {
 
 QVariant retorno(const QString& metodo, int32_t status, const QVariant& resultado, const QString& chave) {
-    if (status != 0)
-        throw std::runtime_error(QStringLiteral("The data service function %1 failed (status %2).")
-                                     .arg(metodo)
-                                     .arg(static_cast<uint32_t>(status), 8, 16, QLatin1Char('0'))
-                                     .toStdString());
+    if (status != 0) {
+        qCWarning(lcKmrApp).noquote() << QStringLiteral("data service function %1 (key %2) ended with status %3")
+                                             .arg(metodo, chave)
+                                             .arg(static_cast<uint32_t>(status), 8, 16, QLatin1Char('0'));
+        throw std::runtime_error(OperatorTexts::falhaServico().toStdString());
+    }
+    // A text in the result is a failure text: which call it came from is
+    // for the log, the text itself for the operator.
+    if (resultado.typeId() == QMetaType::QString && !resultado.toString().isEmpty())
+        qCWarning(lcKmrApp).noquote() << QStringLiteral("data service function %1 (key %2) failed").arg(metodo, chave);
     return MensagemMetodo(resultado, true, 0, metodo, kUnidade, chave, QString());
 }
 
@@ -27,7 +34,7 @@ int corInteira(const QString& cor) {
     bool ok = false;
     const int valor = cor.trimmed().toInt(&ok);
     if (!ok)
-        throw std::runtime_error(QStringLiteral("\"%1\" is not a valid colour value.").arg(cor).toStdString());
+        throw std::runtime_error(OperatorTexts::corNaoNumerica(cor).toStdString());
     return valor;
 }
 

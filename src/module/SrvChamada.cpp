@@ -25,7 +25,7 @@ int32_t falhou(TrdmConfGrupo& dm, Tipo tipo, const std::exception& erro, QVarian
 int32_t falhouInesperado(TrdmConfGrupo& dm, Tipo tipo, const char* detalhe, QVariant& result) noexcept {
     try {
         qWarning("Unexpected failure in the data service: %s", detalhe);
-        const DatabaseError erro(FailureCause::Other,
+        const DatabaseError erro(FailureCause::Unexpected,
                                  tipo == Tipo::Gravacao
                                      ? QStringLiteral("Ocorreu um erro inesperado e nada foi gravado. Tente de novo; "
                                                       "se o erro voltar, chame o suporte.")

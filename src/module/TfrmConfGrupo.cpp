@@ -11,6 +11,9 @@
 
 #include <HostErrors.h>
 #include <HostUi.h>
+#include <KmrConexao.h>
+#include <KmrLog.h>
+#include <OperatorTexts.h>
 #include <TBlendedBitBtn.h>
 #include <TBlendedShape.h>
 #include <TColor.h>
@@ -109,7 +112,7 @@ QString TfrmConfGrupo::parameterDir() {
 }
 
 QString TfrmConfGrupo::parameterFilePath() {
-    return QDir(parameterDir()).filePath(kParametros);
+    return findConfigFile(kParametros, parameterDir());
 }
 
 void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
@@ -171,32 +174,35 @@ void TfrmConfGrupo::carregaParametros() {
         Incor6 = kCoresPadrao[5];
         return;
     }
-    const auto falha = [&caminho](const QString& problema) {
-        return std::runtime_error(
-            QStringLiteral("Parameter file \"%1\": %2").arg(QDir::toNativeSeparators(caminho), problema).toStdString());
+    // The operator reads what is wrong and what to do; the path and the
+    // reader's own words go to the log.
+    const auto falha = [&caminho](const QString& texto, const QString& detalhe) {
+        qCWarning(lcKmrApp).noquote() << QStringLiteral("parameter file %1: %2").arg(caminho, detalhe);
+        return std::runtime_error(texto.toStdString());
     };
     if (!info.isFile() || !info.isReadable())
-        throw falha(QStringLiteral("the file cannot be read."));
+        throw falha(OperatorTexts::parametrosIlegivel(), QStringLiteral("cannot be read"));
     try {
         cdsParametrosKmr.close();
         cdsParametrosKmr.loadFromFile(caminho);
     } catch (const std::exception& e) {
-        throw falha(QStringLiteral("the file is not a valid parameter file (%1).").arg(exceptionText(e)));
+        throw falha(OperatorTexts::parametrosInvalido(), exceptionText(e));
     }
     if (cdsParametrosKmr.isEmpty())
-        throw falha(QStringLiteral("the file holds no record."));
+        throw falha(OperatorTexts::parametrosVazio(), QStringLiteral("holds no record"));
     cdsParametrosKmr.first();
     std::array<int, 6> cores{};
     for (int i = 0; i < 6; ++i) {
         const QString campo = QStringLiteral("INCOR%1").arg(i + 1);
         if (cdsParametrosKmr.fieldIndex(campo) < 0)
-            throw falha(QStringLiteral("the field %1 is missing.").arg(campo));
+            throw falha(OperatorTexts::parametrosCampoAusente(campo), QStringLiteral("no field %1").arg(campo));
         const QVariant valor = cdsParametrosKmr.fieldValue(campo);
         bool ok = !valor.isNull();
         const double numero = ok ? valor.toDouble(&ok) : 0.0;
         if (!ok || std::floor(numero) != numero || numero < std::numeric_limits<int>::min() ||
             numero > std::numeric_limits<int>::max())
-            throw falha(QStringLiteral("the field %1 does not hold a whole number.").arg(campo));
+            throw falha(OperatorTexts::parametrosCampoNaoNumero(campo),
+                        QStringLiteral("field %1 holds no whole number").arg(campo));
         cores[static_cast<size_t>(i)] = static_cast<int>(numero);
     }
     Incor1 = cores[0];

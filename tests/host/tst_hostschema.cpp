@@ -3,6 +3,8 @@
 
 #include "SqlTestDatabase.h"
 
+#include "EnvGuard.h"
+
 #include <DatabaseSchema.h>
 #include <HostErrors.h>
 #include <KmrConexao.h>
@@ -15,26 +17,6 @@
 #include <QtTest>
 
 namespace {
-
-// Restores an environment variable when the test ends, whatever happens.
-class EnvGuard {
-public:
-    explicit EnvGuard(const char* name)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_value(qgetenv(name)) {}
-    ~EnvGuard() {
-        if (m_had)
-            qputenv(m_name, m_value);
-        else
-            qunsetenv(m_name);
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_value;
-};
 
 QVariant scalar(QSqlDatabase db, const QString& sql, const QVariantList& binds = {}) {
     QSqlQuery q(db);
@@ -200,7 +182,7 @@ void TestHostSchema::createRefusesExistingTables() {
         DatabaseSchema::create(db, SqlDialect::SQLite, true);
         QFAIL("a second creation was accepted");
     } catch (const DatabaseError& e) {
-        QVERIFY2(e.message().contains(QStringLiteral("tables already exist")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("já existem")), qPrintable(e.message()));
     }
     QCOMPARE(count(db, "SELECT COUNT(*) FROM ITMENUCONFTE"), items);
 

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QRegularExpression>
 
 namespace {
 
@@ -74,14 +75,6 @@ bool isPasswordKey(const QString& upperKey) {
     return upperKey == QLatin1String("PWD") || upperKey.contains(QLatin1String("PASSWORD"));
 }
 
-QString quoted(const QString& value) {
-    if (!value.contains(u';') && !value.contains(u'"') && value.trimmed() == value)
-        return value;
-    QString v = value;
-    v.replace(u'"', QLatin1String("\"\""));
-    return u'"' + v + u'"';
-}
-
 } // namespace
 
 ConnectionString ConnectionString::parse(const QString& text) {
@@ -134,7 +127,38 @@ QString ConnectionString::redacted() const {
         if (isPasswordKey(seg.key.toUpper()))
             parts << seg.key + QStringLiteral("=***");
         else
-            parts << seg.key + u'=' + quoted(seg.value);
+            parts << seg.key + u'=' + quote(seg.value);
     }
     return parts.join(u';');
+}
+
+QString ConnectionString::quote(const QString& value) {
+    if (!value.contains(u';') && !value.contains(u'"') && value.trimmed() == value)
+        return value;
+    QString v = value;
+    v.replace(u'"', QLatin1String("\"\""));
+    return u'"' + v + u'"';
+}
+
+QString ConnectionString::masked(const QString& text) const {
+    QString out = text;
+    if (!m_text.trimmed().isEmpty())
+        out.replace(m_text, redacted());
+    // A password key followed by '=' and its value: quoted, braced or up to
+    // the next separator. A password's text elsewhere is left alone: it may
+    // be an ordinary word of the message.
+    static const QRegularExpression echoed(
+        QStringLiteral(R"((\b(?:pwd|password)\s*=\s*)('[^']*'|"[^"]*"|\{[^}]*\}|[^;\s'"]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    out.replace(echoed, QStringLiteral("\\1***"));
+    return out;
+}
+
+QString ConnectionString::server() const {
+    const QString host = value(QStringLiteral("Host"));
+    return host.isEmpty() ? value(QStringLiteral("Server")) : host;
+}
+
+QString ConnectionString::port() const {
+    return value(QStringLiteral("Port"));
 }

@@ -19,6 +19,18 @@ public:
     QString qtDriver() const; // "QSQLITE", "QPSQL", "QODBC"; "" when unsupported
     // The text with any password replaced by "***", for messages.
     QString redacted() const;
+    // A driver's text with what it echoed of this connection string masked:
+    // the whole string where it appears, and the value of any password key
+    // ("Password=...", "PWD=...") as a whole. Nothing else is touched.
+    QString masked(const QString& text) const;
+    // The server and port named for the operator (PostgreSQL Host/Port, ODBC
+    // Server/Port); "" when not named.
+    QString server() const;
+    QString port() const;
+
+    // A value as it must be written into a connection string: quoted when it
+    // holds ';', '"' or blanks at either end.
+    static QString quote(const QString& value);
     QString text() const { return m_text; }
 
 private:

@@ -1,6 +1,7 @@
 #include "DatabaseSchema.h"
 
 #include "HostErrors.h"
+#include "OperatorTexts.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -37,7 +38,8 @@ bool hasStatement(const QStringList& lines) {
 QStringList readStatements(const QString& resource) {
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
-        throw DatabaseError(QStringLiteral("The database script %1 is missing from the application").arg(resource));
+        throw DatabaseError(FailureCause::Other, OperatorTexts::tabelasNaoCriadas(),
+                            QSqlError(QStringLiteral("The database script %1 is missing").arg(resource), {}));
     const QString text = QString::fromUtf8(file.readAll());
     QStringList out;
     QStringList current;
@@ -60,7 +62,7 @@ void exec(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     if (!query.exec(statement)) {
         const QSqlError error = query.lastError();
-        throw DatabaseError(QStringLiteral("Could not create the database: %1").arg(error.text()), error, statement);
+        throw DatabaseError(FailureCause::Other, OperatorTexts::tabelasNaoCriadas(), error, statement);
     }
 }
 
@@ -75,13 +77,15 @@ QStringList schemaStatements(SqlDialect dialect) {
     case SqlDialect::PostgreSQL:
         return readStatements(QStringLiteral(":/db/schema_postgresql.sql"));
     default:
-        throw DatabaseError(QStringLiteral("No schema is provided for this database engine"));
+        throw DatabaseError(FailureCause::Configuration, OperatorTexts::tabelasNaoCriadas(),
+                            QSqlError(QStringLiteral("No schema is provided for this database engine"), {}));
     }
 }
 
 QStringList demoDataStatements(SqlDialect dialect) {
     if (dialect != SqlDialect::SQLite && dialect != SqlDialect::PostgreSQL)
-        throw DatabaseError(QStringLiteral("No demo data is provided for this database engine"));
+        throw DatabaseError(FailureCause::Configuration, OperatorTexts::tabelasNaoCriadas(),
+                            QSqlError(QStringLiteral("No demo data is provided for this database engine"), {}));
     // Plain INSERTs that both engines accept.
     return readStatements(QStringLiteral(":/db/demo_data.sql"));
 }
@@ -99,15 +103,15 @@ bool tablesExist(QSqlDatabase& db) {
 
 void create(QSqlDatabase& db, SqlDialect dialect, bool demo) {
     if (!db.isOpen())
-        throw DatabaseError(QStringLiteral("Could not create the database: the connection is not open"));
+        throw DatabaseError(FailureCause::ConnectionLost, OperatorTexts::tabelasNaoCriadas(),
+                            QSqlError(QStringLiteral("The connection is not open"), {}));
     if (tablesExist(db))
-        throw DatabaseError(QStringLiteral("Could not create the database: the tables already exist"));
+        throw DatabaseError(FailureCause::Other, OperatorTexts::tabelasJaExistem());
     QStringList statements = schemaStatements(dialect);
     if (demo)
         statements += demoDataStatements(dialect);
     if (!db.transaction())
-        throw DatabaseError(QStringLiteral("Could not create the database: %1").arg(db.lastError().text()),
-                            db.lastError());
+        throw DatabaseError(FailureCause::Other, OperatorTexts::tabelasNaoCriadas(), db.lastError());
     try {
         for (const QString& statement : statements)
             exec(db, statement);
@@ -118,7 +122,7 @@ void create(QSqlDatabase& db, SqlDialect dialect, bool demo) {
     if (!db.commit()) {
         const QSqlError error = db.lastError();
         db.rollback();
-        throw DatabaseError(QStringLiteral("Could not create the database: %1").arg(error.text()), error);
+        throw DatabaseError(FailureCause::Other, OperatorTexts::tabelasNaoCriadas(), error);
     }
 }
 

@@ -25,11 +25,14 @@ enum class FailureCause {
     KeyTaken,          // a position already held by another item
     Busy,              // the database locked by another station
     ConnectionRefused, // the server could not be reached
+    AccessDenied,      // the server refused the user, the password or the database name
     ConnectionLost,    // the connection broke or the server stopped answering
     TimedOut,          // a statement ran past its time limit
     TablesMissing,     // the module's tables are not in the database
     DatabaseNotFound,  // a database file named by the connection string is missing
     NotADatabase,      // a file that is not a database of the named engine
+    Configuration,     // a connection string naming no usable engine or one not installed
+    Unexpected,        // a fault of the program itself, not of the database
 };
 
 // A database operation that failed; carries the operator's text, its cause,

@@ -3,6 +3,8 @@
 #include "ConnectionString.h"
 #include "DatabaseSchema.h"
 #include "HostErrors.h"
+#include "KmrLog.h"
+#include "OperatorTexts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,11 +25,10 @@ bool isComment(const QString& line) {
     return line.startsWith(u'#') || line.startsWith(u';') || line.startsWith(QLatin1String("--"));
 }
 
-// First meaningful line of the configuration file beside the launcher.
-QString fromConfigFile() {
-    if (QCoreApplication::instance() == nullptr)
-        return {};
-    QFile file(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kConfigFile)));
+// First meaningful line of a connection file; "" when it has none or
+// cannot be read.
+QString firstLineOf(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     QTextStream in(&file);
@@ -39,13 +40,86 @@ QString fromConfigFile() {
     return {};
 }
 
+QString launcherFolder() {
+    return QCoreApplication::instance() == nullptr ? QString() : QCoreApplication::applicationDirPath();
+}
+
+// An XDG base folder: absolute, or not used at all.
+QString absoluteOr(const QString& path, const QString& fallback) {
+    return path.isEmpty() || QDir::isRelativePath(path) ? fallback : path;
+}
+
+void exec(QSqlDatabase& db, const QString& statement) {
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        throw DatabaseError(query.lastError().text(), query.lastError(), statement);
+}
+
+} // namespace
+
+QString defaultDatabasePath() {
+    // XDG_DATA_HOME when set, else ~/.local/share; the folder is named after
+    // the application, not after whatever program happens to call us.
+    const QString base =
+        absoluteOr(qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath() + QStringLiteral("/.local/share"));
+    return QDir::cleanPath(base + QStringLiteral("/kalmora/kalmora.db"));
+}
+
+QStringList configFileCandidates(const QString& fileName, const QString& firstFolder) {
+    QStringList out;
+    if (!firstFolder.isEmpty())
+        out << QDir(firstFolder).filePath(fileName);
+    const QString home =
+        absoluteOr(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath() + QStringLiteral("/.config"));
+    out << QDir::cleanPath(home + QStringLiteral("/kalmora/") + fileName);
+    QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    if (dirs.isEmpty())
+        dirs = QStringLiteral("/etc/xdg");
+    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+        if (!QDir::isRelativePath(dir))
+            out << QDir::cleanPath(dir + QStringLiteral("/kalmora/") + fileName);
+    }
+    return out;
+}
+
+QString findConfigFile(const QString& fileName, const QString& firstFolder) {
+    const QStringList candidates = configFileCandidates(fileName, firstFolder);
+    for (const QString& path : candidates) {
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return candidates.value(0);
+}
+
+QString namedConnectionString() {
+    const QString fromEnv = qEnvironmentVariable(kEnvVariable).trimmed();
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    // The first file that names a connection wins; one without a meaningful
+    // line is passed over.
+    for (const QString& path : configFileCandidates(QLatin1String(kConfigFile), launcherFolder())) {
+        const QString line = firstLineOf(path);
+        if (!line.isEmpty()) {
+            qCInfo(lcKmrApp).noquote() << QStringLiteral("connection named by %1").arg(path);
+            return line;
+        }
+    }
+    return {};
+}
+
+QString defaultConnectionString() {
+    return QStringLiteral("Provider=SQLite;Data Source=") + ConnectionString::quote(defaultDatabasePath());
+}
+
 // Builds the database in a file of its own and only then gives it its final
 // name, so an interrupted or failed creation never leaves a half-made
 // database that a later start would take for a complete one.
-void createDefaultDatabase(const QString& path) {
+void createSqliteDatabase(const QString& path, bool demo, bool wal) {
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        throw DatabaseError(QStringLiteral("Could not create the folder %1").arg(info.absolutePath()));
+    if (!QDir().mkpath(info.absolutePath())) {
+        qCWarning(lcKmrApp).noquote() << QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
+        throw DatabaseError(FailureCause::DatabaseNotFound, OperatorTexts::bancoNaoCriado());
+    }
     const QString temp = QStringLiteral("%1.creating-%2-%3")
                              .arg(path)
                              .arg(QCoreApplication::applicationPid())
@@ -59,10 +133,12 @@ void createDefaultDatabase(const QString& path) {
             failure = db.lastError().text();
         } else {
             try {
-                QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
-                DatabaseSchema::create(db, SqlDialect::SQLite, true);
+                if (wal)
+                    exec(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+                exec(db, QStringLiteral("PRAGMA synchronous=FULL"));
+                DatabaseSchema::create(db, SqlDialect::SQLite, demo);
             } catch (const DatabaseError& e) {
-                failure = e.message();
+                failure = e.message() + u' ' + e.sqlError().text();
             }
             db.close();
         }
@@ -70,44 +146,27 @@ void createDefaultDatabase(const QString& path) {
     QSqlDatabase::removeDatabase(name);
     if (!failure.isEmpty()) {
         QFile::remove(temp);
-        throw DatabaseError(QStringLiteral("Could not create the database %1: %2").arg(path, failure));
+        qCWarning(lcKmrApp).noquote() << QStringLiteral("cannot create the database %1: %2").arg(path, failure);
+        throw DatabaseError(FailureCause::Other, OperatorTexts::bancoNaoCriado());
     }
     // Another start may have won the race; its database is as good as ours.
     if (!QFile::rename(temp, path)) {
         QFile::remove(temp);
-        if (!QFileInfo::exists(path))
-            throw DatabaseError(QStringLiteral("Could not create the database %1").arg(path));
+        if (!QFileInfo::exists(path)) {
+            qCWarning(lcKmrApp).noquote() << QStringLiteral("cannot rename the new database to %1").arg(path);
+            throw DatabaseError(FailureCause::Other, OperatorTexts::bancoNaoCriado());
+        }
     }
-}
-
-QString quotedValue(const QString& value) {
-    if (!value.contains(u';') && !value.contains(u'"'))
-        return value;
-    QString v = value;
-    v.replace(u'"', QLatin1String("\"\""));
-    return u'"' + v + u'"';
-}
-
-} // namespace
-
-QString defaultDatabasePath() {
-    // XDG_DATA_HOME when set, else ~/.local/share; the folder is named after
-    // the application, not after whatever program happens to call us.
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return QDir::cleanPath(base + QStringLiteral("/kalmora/kalmora.db"));
+    QFile::remove(temp + QStringLiteral("-wal"));
+    QFile::remove(temp + QStringLiteral("-shm"));
 }
 
 QString _GetStringConexKmr(const QString& /*unused*/) {
-    const QString fromEnv = qEnvironmentVariable(kEnvVariable).trimmed();
-    if (!fromEnv.isEmpty())
-        return fromEnv;
-    const QString fromFile = fromConfigFile();
-    if (!fromFile.isEmpty())
-        return fromFile;
+    const QString named = namedConnectionString();
+    if (!named.isEmpty())
+        return named;
     const QString path = defaultDatabasePath();
     if (!QFileInfo::exists(path))
-        createDefaultDatabase(path);
-    return QStringLiteral("Provider=SQLite;Data Source=") + quotedValue(path);
+        createSqliteDatabase(path, true, true);
+    return defaultConnectionString();
 }

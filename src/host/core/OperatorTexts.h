@@ -4,6 +4,8 @@
 // them; no SQL, driver text, constraint name or file path of the user's home
 // ever goes into one (that detail goes to the log).
 
+#include "HostErrors.h"
+
 #include <QString>
 
 namespace OperatorTexts {
@@ -17,5 +19,57 @@ QString valorLargo(const QString& campo, const QString& valor, int limit);
 QString corNaoNumerica(const QString& valor);
 // A text with control or invisible characters.
 QString caracteresControle(const QString& campo);
+
+// A text the database refused as too long, its length unknown; `limit` is
+// 0 when the database did not say it either.
+QString textoLongoBanco(int limit);
+// A position already held by another item.
+QString chaveOcupada();
+// The database locked by another station.
+QString bancoOcupado();
+// The server could not be reached; `servidor` and `porta` as configured.
+QString conexaoRecusada(const QString& servidor, const QString& porta);
+// The server refused the user, the password or the database name.
+QString acessoNegado(const QString& servidor, const QString& porta);
+// The connection broke or the server stopped answering.
+QString conexaoPerdida(const QString& servidor, const QString& porta);
+// A statement that ran past its time limit.
+QString tempoEsgotado();
+// The module's tables are not in the database.
+QString tabelasAusentes();
+// A database file named by the configuration that is not there; `arquivo`
+// is the name as the configuration gives it.
+QString bancoNaoEncontrado(const QString& arquivo);
+// A file named by the configuration that is not a database.
+QString naoEBanco(const QString& arquivo);
+// The embedded database could not be created.
+QString bancoNaoCriado();
+// A configuration naming a SQLite database without a file name.
+QString bancoSemNome();
+// A configuration naming no database engine, or one not supported.
+QString provedorDesconhecido(const QString& provedor);
+// The support for an engine is not installed on this computer.
+QString suporteAusente(const QString& banco);
+// Creating the tables failed; nothing was created.
+QString tabelasNaoCriadas();
+// Creating the tables was refused: they are there already.
+QString tabelasJaExistem();
+// Anything else that failed in the database.
+QString falhaBanco();
+// A data service function that did not run to its end.
+QString falhaServico();
+// Anything unexpected outside the database.
+QString falhaInesperada();
+
+// The text for a cause without details of its own (server and port for the
+// connection causes).
+QString paraCausa(FailureCause cause, const QString& servidor = {}, const QString& porta = {});
+
+// Problems of the parameter file "PARAMETROSKMR.CDS".
+QString parametrosIlegivel();
+QString parametrosInvalido();
+QString parametrosVazio();
+QString parametrosCampoAusente(const QString& campo);
+QString parametrosCampoNaoNumero(const QString& campo);
 
 } // namespace OperatorTexts

@@ -1,9 +1,16 @@
 #include "TADOConnection.h"
 
+#include "AdoSession.h"
 #include "HostErrors.h"
+#include "KmrLog.h"
+#include "OperatorTexts.h"
+#include "PgWatchdog.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QUrl>
 
 #include <atomic>
 
@@ -37,9 +44,18 @@ SqlDialect dialectOf(const QSqlDatabase& db) {
 void configure(QSqlDatabase& db, const ConnectionString& cs) {
     const QString provider = cs.provider();
     if (provider == QLatin1String("SQLite")) {
-        db.setDatabaseName(cs.value(QStringLiteral("Data Source")));
-        // A busy database waits a while rather than failing at once.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        const QString file = cs.value(QStringLiteral("Data Source")).trimmed();
+        if (file == QLatin1String(":memory:")) {
+            db.setDatabaseName(file);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            return;
+        }
+        // Opened read-write but never created: "mode=rw" makes SQLite itself
+        // refuse a file that has gone since it was looked at. A busy
+        // database waits a while rather than failing at once.
+        db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                           QStringLiteral("?mode=rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_URI"));
         return;
     }
     if (provider == QLatin1String("PostgreSQL")) {
@@ -50,8 +66,12 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
         db.setDatabaseName(cs.value(QStringLiteral("Database")));
         db.setUserName(cs.value(QStringLiteral("User ID")));
         db.setPassword(passwordOf(cs));
-        // An unreachable server must not freeze the till's screen.
-        db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=30"));
+        // An unreachable server must not freeze the till's screen: the connect
+        // gives up after 10 s, and a server that goes away is noticed within
+        // about 15 s, idle (keepalives: 5 s, then 3 probes 2 s apart) or with
+        // data unanswered by its TCP stack (tcp_user_timeout).
+        db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=5;"
+                                            "keepalives_interval=2;keepalives_count=3;tcp_user_timeout=15000"));
         return;
     }
     // ODBC: a DSN name or a full driver string.
@@ -68,11 +88,39 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
     db.setPassword(passwordOf(cs));
 }
 
-// Drops the password and any text the driver may have echoed of it.
-QString withoutSecret(QString text, const QString& password) {
-    if (!password.isEmpty())
-        text.replace(password, QStringLiteral("***"));
-    return text;
+// A SQLite database named by the connection string must be there and be a
+// SQLite database; it is looked at without being written to.
+void checkSqliteFile(const ConnectionString& cs) {
+    const QString file = cs.value(QStringLiteral("Data Source")).trimmed();
+    if (file.isEmpty())
+        throw DatabaseError(FailureCause::DatabaseNotFound, OperatorTexts::bancoSemNome());
+    if (file == QLatin1String(":memory:"))
+        return;
+    const QFileInfo info(file);
+    if (!info.exists())
+        throw DatabaseError(FailureCause::DatabaseNotFound, OperatorTexts::bancoNaoEncontrado(file));
+    QFile reader(file);
+    static const QByteArray header("SQLite format 3", 16); // with its closing zero
+    if (!info.isFile() || !reader.open(QIODevice::ReadOnly) || reader.read(header.size()) != header)
+        throw DatabaseError(FailureCause::NotADatabase, OperatorTexts::naoEBanco(file));
+}
+
+// The cause and the operator's text of a failed open.
+DatabaseError openFailure(const ConnectionString& cs, const QSqlError& error) {
+    FailureCause cause = classifyFailure(error);
+    if (cs.provider() == QLatin1String("SQLite")) {
+        if (cause != FailureCause::Busy && cause != FailureCause::DatabaseNotFound)
+            cause = FailureCause::NotADatabase;
+        const QString file = cs.value(QStringLiteral("Data Source")).trimmed();
+        return DatabaseError(cause,
+                             cause == FailureCause::NotADatabase ? OperatorTexts::naoEBanco(file)
+                             : cause == FailureCause::Busy       ? OperatorTexts::bancoOcupado()
+                                                                 : OperatorTexts::bancoNaoEncontrado(file),
+                             error);
+    }
+    if (cause != FailureCause::AccessDenied && cause != FailureCause::Busy)
+        cause = FailureCause::ConnectionRefused;
+    return DatabaseError(cause, OperatorTexts::paraCausa(cause, cs.server(), cs.port()), error);
 }
 
 } // namespace
@@ -81,6 +129,7 @@ TADOConnection::TADOConnection() : m_name(QStringLiteral("kmr_connection_%1").ar
 }
 
 TADOConnection::~TADOConnection() {
+    stopWatchdog();
     releaseStatements();
     if (m_db.isValid())
         m_db.close();
@@ -97,6 +146,7 @@ void TADOConnection::setConnected(bool on) {
     if (on == connected())
         return;
     if (!on) {
+        stopWatchdog();
         releaseStatements();
         m_db.close();
         m_inTransaction = false;
@@ -107,31 +157,14 @@ void TADOConnection::setConnected(bool on) {
         beforeConnect(*this);
 
     const ConnectionString cs = ConnectionString::parse(m_connectionString);
-    const QString driver = cs.qtDriver();
-    if (driver.isEmpty())
-        throw DatabaseError(QStringLiteral("Cannot connect: the provider \"%1\" is not supported.").arg(cs.provider()));
-    if (!QSqlDatabase::isDriverAvailable(driver))
-        throw DatabaseError(QStringLiteral("Cannot connect to the %1 database: the driver %2 is not installed.")
-                                .arg(cs.provider(), driver));
-
-    // A fresh driver object on every connect: statements prepared on an earlier
-    // connection see their driver gone and prepare themselves again.
-    releaseStatements();
-    m_db = QSqlDatabase();
-    if (QSqlDatabase::contains(m_name))
-        QSqlDatabase::removeDatabase(m_name);
-    m_db = QSqlDatabase::addDatabase(driver, m_name);
-    configure(m_db, cs);
-
-    if (!m_db.open()) {
-        const QSqlError error = m_db.lastError();
-        const QString password = passwordOf(cs);
-        m_db.setPassword(QString());
-        const QString reason = withoutSecret(error.text().trimmed(), password);
-        throw DatabaseError(QStringLiteral("Cannot connect to the %1 database: %2").arg(cs.provider(), reason),
-                            QSqlError(withoutSecret(error.driverText(), password),
-                                      withoutSecret(error.databaseText(), password), error.type(),
-                                      error.nativeErrorCode()));
+    try {
+        openDatabase(cs);
+    } catch (const DatabaseError& e) {
+        const QSqlError& sql = e.sqlError();
+        qCWarning(lcKmrDb).noquote() << QStringLiteral("cannot connect to %1: %2 | %3 | %4")
+                                            .arg(cs.redacted(), cs.masked(sql.databaseText().trimmed()),
+                                                 cs.masked(sql.driverText().trimmed()), e.message());
+        throw;
     }
     m_inTransaction = false;
     m_dialect = dialectOf(m_db);
@@ -146,6 +179,48 @@ void TADOConnection::setConnected(bool on) {
             throw;
         }
     }
+    if (m_dialect == SqlDialect::PostgreSQL)
+        m_watchdog = std::make_unique<PgWatchdog>(m_db, kSilentServerMs);
+}
+
+void TADOConnection::openDatabase(const ConnectionString& cs) {
+    const QString driver = cs.qtDriver();
+    if (driver.isEmpty())
+        throw DatabaseError(FailureCause::Configuration, OperatorTexts::provedorDesconhecido(cs.provider()));
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        throw DatabaseError(FailureCause::Configuration, OperatorTexts::suporteAusente(cs.provider()));
+    if (cs.provider() == QLatin1String("SQLite"))
+        checkSqliteFile(cs);
+
+    // A fresh driver object on every connect: statements prepared on an earlier
+    // connection see their driver gone and prepare themselves again.
+    releaseStatements();
+    stopWatchdog();
+    m_db = QSqlDatabase();
+    if (QSqlDatabase::contains(m_name))
+        QSqlDatabase::removeDatabase(m_name);
+    m_db = QSqlDatabase::addDatabase(driver, m_name);
+    configure(m_db, cs);
+
+    if (!m_db.open()) {
+        const QSqlError error = m_db.lastError();
+        m_db.setPassword(QString());
+        throw openFailure(cs, error);
+    }
+}
+
+TADOConnection::Waiting::Waiting(TADOConnection& connection) : m_watchdog(connection.m_watchdog.get()) {
+    if (m_watchdog != nullptr)
+        m_watchdog->begin();
+}
+
+TADOConnection::Waiting::~Waiting() {
+    if (m_watchdog != nullptr)
+        m_watchdog->end();
+}
+
+void TADOConnection::stopWatchdog() {
+    m_watchdog.reset();
 }
 
 void TADOConnection::addCloseListener(const void* owner, std::function<void()> release) {
@@ -167,6 +242,7 @@ void TADOConnection::releaseStatements() {
 void TADOConnection::beginTrans() {
     if (!connected())
         throw DatabaseError(QStringLiteral("Cannot begin a transaction: the database is not connected."));
+    const Waiting waiting(*this);
     if (!m_db.transaction())
         throw DatabaseError(QStringLiteral("Cannot begin a transaction: %1").arg(m_db.lastError().text().trimmed()),
                             m_db.lastError());
@@ -174,6 +250,7 @@ void TADOConnection::beginTrans() {
 }
 
 void TADOConnection::commitTrans() {
+    const Waiting waiting(*this);
     if (!m_db.commit())
         throw DatabaseError(QStringLiteral("Cannot commit the transaction: %1").arg(m_db.lastError().text().trimmed()),
                             m_db.lastError());
@@ -185,10 +262,17 @@ void TADOConnection::rollbackTrans() {
     // server has already dropped it (or the connection).
     m_inTransaction = false;
     // A connection the server has ended took its transaction with it.
-    if (!connected())
+    if (!connected() || (m_watchdog && m_watchdog->fired()))
         return;
-    if (!m_db.rollback())
+    const Waiting waiting(*this);
+    if (!m_db.rollback()) {
+        // The same holds for one that broke under the statement: the server
+        // drops the transaction of a connection that is gone.
+        const FailureCause cause = classifyFailure(m_db.lastError());
+        if (cause == FailureCause::ConnectionLost || cause == FailureCause::ConnectionRefused)
+            return;
         throw DatabaseError(
             QStringLiteral("Cannot roll back the transaction: %1").arg(m_db.lastError().text().trimmed()),
             m_db.lastError());
+    }
 }

@@ -9,8 +9,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
+
+class PgWatchdog;
 
 class TADOConnection {
 public:
@@ -26,8 +29,11 @@ public:
     std::function<void(TADOConnection&)> afterConnect;
 
     // Connecting runs beforeConnect, opens the database named by the
-    // connection string, then runs afterConnect. Throws DatabaseError with a
-    // message that never shows the password.
+    // connection string, then runs afterConnect. Throws DatabaseError with
+    // the operator's text and its cause; the detail goes to the log, never
+    // the password. A SQLite database named by the connection string is used
+    // as it is: a missing file is not created, a file that is not a SQLite
+    // database is refused without being written to.
     void setConnected(bool on);
     bool connected() const;
 
@@ -46,8 +52,26 @@ public:
     void commitTrans();
     void rollbackTrans();
 
+    // Marks a statement waiting for the server, for as long as it lives.
+    class Waiting {
+    public:
+        explicit Waiting(TADOConnection& connection);
+        ~Waiting();
+        Waiting(const Waiting&) = delete;
+        Waiting& operator=(const Waiting&) = delete;
+
+    private:
+        PgWatchdog* m_watchdog;
+    };
+
+    // How long a PostgreSQL server may stay silent on a statement before
+    // the connection is given up (see PgWatchdog).
+    static constexpr int kSilentServerMs = 15000;
+
 private:
     void releaseStatements();
+    void openDatabase(const ConnectionString& cs);
+    void stopWatchdog();
 
     QString m_name;
     std::vector<std::pair<const void*, std::function<void()>>> m_closeListeners;
@@ -55,4 +79,5 @@ private:
     QSqlDatabase m_db;
     SqlDialect m_dialect = SqlDialect::Unknown;
     bool m_inTransaction = false;
+    std::unique_ptr<PgWatchdog> m_watchdog;
 };

@@ -136,6 +136,7 @@ void TADOQuery::prepare() {
     m_query->setForwardOnly(true);
     // Numbers come back as doubles, never as fixed-point texts.
     m_query->setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    const TADOConnection::Waiting waiting(m_connection);
     if (!m_query->prepare(m_sql))
         fail(QStringLiteral("The database refused the statement"), m_query->lastError(), m_sql);
     m_prepared = true;
@@ -160,7 +161,7 @@ void TADOQuery::open() {
         m_active = true;
         return;
     }
-    if (!m_query->exec())
+    if (const TADOConnection::Waiting waiting(m_connection); !m_query->exec())
         fail(QStringLiteral("The query failed"), m_query->lastError(), m_sql);
     m_active = true;
     m_query->next();
@@ -273,7 +274,7 @@ void TADOQuery::execute() {
         m_native->execute();
         return;
     }
-    if (!m_query->exec())
+    if (const TADOConnection::Waiting waiting(m_connection); !m_query->exec())
         fail(QStringLiteral("The database refused the command"), m_query->lastError(), m_sql);
     m_query->finish();
 }

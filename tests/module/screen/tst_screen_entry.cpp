@@ -108,7 +108,7 @@ private slots:
         QTest::addColumn<QString>("problem");
         QTest::newRow("lacks INCOR3") << QByteArray() << QStringLiteral("INCOR3");
         QTest::newRow("malformed") << QByteArray("<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>")
-                                   << QStringLiteral("not a valid");
+                                   << QStringLiteral("danificado");
     }
     void parameterFileProblemsReportedNamingTheFile() {
         QFETCH(QByteArray, content);
@@ -124,7 +124,7 @@ private slots:
         QVERIFY(!runEntry());
         QCOMPARE(presenter->calls.size(), 1);
         const MensagemArgs& report = presenter->calls.first();
-        QVERIFY2(report.texto.contains(TfrmConfGrupo::parameterFilePath()), qPrintable(report.texto));
+        QVERIFY2(report.texto.contains(QStringLiteral("PARAMETROSKMR.CDS")), qPrintable(report.texto));
         QVERIFY2(report.texto.contains(problem), qPrintable(report.texto));
         QCOMPARE(report.tipo, 3);
         QCOMPARE(report.codigo, QStringLiteral("002"));

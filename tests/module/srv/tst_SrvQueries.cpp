@@ -238,7 +238,7 @@ void SrvQueries::failingQueryGivesTextNotPacket() {
     db().exec("DROP TABLE LOJA");
     const Call c = call([](QVariant& r) { return getfiltroProd("9999", "01", r); });
     QVERIFY2(c.failedWithText(), qPrintable(c.text()));
-    QVERIFY2(c.text().contains("LOJA", Qt::CaseInsensitive), qPrintable(c.text()));
+    QVERIFY2(c.text().contains("--create-schema"), qPrintable(c.text()));
     QVERIFY(!rdmConfGrupo->InTransaction());
     // The other statements still work.
     QCOMPARE(packet(pesqGrupo("1")).rowCount(), 0);
@@ -300,7 +300,7 @@ void SrvQueries::connectFailureHidesPassword() {
         dm.adcConfGrupo.setConnected(true);
         QFAIL("connecting to a closed port succeeded");
     } catch (const DatabaseError& e) {
-        QVERIFY2(e.message().contains("PostgreSQL"), qPrintable(e.message()));
+        QVERIFY2(e.message().contains("127.0.0.1, porta 1"), qPrintable(e.message()));
         QVERIFY2(!e.message().contains("Segr3d0X"), qPrintable(e.message()));
         QVERIFY(!ADOExceptionMessage(e, dm.adcConfGrupo, QString()).contains("Segr3d0X"));
     }

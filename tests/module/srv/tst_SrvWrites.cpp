@@ -216,8 +216,8 @@ void SrvWrites::badInputIsRefusedAndChangesNothing_data() {
     const QStringList tooLong{"O nome tem 51 caracteres; o limite é 50"};
     const QStringList keyTooWide{"\"123456\" de posição do botão passa do limite de 5"};
     const QStringList notNumber{"não é um número"};
-    const QStringList duplicate{"duplicate key"};
-    const QStringList unique{"UNIQUE constraint failed"};
+    const QStringList duplicate{"já está ocupada"};
+    const QStringList unique{"já está ocupada"};
     QTest::newRow("insert caption of 51") << "insertLongCaption" << tooLong << tooLong;
     QTest::newRow("rename caption of 51") << "renameLongCaption" << tooLong << tooLong;
     QTest::newRow("insert key over width") << "insertLongKey" << keyTooWide << keyTooWide;
@@ -366,7 +366,7 @@ void SrvWrites::pasteGroupFailingHalfwayRollsBack() {
     // A group at the target: every child is re-pointed, then the move fails.
     addGroup("09", "2");
     const auto before = menu();
-    const QStringList duplicate = onPostgres() ? QStringList{"duplicate key"} : QStringList{"UNIQUE constraint failed"};
+    const QStringList duplicate = QStringList{"já está ocupada"};
     verifyRefused(colarGrup("09", "2", "03", "1"), before, duplicate);
     if (QTest::currentTestFailed())
         return;
@@ -402,7 +402,7 @@ void SrvWrites::pasteProductOntoOccupiedKeyIsRefused() {
     addProduct("02", "1", "01", "1");
     const auto before = menu();
     verifyRefused(colarProd({"1", "02", "1", "2", "01", "1"}, {"1", "01", "1", "2", "01", "1"}), before,
-                  onPostgres() ? QStringList{"duplicate key"} : QStringList{"UNIQUE constraint failed"});
+                  QStringList{"já está ocupada"});
 }
 
 int main(int argc, char** argv) {
