@@ -39,6 +39,7 @@ PesquisaFiltroModel::PesquisaFiltroModel(QAbstractItemModel* origem, QObject* pa
     connect(m_origem, &QAbstractItemModel::modelAboutToBeReset, this, &PesquisaFiltroModel::beginResetModel);
     connect(m_origem, &QAbstractItemModel::modelReset, this, [this] {
         descartaChaves();
+        m_marcas.clear(); // kept by source row, which a reset renumbers
         const QStringList termos = m_termos;
         m_termos.clear();
         m_linhas.clear();
@@ -60,20 +61,46 @@ int PesquisaFiltroModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PesquisaFiltroModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_origem->columnCount();
+    if (parent.isValid())
+        return 0;
+    return m_origem->columnCount() + (m_marcas.isEmpty() ? 0 : 1);
 }
 
 QVariant PesquisaFiltroModel::data(const QModelIndex& index, int role) const {
-    const int origem = linhaOrigem(index.row());
-    if (!index.isValid() || origem < 0)
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
+    const int origem = linhaOrigem(index.row());
+    if (origem < 0)
+        return {};
+    if (index.column() == colunaMarcas()) {
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return m_marcas.value(origem);
+        return {};
+    }
     return m_origem->data(m_origem->index(origem, index.column()), role);
 }
 
 QVariant PesquisaFiltroModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Vertical)
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == colunaMarcas())
+        return role == Qt::DisplayRole ? QVariant(m_tituloMarcas) : QVariant();
     return m_origem->headerData(section, orientation, role);
+}
+
+void PesquisaFiltroModel::setMarcas(const QHash<int, QString>& marcas, const QString& titulo) {
+    beginResetModel();
+    m_marcas = marcas;
+    m_tituloMarcas = titulo;
+    endResetModel();
+}
+
+QString PesquisaFiltroModel::marca(int linha) const {
+    return m_marcas.value(linhaOrigem(linha));
+}
+
+int PesquisaFiltroModel::colunaMarcas() const {
+    return m_marcas.isEmpty() ? -1 : m_origem->columnCount();
 }
 
 int PesquisaFiltroModel::linhaOrigem(int linha) const {

@@ -27,8 +27,8 @@ int textoSobre(int cor) {
     return tcolorFromColor(legibleTextOn(cor));
 }
 
-TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda) {
-    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(170, 60));
+TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda, int largura) {
+    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(largura, 60));
 }
 
 } // namespace
@@ -46,7 +46,7 @@ const QList<CorPaleta>& TfrmSelecionaCor::paleta() {
         {"Vermelho", "Vermelho", tcolor(255, 0, 0)},
         {"Vinho", "Vinho", tcolor(128, 0, 0)},
         {"Rosa", "Rosa", tcolor(255, 192, 203)},
-        {"Pink", "Pink", tcolor(255, 20, 147)},
+        {"Pink", "Rosa-choque", tcolor(255, 20, 147)},
         {"Laranja", "Laranja", tcolor(255, 128, 0)},
         {"Pessego", "Pêssego", tcolor(255, 218, 185)},
         {"Amarelo", "Amarelo", tcolor(255, 255, 0)},
@@ -71,7 +71,8 @@ const QList<CorPaleta>& TfrmSelecionaCor::paleta() {
     return cores;
 }
 
-TfrmSelecionaCor::TfrmSelecionaCor(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+TfrmSelecionaCor::TfrmSelecionaCor(const QString& titulo, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSelecionaCor"));
     setWindowTitle(QStringLiteral("Seleção de cor"));
     setModal(true);
@@ -81,7 +82,7 @@ TfrmSelecionaCor::TfrmSelecionaCor(QWidget* parent) : QDialog(parent, Qt::Dialog
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xC2, 0xC4, 0xC5));
     setPalette(pal);
-    montaTela();
+    montaTela(titulo.isEmpty() ? QStringLiteral("Escolha a cor") : titulo);
     setFocus();
 }
 
@@ -89,10 +90,10 @@ QString TfrmSelecionaCor::resultado() const {
     return result() == QDialog::Accepted && m_temCor ? QString::number(m_cor) : QStringLiteral("X");
 }
 
-void TfrmSelecionaCor::montaTela() {
+void TfrmSelecionaCor::montaTela(const QString& textoTitulo) {
     auto* raiz = new QVBoxLayout(this);
     raiz->setContentsMargins(12, 10, 12, 12);
-    auto* titulo = new QLabel(QStringLiteral("Escolha a cor"), this);
+    auto* titulo = new QLabel(textoTitulo, this);
     titulo->setObjectName(QStringLiteral("lblTitulo"));
     QFont fonte = titulo->font();
     fonte.setPointSize(16);
@@ -134,27 +135,31 @@ void TfrmSelecionaCor::montaPaleta(QGridLayout* grade) {
 }
 
 void TfrmSelecionaCor::montaRodape(QHBoxLayout* rodape) {
-    auto* personalizada = criaBotao(this, QStringLiteral("tcbPersonalizada"), QStringLiteral("Personalizada..."));
+    // Every part of the footer has a fixed width, so nothing moves when a colour is picked.
+    auto* personalizada = criaBotao(this, QStringLiteral("tcbPersonalizada"), QStringLiteral("Personalizada..."), 160);
     connect(personalizada, &QAbstractButton::clicked, this, &TfrmSelecionaCor::abrePersonalizada);
     m_panCor = new QFrame(this);
     m_panCor->setObjectName(QStringLiteral("panCorEscolhida"));
-    m_panCor->setFixedSize(70, 60);
+    m_panCor->setFixedSize(60, 60);
     m_panCor->setFrameShape(QFrame::Box);
     m_panCor->setAutoFillBackground(true);
     m_lblCor = new QLabel(QStringLiteral("Nenhuma cor escolhida"), this);
     m_lblCor->setObjectName(QStringLiteral("lblCorEscolhida"));
     QFont fonte = m_lblCor->font();
-    fonte.setPointSize(14);
+    fonte.setPointSize(13);
     fonte.setBold(true);
     m_lblCor->setFont(fonte);
-    auto* cancelar = criaBotao(this, QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"));
+    m_lblCor->setWordWrap(true);
+    m_lblCor->setFixedSize(210, 60);
+    auto* cancelar = criaBotao(this, QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"), 150);
     connect(cancelar, &QAbstractButton::clicked, this, &QDialog::reject);
-    m_tcbConfirmar = criaBotao(this, QStringLiteral("tcbConfirmar"), QStringLiteral("Confirmar"));
+    m_tcbConfirmar = criaBotao(this, QStringLiteral("tcbConfirmar"), QStringLiteral("Confirmar"), 150);
     m_tcbConfirmar->setEnabled(false);
     connect(m_tcbConfirmar, &QAbstractButton::clicked, this, &TfrmSelecionaCor::confirma);
     rodape->addWidget(personalizada);
     rodape->addWidget(m_panCor);
-    rodape->addWidget(m_lblCor, 1);
+    rodape->addWidget(m_lblCor);
+    rodape->addStretch(1);
     rodape->addWidget(cancelar);
     rodape->addWidget(m_tcbConfirmar);
 }
