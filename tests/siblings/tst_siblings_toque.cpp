@@ -167,8 +167,9 @@ void TstSiblingsToque::renomearComecaDoNomeAtualEditadoComOCursor() {
 void TstSiblingsToque::limiteDeCaracteresComContador() {
     QStringList contadores;
     bool piscouNaTecla = false, piscouNoTeclado = false, piscouNaColagem = false;
-    const QString resultado =
-        teclado({QStringLiteral("Nome do novo grupo (botão 06)"), QString(), 5}, [&](QWidget* tela) {
+    const QString resultado = teclado(
+        {QStringLiteral("Nome do novo grupo (botão 06) — ou inNav = 1 / inNav = 2 para um navegador"), QString(), 5},
+        [&](QWidget* tela) {
             auto* t = static_cast<TfrmTeclado*>(tela);
             auto* edt = campo(tela, "edtTexto");
             contadores << texto(tela, "lblContador");

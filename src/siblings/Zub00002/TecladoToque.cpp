@@ -88,11 +88,11 @@ void TecladoToque::montaCompleta() {
 
     auto* base = new QHBoxLayout;
     base->setSpacing(4);
-    m_tcbCaps = criaTecla(QStringLiteral("tcbCaps"), QStringLiteral("Fixar maiúsculas"), base, 2);
+    m_tcbCaps = criaTecla(QStringLiteral("tcbCaps"), QStringLiteral("Fixar maiúsculas"), base, 3);
     connect(m_tcbCaps, &QAbstractButton::clicked, this, &TecladoToque::alternaCaps);
     auto* limpar = criaTecla(QStringLiteral("tcbLimpar"), QStringLiteral("Limpar"), base, 2);
     connect(limpar, &QAbstractButton::clicked, m_campo, &QLineEdit::clear);
-    auto* espaco = criaTecla(QStringLiteral("tcbEspaco"), QStringLiteral("Espaço"), base, 6);
+    auto* espaco = criaTecla(QStringLiteral("tcbEspaco"), QStringLiteral("Espaço"), base, 5);
     connect(espaco, &QAbstractButton::clicked, this, [this] { digita(QLatin1Char(' ')); });
     auto* cancelar = criaTecla(QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"), base, 3);
     cancelar->SetColor(kCorCancela);

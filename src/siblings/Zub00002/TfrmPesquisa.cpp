@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QScrollBar>
 #include <QScroller>
 #include <QTableView>
@@ -45,6 +46,18 @@ double luminancia(const QColor& cor) {
 TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda, int largura) {
     return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(largura, kAlturaControle));
 }
+
+// Finger-sized scroll bar: wide, with large arrows and a long handle.
+class EstiloBarraLarga : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metrica, const QStyleOption* opcao, const QWidget* widget) const override {
+        if (metrica == PM_ScrollBarExtent)
+            return 48;
+        if (metrica == PM_ScrollBarSliderMin)
+            return 72;
+        return QProxyStyle::pixelMetric(metrica, opcao, widget);
+    }
+};
 
 QString semBrancos(const QString& texto) {
     return texto.simplified().toCaseFolded();
@@ -134,6 +147,9 @@ void TfrmPesquisa::montaLista() {
     m_grade->setAlternatingRowColors(false);
     m_grade->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_grade->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* estilo = new EstiloBarraLarga;
+    estilo->setParent(m_grade);
+    m_grade->verticalScrollBar()->setStyle(estilo);
     // A finger dragging the list scrolls it, also on panels that report
     // touches as mouse events; a tap without a drag still selects a row.
     QScroller::grabGesture(m_grade->viewport(), QScroller::LeftMouseButtonGesture);
@@ -159,24 +175,13 @@ void TfrmPesquisa::aplicaCores(int cor1, int cor2, int cor3, int cor5) {
     setPalette(pal);
     const QString selecao = corSelecao(cor2, cor5);
     const QString textoSelecao = textoSobre(tcolorFromColor(QColor(selecao)));
-    // Finger-sized scroll bar: wide, with large arrows and a long handle.
     m_grade->setStyleSheet(
         QStringLiteral("QTableView { background: %1; color: %2; gridline-color: %3;"
                        " selection-background-color: %4; selection-color: %5; }"
                        "QTableView::item { padding-left: 6px; }"
                        "QTableView::item:selected { background: %4; color: %5; font-weight: bold; }"
                        "QHeaderView::section { background: %3; color: %6; padding: 4px; border: 0px;"
-                       " font-weight: bold; }"
-                       "QScrollBar:vertical { width: 48px; background: #d8d8d8; margin: 48px 0 48px 0; }"
-                       "QScrollBar::handle:vertical { background: #6b6b6b; min-height: 64px; border-radius: 6px;"
-                       " margin: 2px 4px; }"
-                       "QScrollBar::add-line:vertical { height: 48px; subcontrol-position: bottom;"
-                       " subcontrol-origin: margin; background: #b8b8b8; }"
-                       "QScrollBar::sub-line:vertical { height: 48px; subcontrol-position: top;"
-                       " subcontrol-origin: margin; background: #b8b8b8; }"
-                       "QScrollBar::up-arrow:vertical, QScrollBar::down-arrow:vertical { width: 18px;"
-                       " height: 18px; background: #303030; }"
-                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+                       " font-weight: bold; }")
             .arg(corCss(cor2), textoSobre(cor2), corCss(cor3), selecao, textoSelecao, textoSobre(cor3)));
 }
 
@@ -216,7 +221,7 @@ void TfrmPesquisa::ajustaColunas() {
     for (int c = 0; c + 1 < colunas && c < dadas; ++c) {
         const int campo = m_modelo->fieldOfColumn(c);
         const int largura = campo >= 0 && campo < campos.size() ? campos.at(campo).width : 0;
-        m_grade->setColumnWidth(c, std::clamp(largura * 11, 120, m_filtro->colunaMarcas() >= 0 ? 300 : 320));
+        m_grade->setColumnWidth(c, std::clamp(largura * 11, 120, m_filtro->colunaMarcas() >= 0 ? 260 : 320));
     }
     m_grade->horizontalHeader()->setStretchLastSection(true);
 }

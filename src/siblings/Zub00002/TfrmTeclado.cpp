@@ -77,8 +77,12 @@ void TfrmTeclado::montaTela(const OpcoesTeclado& opcoes) {
     QFont fonteTitulo = m_lblTitulo->font();
     fonteTitulo.setPointSize(15);
     fonteTitulo.setBold(true);
+    // A long heading takes a smaller type rather than losing its end.
+    const int largura = width() - 20;
+    while (fonteTitulo.pointSize() > 10 && QFontMetrics(fonteTitulo).horizontalAdvance(m_lblTitulo->text()) > largura)
+        fonteTitulo.setPointSize(fonteTitulo.pointSize() - 1);
     m_lblTitulo->setFont(fonteTitulo);
-    m_lblTitulo->setMinimumHeight(30);
+    m_lblTitulo->setFixedHeight(30);
     raiz->addWidget(m_lblTitulo);
 
     auto* linhaCampo = new QHBoxLayout;
