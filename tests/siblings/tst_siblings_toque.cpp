@@ -374,6 +374,12 @@ void TstSiblingsToque::produtoJaNoCardapioMarcado() {
     QCOMPARE(filtro.columnCount(), 2);
     filtro.setFiltro(QString());
     QCOMPARE(filtro.rowCount(), 6);
+
+    // Folding: the Latin-1 short cut and the full folding agree.
+    QCOMPARE(PesquisaFiltroModel::dobra(QStringLiteral("ÁÉÍÓÚ àèìòù ÂÊÔ ÃÕ Çç Ñ Üö")),
+             QStringLiteral("aeiou aeiou aeo ao cc n uo"));
+    QCOMPARE(PesquisaFiltroModel::dobra(QStringLiteral("Straße Ωmega")), QStringLiteral("straße ωmega"));
+    QCOMPARE(PesquisaFiltroModel::dobra(QStringLiteral("Pão")), QStringLiteral("pao"));
 }
 
 void TstSiblingsToque::corTituloDeCadaChamadaERodapeFixo() {

@@ -1,6 +1,7 @@
 #include "PesquisaFiltroModel.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -177,9 +178,9 @@ void PesquisaFiltroModel::descartaChaves() {
     m_chaves.clear();
 }
 
-QString PesquisaFiltroModel::dobra(const QString& texto) {
-    if (somenteAscii(texto))
-        return texto.toLower();
+namespace {
+
+QString dobraLenta(const QString& texto) {
     const QString decomposto = texto.normalized(QString::NormalizationForm_D);
     QString saida;
     saida.reserve(decomposto.size());
@@ -188,4 +189,37 @@ QString PesquisaFiltroModel::dobra(const QString& texto) {
             saida += c;
     }
     return saida.toCaseFolded();
+}
+
+// Folded form of each Latin-1 character, taken from the full folding above;
+// 0 where it is not one character (then the full folding runs).
+const std::array<char16_t, 256>& tabelaLatin1() {
+    static const std::array<char16_t, 256> tabela = [] {
+        std::array<char16_t, 256> t{};
+        for (int u = 0; u < 256; ++u) {
+            const QString f = dobraLenta(QString(QChar(u)));
+            t[size_t(u)] = f.size() == 1 ? f.at(0).unicode() : 0;
+        }
+        return t;
+    }();
+    return tabela;
+}
+
+} // namespace
+
+QString PesquisaFiltroModel::dobra(const QString& texto) {
+    if (somenteAscii(texto))
+        return texto.toLower();
+    // Portuguese text stays within Latin-1: one table look-up per character.
+    const auto& tabela = tabelaLatin1();
+    QString saida(texto.size(), Qt::Uninitialized);
+    QChar* destino = saida.data();
+    for (const QChar c : texto) {
+        const char16_t u = c.unicode();
+        const char16_t f = u < 256 ? tabela[u] : 0;
+        if (f == 0 && u != 0)
+            return dobraLenta(texto);
+        *destino++ = QChar(f);
+    }
+    return saida;
 }

@@ -30,6 +30,9 @@ public:
     int colunaMarcas() const;       // -1 when there are no marks
     QString filtro() const { return m_filtro; }
 
+    // Folds the row texts now, so that the first key does not wait for it.
+    void preparaChaves() { montaChaves(); }
+
     int linhaOrigem(int linha) const;   // row of the source model; -1 when out of range
     int linhaDe(int linhaOrigem) const; // row showing a source row; -1 when filtered out
 

@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QScroller>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -284,6 +285,13 @@ bool TfrmPesquisa::eventFilter(QObject* watched, QEvent* event) {
     default:
         return QDialog::eventFilter(watched, event);
     }
+}
+
+void TfrmPesquisa::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Right after the list is painted, while the docked keys still ignore
+    // touches, the row texts are folded for the search.
+    QTimer::singleShot(0, this, [this] { m_filtro->preparaChaves(); });
 }
 
 void TfrmPesquisa::keyPressEvent(QKeyEvent* event) {
