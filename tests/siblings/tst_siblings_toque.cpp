@@ -363,6 +363,11 @@ void TstSiblingsToque::produtoJaNoCardapioMarcado() {
     filtro.setFiltro(QString());
     QCOMPARE(filtro.rowCount(), 6);
 
+    // The selected row stands out: the caller's colour when it differs enough
+    // from the list's, else a strong blue.
+    QCOMPARE(TfrmPesquisa::corSelecao(14737632, 15658734), QStringLiteral("#1f4e9c"));
+    QCOMPARE(TfrmPesquisa::corSelecao(14737632, 8388608), QStringLiteral("#000080"));
+
     // Folding: the Latin-1 short cut and the full folding agree.
     QCOMPARE(PesquisaFiltroModel::dobra(QStringLiteral("ÁÉÍÓÚ àèìòù ÂÊÔ ÃÕ Çç Ñ Üö")),
              QStringLiteral("aeiou aeiou aeo ao cc n uo"));
