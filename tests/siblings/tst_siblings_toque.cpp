@@ -407,6 +407,28 @@ void TstSiblingsToque::corTituloDeCadaChamadaERodapeFixo() {
         QVERIFY2(rotulo->text() != QLatin1String("Pink"), "names are Portuguese");
     }
     foto(&tela, QStringLiteral("cor_escolhida"));
+
+    // The full colour dialog speaks Portuguese too.
+    QStringList ingles;
+    Operador op;
+    op.quando("QColorDialog", [&](QWidget* dialogo) {
+        const QStringList procurados = {
+            "Basic colors", "Custom colors", "Add to Custom Colors", "Hue:", "Red:", "OK", "Cancel"};
+        for (const QString& t : procurados) {
+            for (QWidget* w : dialogo->findChildren<QWidget*>()) {
+                const QString texto = qobject_cast<QLabel*>(w)            ? static_cast<QLabel*>(w)->text()
+                                      : qobject_cast<QAbstractButton*>(w) ? static_cast<QAbstractButton*>(w)->text()
+                                                                          : QString();
+                if (QString(texto).remove(QLatin1Char('&')) == t && w->isVisible())
+                    ingles << t;
+            }
+        }
+        foto(dialogo, QStringLiteral("cor_personalizada"));
+        static_cast<QDialog*>(dialogo)->reject();
+    });
+    toca(&tela, QStringLiteral("tcbPersonalizada"));
+    QCOMPARE(ingles, QStringList());
+    QCOMPARE(rotulo->text(), TfrmSelecionaCor::paleta().last().nome); // left without a colour: the choice stays
 }
 
 QTEST_MAIN(TstSiblingsToque)

@@ -5,11 +5,14 @@
 #include <TTouchButton.h>
 
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,6 +32,39 @@ int textoSobre(int cor) {
 
 TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda, int largura) {
     return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(largura, 60));
+}
+
+// The full colour dialog comes with English labels; the operator reads Portuguese.
+void traduzDialogoDeCores(QColorDialog* dialogo) {
+    static const QHash<QString, QString> textos = {
+        {QStringLiteral("Basic colors"), QStringLiteral("Cores básicas")},
+        {QStringLiteral("Custom colors"), QStringLiteral("Cores personalizadas")},
+        {QStringLiteral("Add to Custom Colors"), QStringLiteral("Guardar nas personalizadas")},
+        {QStringLiteral("Pick Screen Color"), QStringLiteral("Pegar cor da tela")},
+        {QStringLiteral("Hue:"), QStringLiteral("Matiz:")},
+        {QStringLiteral("Sat:"), QStringLiteral("Saturação:")},
+        {QStringLiteral("Val:"), QStringLiteral("Brilho:")},
+        {QStringLiteral("Red:"), QStringLiteral("Vermelho:")},
+        {QStringLiteral("Green:"), QStringLiteral("Verde:")},
+        {QStringLiteral("Blue:"), QStringLiteral("Azul:")},
+        {QStringLiteral("Alpha channel:"), QStringLiteral("Transparência:")},
+        {QStringLiteral("HTML:"), QStringLiteral("Código HTML:")},
+    };
+    const auto traduz = [](const QString& texto) { return textos.value(QString(texto).remove(QLatin1Char('&'))); };
+    for (QLabel* rotulo : dialogo->findChildren<QLabel*>()) {
+        if (const QString t = traduz(rotulo->text()); !t.isEmpty())
+            rotulo->setText(t);
+    }
+    for (QPushButton* botao : dialogo->findChildren<QPushButton*>()) {
+        if (const QString t = traduz(botao->text()); !t.isEmpty())
+            botao->setText(t);
+    }
+    if (auto* caixa = dialogo->findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = caixa->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("Confirmar"));
+        if (QPushButton* cancelar = caixa->button(QDialogButtonBox::Cancel))
+            cancelar->setText(QStringLiteral("Cancelar"));
+    }
 }
 
 } // namespace
@@ -186,9 +222,12 @@ void TfrmSelecionaCor::escolheCor(int tcolor, const QString& nome) {
 
 void TfrmSelecionaCor::abrePersonalizada() {
     const QColor inicial = m_temCor ? colorFromTColor(m_cor) : QColor(Qt::white);
-    const QColor cor = QColorDialog::getColor(inicial, this, QStringLiteral("Cor personalizada"));
-    if (cor.isValid())
-        escolheCor(tcolorFromColor(cor), QStringLiteral("Personalizada"));
+    QColorDialog dialogo(inicial, this);
+    dialogo.setOption(QColorDialog::DontUseNativeDialog);
+    dialogo.setWindowTitle(QStringLiteral("Cor personalizada"));
+    traduzDialogoDeCores(&dialogo);
+    if (dialogo.exec() == QDialog::Accepted && dialogo.selectedColor().isValid())
+        escolheCor(tcolorFromColor(dialogo.selectedColor()), QStringLiteral("Personalizada"));
     setFocus();
 }
 
