@@ -18,6 +18,7 @@ class TfrmTeclado : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmTeclado(const OpcoesTeclado& opcoes = {}, QWidget* parent = nullptr);
+    explicit TfrmTeclado(QWidget* parent) : TfrmTeclado(OpcoesTeclado{}, parent) {}
 
     // The typed text when confirmed, else empty.
     QString texto() const;

@@ -23,6 +23,7 @@ class TfrmSelecionaCor : public QDialog {
 public:
     // titulo says which colour is chosen ("Cor de fundo"); empty: "Escolha a cor".
     explicit TfrmSelecionaCor(const QString& titulo = {}, QWidget* parent = nullptr);
+    explicit TfrmSelecionaCor(QWidget* parent) : TfrmSelecionaCor(QString(), parent) {}
 
     static const QList<CorPaleta>& paleta();
     static int colunas() { return 8; }
