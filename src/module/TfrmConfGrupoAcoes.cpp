@@ -36,6 +36,55 @@
 
 using namespace KmrTela;
 
+namespace {
+
+// What the keyboard shows and allows for a button's caption: at most the
+// width of DSBUTTON.
+constexpr int kLimiteNome = 50;
+
+OpcoesTeclado tecladoNovoGrupo(const QString& stCodigo) {
+    OpcoesTeclado opcoes;
+    opcoes.titulo =
+        QStringLiteral("Nome do novo grupo (botão %1) — ou inNav = 1 / inNav = 2 para um navegador").arg(stCodigo);
+    opcoes.limite = kLimiteNome;
+    return opcoes;
+}
+
+OpcoesTeclado tecladoRenomeia(const QString& nomeAtual) {
+    OpcoesTeclado opcoes;
+    opcoes.titulo = QStringLiteral("Novo nome para \"%1\"").arg(nomeAtual);
+    opcoes.textoInicial = nomeAtual;
+    opcoes.limite = kLimiteNome;
+    return opcoes;
+}
+
+// The products on the product page the screen holds (the group in focus), for
+// the search list to mark. The page carries the buttons' captions, not the
+// product codes, so the list matches them by name.
+QList<ProdutoNoCardapio> produtosNaPagina(const ClientDataSet& pagina, const QString& nomeGrupo) {
+    QList<ProdutoNoCardapio> produtos;
+    if (!pagina.active())
+        return produtos;
+    const int tipo = pagina.fieldIndex(u"IDTPBUTTON");
+    const int nome = pagina.fieldIndex(u"DSBUTTON");
+    const int posicao = pagina.fieldIndex(u"NRBUTTON");
+    const int numeroPagina = pagina.fieldIndex(u"NRPGCONFTELA");
+    if (tipo < 0 || nome < 0 || posicao < 0)
+        return produtos;
+    for (int r = 0; r < pagina.recordCount(); ++r) {
+        if (pagina.visibleValue(r, tipo).toString() != QLatin1String("1"))
+            continue; // navigators are no products
+        QString local = nomeGrupo + QStringLiteral(" / ") + pagina.visibleValue(r, posicao).toString();
+        const QString pg = numeroPagina >= 0 ? pagina.visibleValue(r, numeroPagina).toString() : QString();
+        if (!pg.isEmpty() && pg != QLatin1String("1"))
+            local += QStringLiteral(" (página %1)").arg(pg);
+        produtos.append({QString(), pagina.visibleValue(r, nome).toString(), local});
+    }
+    return produtos;
+}
+
+} // namespace
+
 QString TfrmConfGrupo::textoLocalizado(const ClientDataSet& set, QStringView field) const {
     // The current row after the locate; an empty text when the page holds no row.
     if (!set.active() || set.isEmpty())
@@ -98,7 +147,7 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
 void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo, QString stTipoBut) {
     const double NrColorText = 0;
     const double NrColorBack = kCorBranco;
-    stNome = TecladoAlfaNumerico(0, 0, 0, 0);
+    stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoNovoGrupo(stCodigo));
     if (EmptyString(stNome))
         return;
     if (stNome == QLatin1String("inNav = 1")) {
@@ -184,7 +233,7 @@ void TfrmConfGrupo::corTextoGrupo(TTouchButton* b, const QString& stCodigo) {
 }
 
 void TfrmConfGrupo::renomeiaGrupo(TTouchButton* b, const QString& stCodigo) {
-    stNome = TecladoAlfaNumerico(0, 0, 0, 0);
+    stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoRenomeia(b->caption()));
     if (EmptyString(stNome))
         return;
     const QString pagina = QString::number(NrPgGrupo);
@@ -330,7 +379,12 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
         cdsPesqProduto.setFiltered(true);
     }
     ofereceNavegadores();
-    if (!Pesquisa(&cdsPesqProduto, 0, QStringLiteral("S"), Incor1, Incor2, Incor3, Incor5, 0) ||
+    const TTouchButton* grupo = botao(QStringLiteral("tcbGrupo") + stNrFocusGrupo);
+    const QString nomeGrupo = grupo ? grupo->caption() : QString();
+    OpcoesPesquisa opcoes;
+    opcoes.titulo = QStringLiteral("Produto para o botão %1 do grupo \"%2\"").arg(stCodigo, nomeGrupo);
+    opcoes.noCardapio = produtosNaPagina(cdsPesqProdGrupo, nomeGrupo);
+    if (!Pesquisa(&cdsPesqProduto, 0, QStringLiteral("S"), Incor1, Incor2, Incor3, Incor5, 0, opcoes) ||
         cdsPesqProduto.isEmpty())
         return;
     QCoreApplication::processEvents();
@@ -395,7 +449,7 @@ void TfrmConfGrupo::corTextoProduto(TTouchButton* b, const QString& stCodigo) {
 }
 
 void TfrmConfGrupo::renomeiaProduto(TTouchButton* b, const QString& stCodigo) {
-    stNome = TecladoAlfaNumerico(0, 0, 0, 0);
+    stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoRenomeia(b->caption()));
     if (EmptyString(stNome))
         return;
     const QString tipo = tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo));

@@ -165,7 +165,10 @@ void TfrmConfGrupo::tcbCorTextoClick(QObject* Sender) {
 // the swatch shown and the mode on, so that the operator confirms or cancels.
 void TfrmConfGrupo::escolheCor(QString& cor) {
     oleRetorno = QVariant(QVariantList(10));
-    CriaTelaKmr00006(QVariantList{QString()}, oleRetorno);
+    // The colour screen says which colour is being chosen.
+    OpcoesCor opcoes;
+    opcoes.titulo = &cor == &CorFonte ? QStringLiteral("Cor do texto") : QStringLiteral("Cor de fundo");
+    CriaTelaKmr00006(QVariantList{QString()}, oleRetorno, opcoes);
     cor = oleRetorno.toList().value(0).toString();
     if (cor == QLatin1String("X")) {
         ControlaHabilitacao(QStringLiteral("H"));

@@ -1,6 +1,7 @@
 #include "PesquisaFiltroModel.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -39,6 +40,7 @@ PesquisaFiltroModel::PesquisaFiltroModel(QAbstractItemModel* origem, QObject* pa
     connect(m_origem, &QAbstractItemModel::modelAboutToBeReset, this, &PesquisaFiltroModel::beginResetModel);
     connect(m_origem, &QAbstractItemModel::modelReset, this, [this] {
         descartaChaves();
+        m_marcas.clear(); // kept by source row, which a reset renumbers
         const QStringList termos = m_termos;
         m_termos.clear();
         m_linhas.clear();
@@ -60,20 +62,46 @@ int PesquisaFiltroModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PesquisaFiltroModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_origem->columnCount();
+    if (parent.isValid())
+        return 0;
+    return m_origem->columnCount() + (m_marcas.isEmpty() ? 0 : 1);
 }
 
 QVariant PesquisaFiltroModel::data(const QModelIndex& index, int role) const {
-    const int origem = linhaOrigem(index.row());
-    if (!index.isValid() || origem < 0)
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
+    const int origem = linhaOrigem(index.row());
+    if (origem < 0)
+        return {};
+    if (index.column() == colunaMarcas()) {
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return m_marcas.value(origem);
+        return {};
+    }
     return m_origem->data(m_origem->index(origem, index.column()), role);
 }
 
 QVariant PesquisaFiltroModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Vertical)
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == colunaMarcas())
+        return role == Qt::DisplayRole ? QVariant(m_tituloMarcas) : QVariant();
     return m_origem->headerData(section, orientation, role);
+}
+
+void PesquisaFiltroModel::setMarcas(const QHash<int, QString>& marcas, const QString& titulo) {
+    beginResetModel();
+    m_marcas = marcas;
+    m_tituloMarcas = titulo;
+    endResetModel();
+}
+
+QString PesquisaFiltroModel::marca(int linha) const {
+    return m_marcas.value(linhaOrigem(linha));
+}
+
+int PesquisaFiltroModel::colunaMarcas() const {
+    return m_marcas.isEmpty() ? -1 : m_origem->columnCount();
 }
 
 int PesquisaFiltroModel::linhaOrigem(int linha) const {
@@ -150,9 +178,9 @@ void PesquisaFiltroModel::descartaChaves() {
     m_chaves.clear();
 }
 
-QString PesquisaFiltroModel::dobra(const QString& texto) {
-    if (somenteAscii(texto))
-        return texto.toLower();
+namespace {
+
+QString dobraLenta(const QString& texto) {
     const QString decomposto = texto.normalized(QString::NormalizationForm_D);
     QString saida;
     saida.reserve(decomposto.size());
@@ -161,4 +189,37 @@ QString PesquisaFiltroModel::dobra(const QString& texto) {
             saida += c;
     }
     return saida.toCaseFolded();
+}
+
+// Folded form of each Latin-1 character, taken from the full folding above;
+// 0 where it is not one character (then the full folding runs).
+const std::array<char16_t, 256>& tabelaLatin1() {
+    static const std::array<char16_t, 256> tabela = [] {
+        std::array<char16_t, 256> t{};
+        for (int u = 0; u < 256; ++u) {
+            const QString f = dobraLenta(QString(QChar(u)));
+            t[size_t(u)] = f.size() == 1 ? f.at(0).unicode() : 0;
+        }
+        return t;
+    }();
+    return tabela;
+}
+
+} // namespace
+
+QString PesquisaFiltroModel::dobra(const QString& texto) {
+    if (somenteAscii(texto))
+        return texto.toLower();
+    // Portuguese text stays within Latin-1: one table look-up per character.
+    const auto& tabela = tabelaLatin1();
+    QString saida(texto.size(), Qt::Uninitialized);
+    QChar* destino = saida.data();
+    for (const QChar c : texto) {
+        const char16_t u = c.unicode();
+        const char16_t f = u < 256 ? tabela[u] : 0;
+        if (f == 0 && u != 0)
+            return dobraLenta(texto);
+        *destino++ = QChar(f);
+    }
+    return saida;
 }

@@ -4,8 +4,12 @@
 // model, so the dataset's own filter stays in force underneath. The folded
 // text of each row is built once, on the first search, so that each further
 // keystroke over a long catalogue is a plain substring scan.
+//
+// Rows may carry a mark (where the product already sits on the menu); when
+// any is set, the marks show in a last column of their own.
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -20,7 +24,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     void setFiltro(const QString& texto);
+    // Marks by source row; an empty set removes the marks column.
+    void setMarcas(const QHash<int, QString>& marcas, const QString& titulo);
+    QString marca(int linha) const; // mark of a shown row; empty when none
+    int colunaMarcas() const;       // -1 when there are no marks
     QString filtro() const { return m_filtro; }
+
+    // Folds the row texts now, so that the first key does not wait for it.
+    void preparaChaves() { montaChaves(); }
 
     int linhaOrigem(int linha) const;   // row of the source model; -1 when out of range
     int linhaDe(int linhaOrigem) const; // row showing a source row; -1 when filtered out
@@ -34,6 +45,8 @@ private:
     bool casa(int linhaOrigem, const QStringList& termos) const;
 
     QAbstractItemModel* m_origem;
+    QHash<int, QString> m_marcas;
+    QString m_tituloMarcas;
     QString m_filtro;
     QStringList m_termos;
     QStringList m_chaves; // folded text of each source row, built on demand

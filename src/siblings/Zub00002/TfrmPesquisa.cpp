@@ -1,7 +1,8 @@
 #include "TfrmPesquisa.h"
 
+#include "CampoTexto.h"
 #include "PesquisaFiltroModel.h"
-#include "Zub00002.h"
+#include "TecladoToque.h"
 
 #include <ClientDataSet.h>
 #include <ClientDataSetModel.h>
@@ -13,18 +14,22 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
+#include <QProxyStyle>
+#include <QScrollBar>
 #include <QScroller>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-constexpr int kAlturaLinha = 44;    // a row a finger can hit
-constexpr int kPausaFiltroMs = 150; // typing pause before the list narrows
+constexpr int kAlturaLinha = 44; // a row a finger can hit
+constexpr int kAlturaCabecalho = 40;
+constexpr int kAlturaControle = 56;
+const QColor kSelecaoForte(0x1F, 0x4E, 0x9C); // when the caller's selection colour would not stand out
 
 QString corCss(int tcolor) {
     return colorFromTColor(tcolor).name();
@@ -35,56 +40,100 @@ QString textoSobre(int tcolor) {
     return legibleTextOn(tcolor).name();
 }
 
-TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda) {
-    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(150, 60));
+double luminancia(const QColor& cor) {
+    return (0.299 * cor.red() + 0.587 * cor.green() + 0.114 * cor.blue()) / 255.0;
+}
+
+TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda, int largura) {
+    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(largura, kAlturaControle));
+}
+
+// Finger-sized scroll bar: wide, with large arrows and a long handle.
+class EstiloBarraLarga : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metrica, const QStyleOption* opcao, const QWidget* widget) const override {
+        if (metrica == PM_ScrollBarExtent)
+            return 48;
+        if (metrica == PM_ScrollBarSliderMin)
+            return 72;
+        return QProxyStyle::pixelMetric(metrica, opcao, widget);
+    }
+};
+
+QString semBrancos(const QString& texto) {
+    return texto.simplified().toCaseFolded();
 }
 
 } // namespace
 
-TfrmPesquisa::TfrmPesquisa(ClientDataSet* dataSet, int cor1, int cor2, int cor3, int cor5, QWidget* parent)
+TfrmPesquisa::TfrmPesquisa(ClientDataSet* dataSet, int cor1, int cor2, int cor3, int cor5, const OpcoesPesquisa& opcoes,
+                           QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_dataSet(dataSet) {
     setObjectName(QStringLiteral("frmPesquisa"));
     setWindowTitle(QStringLiteral("Pesquisa"));
     setModal(true);
-    setFixedSize(780, 560);
     m_modelo = new ClientDataSetModel(m_dataSet, this);
     m_filtro = new PesquisaFiltroModel(m_modelo, this);
-    m_pausa = new QTimer(this);
-    m_pausa->setSingleShot(true);
-    m_pausa->setInterval(kPausaFiltroMs);
-    connect(m_pausa, &QTimer::timeout, this, &TfrmPesquisa::aplicaFiltro);
-    montaTela();
+    montaTela(opcoes.titulo);
     aplicaCores(cor1, cor2, cor3, cor5);
+    marcaNoCardapio(opcoes.noCardapio);
+    ajustaColunas();
+    setFixedSize(780, opcoes.titulo.isEmpty() ? 546 : 580);
     selecionaLinha(qMax(0, m_filtro->linhaDe(m_dataSet->recNo())));
     m_edtFiltro->setFocus();
 }
 
-void TfrmPesquisa::montaTela() {
-    auto* raiz = new QVBoxLayout(this);
-    raiz->setContentsMargins(12, 10, 12, 12);
-    raiz->setSpacing(8);
+QString TfrmPesquisa::corSelecao(int cor2, int cor5) {
+    const QColor lista = colorFromTColor(cor2);
+    const QColor selecao = colorFromTColor(cor5);
+    return std::abs(luminancia(lista) - luminancia(selecao)) >= 0.3 ? selecao.name() : kSelecaoForte.name();
+}
 
+void TfrmPesquisa::montaTela(const QString& titulo) {
+    auto* raiz = new QVBoxLayout(this);
+    raiz->setContentsMargins(10, 8, 10, 10);
+    raiz->setSpacing(6);
+    if (!titulo.isEmpty()) {
+        auto* rotulo = new QLabel(titulo, this);
+        rotulo->setObjectName(QStringLiteral("lblTitulo"));
+        QFont fonte = rotulo->font();
+        fonte.setPointSize(15);
+        fonte.setBold(true);
+        rotulo->setFont(fonte);
+        rotulo->setFixedHeight(28);
+        raiz->addWidget(rotulo);
+    }
+    montaTopo(raiz);
+    montaLista();
+    raiz->addWidget(m_grade, 1);
+    m_teclas = new TecladoToque(m_edtFiltro, TecladoToque::Disposicao::Compacta, this);
+    raiz->addWidget(m_teclas);
+}
+
+void TfrmPesquisa::montaTopo(QVBoxLayout* raiz) {
     auto* topo = new QHBoxLayout;
-    auto* rotulo = new QLabel(QStringLiteral("Pesquisar:"), this);
-    rotulo->setObjectName(QStringLiteral("lblFiltro"));
-    m_edtFiltro = new QLineEdit(this);
+    topo->setSpacing(6);
+    m_edtFiltro = new CampoTexto(this);
     m_edtFiltro->setObjectName(QStringLiteral("edtFiltro"));
-    m_edtFiltro->setPlaceholderText(QStringLiteral("Código ou nome"));
-    m_edtFiltro->setClearButtonEnabled(true);
-    m_edtFiltro->setMinimumHeight(50);
+    m_edtFiltro->setPlaceholderText(QStringLiteral("Pesquisar por código ou nome"));
+    m_edtFiltro->setFixedHeight(kAlturaControle);
     m_edtFiltro->installEventFilter(this);
-    connect(m_edtFiltro, &QLineEdit::textChanged, m_pausa, qOverload<>(&QTimer::start));
+    // The list narrows with each key, typed or touched.
+    connect(m_edtFiltro, &QLineEdit::textChanged, this, &TfrmPesquisa::aplicaFiltro);
     QFont fonte = m_edtFiltro->font();
     fonte.setPointSize(18);
     m_edtFiltro->setFont(fonte);
-    rotulo->setFont(fonte);
-    topo->addWidget(rotulo);
+    m_tcbTeclado = criaBotao(this, QStringLiteral("tcbTeclado"), QStringLiteral("Ocultar teclado"), 140);
+    connect(m_tcbTeclado, &QAbstractButton::clicked, this, &TfrmPesquisa::alternaTeclado);
+    auto* cancelar = criaBotao(this, QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"), 130);
+    connect(cancelar, &QAbstractButton::clicked, this, &QDialog::reject);
+    m_tcbEscolher = criaBotao(this, QStringLiteral("tcbEscolher"), QStringLiteral("Escolher"), 130);
+    connect(m_tcbEscolher, &QAbstractButton::clicked, this, [this] { escolhe(); });
     topo->addWidget(m_edtFiltro, 1);
+    topo->addWidget(m_tcbTeclado);
+    topo->addWidget(cancelar);
+    topo->addWidget(m_tcbEscolher);
     raiz->addLayout(topo);
-
-    montaLista();
-    raiz->addWidget(m_grade, 1);
-    montaBotoes();
 }
 
 void TfrmPesquisa::montaLista() {
@@ -98,38 +147,25 @@ void TfrmPesquisa::montaLista() {
     m_grade->setWordWrap(false);
     m_grade->setAlternatingRowColors(false);
     m_grade->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    // A finger flicks the list; a tap still picks a row.
-    QScroller::grabGesture(m_grade->viewport(), QScroller::TouchGesture);
+    m_grade->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* estilo = new EstiloBarraLarga;
+    estilo->setParent(m_grade);
+    m_grade->verticalScrollBar()->setStyle(estilo);
+    // A finger dragging the list scrolls it, also on panels that report
+    // touches as mouse events; a tap without a drag still selects a row.
+    QScroller::grabGesture(m_grade->viewport(), QScroller::LeftMouseButtonGesture);
     m_grade->verticalHeader()->hide();
     // Fixed, uniform rows: the view never measures rows, so a long list opens at once.
     m_grade->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grade->verticalHeader()->setDefaultSectionSize(kAlturaLinha);
-    m_grade->horizontalHeader()->setMinimumHeight(40);
+    m_grade->horizontalHeader()->setFixedHeight(kAlturaCabecalho);
     m_grade->horizontalHeader()->setHighlightSections(false);
+    m_grade->setMinimumHeight(kAlturaCabecalho + linhasMinimas() * kAlturaLinha + 2 * m_grade->frameWidth());
     QFont fonte = m_grade->font();
     fonte.setPointSize(14);
     m_grade->setFont(fonte);
     connect(m_grade, &QAbstractItemView::doubleClicked, this, [this] { escolhe(); });
     connect(m_grade->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmPesquisa::selecaoMudou);
-    ajustaColunas();
-}
-
-void TfrmPesquisa::montaBotoes() {
-    auto* base = new QHBoxLayout;
-    auto* teclado = criaBotao(this, QStringLiteral("tcbTeclado"), QStringLiteral("Teclado"));
-    connect(teclado, &QAbstractButton::clicked, this, &TfrmPesquisa::abreTeclado);
-    auto* limpar = criaBotao(this, QStringLiteral("tcbLimpar"), QStringLiteral("Limpar"));
-    connect(limpar, &QAbstractButton::clicked, m_edtFiltro, &QLineEdit::clear);
-    auto* cancelar = criaBotao(this, QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"));
-    connect(cancelar, &QAbstractButton::clicked, this, &QDialog::reject);
-    m_tcbEscolher = criaBotao(this, QStringLiteral("tcbEscolher"), QStringLiteral("Escolher"));
-    connect(m_tcbEscolher, &QAbstractButton::clicked, this, [this] { escolhe(); });
-    base->addWidget(teclado);
-    base->addWidget(limpar);
-    base->addStretch(1);
-    base->addWidget(cancelar);
-    base->addWidget(m_tcbEscolher);
-    static_cast<QVBoxLayout*>(layout())->addLayout(base);
 }
 
 void TfrmPesquisa::aplicaCores(int cor1, int cor2, int cor3, int cor5) {
@@ -138,32 +174,60 @@ void TfrmPesquisa::aplicaCores(int cor1, int cor2, int cor3, int cor5) {
     pal.setColor(QPalette::Window, colorFromTColor(cor1));
     pal.setColor(QPalette::WindowText, QColor(textoSobre(cor1)));
     setPalette(pal);
-    // The selected row also gets a frame in the header colour: the default
-    // list and selection colours are two close greys.
+    const QString selecao = corSelecao(cor2, cor5);
+    const QString textoSelecao = textoSobre(tcolorFromColor(QColor(selecao)));
     m_grade->setStyleSheet(
-        QStringLiteral("QTableView { background: %1; color: %2; gridline-color: %3; }"
+        QStringLiteral("QTableView { background: %1; color: %2; gridline-color: %3;"
+                       " selection-background-color: %4; selection-color: %5; }"
                        "QTableView::item { padding-left: 6px; }"
-                       "QTableView::item:selected { background: %4; color: %5;"
-                       " border-top: 3px solid %3; border-bottom: 3px solid %3; }"
+                       "QTableView::item:selected { background: %4; color: %5; font-weight: bold; }"
                        "QHeaderView::section { background: %3; color: %6; padding: 4px; border: 0px;"
-                       " font-weight: bold; }"
-                       "QScrollBar:vertical { width: 44px; }")
-            .arg(corCss(cor2), textoSobre(cor2), corCss(cor3), corCss(cor5), textoSobre(cor5), textoSobre(cor3)));
+                       " font-weight: bold; }")
+            .arg(corCss(cor2), textoSobre(cor2), corCss(cor3), selecao, textoSelecao, textoSobre(cor3)));
+}
+
+void TfrmPesquisa::marcaNoCardapio(const QList<ProdutoNoCardapio>& produtos) {
+    if (produtos.isEmpty())
+        return;
+    QHash<QString, QStringList> porCodigo;
+    QHash<QString, QStringList> porNome;
+    for (const ProdutoNoCardapio& p : produtos) {
+        if (p.local.isEmpty())
+            continue;
+        if (!p.codigo.isEmpty())
+            porCodigo[p.codigo].append(p.local);
+        else if (!p.nome.trimmed().isEmpty())
+            porNome[semBrancos(p.nome)].append(p.local);
+    }
+    const int campoCodigo = m_dataSet->fieldIndex(u"CDPRODUTO");
+    const int campoNome = m_dataSet->fieldIndex(u"NMPRODUTO");
+    QHash<int, QString> marcas;
+    const int linhas = m_dataSet->recordCount();
+    for (int r = 0; r < linhas; ++r) {
+        QStringList locais;
+        if (campoCodigo >= 0 && !porCodigo.isEmpty())
+            locais = porCodigo.value(m_dataSet->visibleValue(r, campoCodigo).toString());
+        if (locais.isEmpty() && campoNome >= 0 && !porNome.isEmpty())
+            locais = porNome.value(semBrancos(m_dataSet->visibleValue(r, campoNome).toString()));
+        if (!locais.isEmpty())
+            marcas.insert(r, locais.join(QStringLiteral("; ")));
+    }
+    m_filtro->setMarcas(marcas, QStringLiteral("Já no cardápio"));
 }
 
 void TfrmPesquisa::ajustaColunas() {
     const QList<FieldDef> campos = m_dataSet->fieldDefs();
-    const int colunas = m_modelo->columnCount();
-    for (int c = 0; c + 1 < colunas; ++c) {
+    const int colunas = m_filtro->columnCount();
+    const int dadas = m_modelo->columnCount();
+    for (int c = 0; c + 1 < colunas && c < dadas; ++c) {
         const int campo = m_modelo->fieldOfColumn(c);
         const int largura = campo >= 0 && campo < campos.size() ? campos.at(campo).width : 0;
-        m_grade->setColumnWidth(c, std::clamp(largura * 11, 120, 320));
+        m_grade->setColumnWidth(c, std::clamp(largura * 11, 120, m_filtro->colunaMarcas() >= 0 ? 260 : 320));
     }
     m_grade->horizontalHeader()->setStretchLastSection(true);
 }
 
 void TfrmPesquisa::aplicaFiltro() {
-    m_pausa->stop();
     m_filtro->setFiltro(m_edtFiltro->text());
     selecionaLinha(0);
 }
@@ -186,8 +250,6 @@ void TfrmPesquisa::selecaoMudou() {
 }
 
 bool TfrmPesquisa::escolhe() {
-    if (m_pausa->isActive())
-        aplicaFiltro(); // Enter right after typing picks from the narrowed list
     const QModelIndexList linhas = m_grade->selectionModel()->selectedRows();
     const int origem = linhas.isEmpty() ? -1 : m_filtro->linhaOrigem(linhas.first().row());
     if (origem < 0)
@@ -197,14 +259,10 @@ bool TfrmPesquisa::escolhe() {
     return true;
 }
 
-void TfrmPesquisa::abreTeclado() {
-    if (!TecladoAlfaNumerico)
-        return;
-    const QString texto = TecladoAlfaNumerico(0, 0, 0, 0);
-    if (!texto.isEmpty()) {
-        m_edtFiltro->setText(texto);
-        aplicaFiltro();
-    }
+void TfrmPesquisa::alternaTeclado() {
+    const bool mostrar = m_teclas->isHidden();
+    m_teclas->setVisible(mostrar);
+    m_tcbTeclado->setCaption(mostrar ? QStringLiteral("Ocultar teclado") : QStringLiteral("Mostrar teclado"));
     m_edtFiltro->setFocus();
 }
 
@@ -218,8 +276,6 @@ bool TfrmPesquisa::eventFilter(QObject* watched, QEvent* event) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
         // The filter field keeps the focus; the list moves its selection.
-        if (m_pausa->isActive())
-            aplicaFiltro();
         QCoreApplication::sendEvent(m_grade, tecla);
         return true;
     case Qt::Key_Return:
@@ -229,6 +285,13 @@ bool TfrmPesquisa::eventFilter(QObject* watched, QEvent* event) {
     default:
         return QDialog::eventFilter(watched, event);
     }
+}
+
+void TfrmPesquisa::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Right after the list is painted, while the docked keys still ignore
+    // touches, the row texts are folded for the search.
+    QTimer::singleShot(0, this, [this] { m_filtro->preparaChaves(); });
 }
 
 void TfrmPesquisa::keyPressEvent(QKeyEvent* event) {

@@ -1,20 +1,24 @@
 #pragma once
-// On-screen alphanumeric keyboard: a full touch keyboard with the Portuguese
-// accented letters over a large text field. The physical keyboard types into
-// the same field. Enter or "Confirmar" gives the text exactly as typed; Esc or
-// "Cancelar" gives an empty text.
+// On-screen alphanumeric keyboard: a heading saying what is typed, a large
+// text field (prefilled and selected for a rename), a character counter when
+// the text has a limit, and a full touch keyboard with the Portuguese accented
+// letters. The physical keyboard types into the same field. Enter or
+// "Confirmar" gives the text as typed; Esc or "Cancelar" gives an empty text.
+
+#include "Zub00002.h"
 
 #include <QDialog>
-#include <QList>
 
-class QLineEdit;
-class TTouchButton;
-class QHBoxLayout;
+class CampoTexto;
+class QLabel;
+class QTimer;
+class TecladoToque;
 
 class TfrmTeclado : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmTeclado(QWidget* parent = nullptr);
+    explicit TfrmTeclado(const OpcoesTeclado& opcoes = {}, QWidget* parent = nullptr);
+    explicit TfrmTeclado(QWidget* parent) : TfrmTeclado(OpcoesTeclado{}, parent) {}
 
     // The typed text when confirmed, else empty.
     QString texto() const;
@@ -22,23 +26,19 @@ public:
     // Object name of the key that types the character (lower-case form for letters).
     static QString nomeTecla(QChar c);
 
-    bool shiftAtivo() const { return m_shift; }
-    bool capsAtivo() const { return m_caps; }
+    bool shiftAtivo() const;
+    bool capsAtivo() const;
+    bool aceitaToques() const;     // false in the first moments on screen
+    bool contadorPiscando() const; // the counter flashes when a key would pass the limit
 
 private:
-    void montaTeclas();
-    void montaLinha(const QString& teclas, QHBoxLayout* linha);
-    TTouchButton* criaTecla(const QString& nome, const QString& legenda, QHBoxLayout* linha, int largura = 1);
-    void digita(QChar c);
-    void alternaShift();
-    void alternaCaps();
-    void atualizaLegendas();
-    bool maiusculas() const { return m_shift != m_caps; }
+    void montaTela(const OpcoesTeclado& opcoes);
+    void atualizaContador();
+    void piscaContador();
 
-    QLineEdit* m_edit = nullptr;
-    QList<QPair<QChar, TTouchButton*>> m_letras; // keys whose caption follows shift/caps
-    TTouchButton* m_tcbShift = nullptr;
-    TTouchButton* m_tcbCaps = nullptr;
-    bool m_shift = false;
-    bool m_caps = false;
+    QLabel* m_lblTitulo = nullptr;
+    CampoTexto* m_edit = nullptr;
+    QLabel* m_lblContador = nullptr;
+    QTimer* m_piscada = nullptr;
+    TecladoToque* m_teclas = nullptr;
 };

@@ -5,11 +5,14 @@
 #include <TTouchButton.h>
 
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -27,8 +30,41 @@ int textoSobre(int cor) {
     return tcolorFromColor(legibleTextOn(cor));
 }
 
-TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda) {
-    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(170, 60));
+TBlendedBitBtn* criaBotao(QWidget* pai, const QString& nome, const QString& legenda, int largura) {
+    return TBlendedBitBtn::commandButton(pai, nome, legenda, QSize(largura, 60));
+}
+
+// The full colour dialog comes with English labels; the operator reads Portuguese.
+void traduzDialogoDeCores(QColorDialog* dialogo) {
+    static const QHash<QString, QString> textos = {
+        {QStringLiteral("Basic colors"), QStringLiteral("Cores básicas")},
+        {QStringLiteral("Custom colors"), QStringLiteral("Cores personalizadas")},
+        {QStringLiteral("Add to Custom Colors"), QStringLiteral("Guardar nas personalizadas")},
+        {QStringLiteral("Pick Screen Color"), QStringLiteral("Pegar cor da tela")},
+        {QStringLiteral("Hue:"), QStringLiteral("Matiz:")},
+        {QStringLiteral("Sat:"), QStringLiteral("Saturação:")},
+        {QStringLiteral("Val:"), QStringLiteral("Brilho:")},
+        {QStringLiteral("Red:"), QStringLiteral("Vermelho:")},
+        {QStringLiteral("Green:"), QStringLiteral("Verde:")},
+        {QStringLiteral("Blue:"), QStringLiteral("Azul:")},
+        {QStringLiteral("Alpha channel:"), QStringLiteral("Transparência:")},
+        {QStringLiteral("HTML:"), QStringLiteral("Código HTML:")},
+    };
+    const auto traduz = [](const QString& texto) { return textos.value(QString(texto).remove(QLatin1Char('&'))); };
+    for (QLabel* rotulo : dialogo->findChildren<QLabel*>()) {
+        if (const QString t = traduz(rotulo->text()); !t.isEmpty())
+            rotulo->setText(t);
+    }
+    for (QPushButton* botao : dialogo->findChildren<QPushButton*>()) {
+        if (const QString t = traduz(botao->text()); !t.isEmpty())
+            botao->setText(t);
+    }
+    if (auto* caixa = dialogo->findChild<QDialogButtonBox*>()) {
+        if (QPushButton* ok = caixa->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("Confirmar"));
+        if (QPushButton* cancelar = caixa->button(QDialogButtonBox::Cancel))
+            cancelar->setText(QStringLiteral("Cancelar"));
+    }
 }
 
 } // namespace
@@ -46,7 +82,7 @@ const QList<CorPaleta>& TfrmSelecionaCor::paleta() {
         {"Vermelho", "Vermelho", tcolor(255, 0, 0)},
         {"Vinho", "Vinho", tcolor(128, 0, 0)},
         {"Rosa", "Rosa", tcolor(255, 192, 203)},
-        {"Pink", "Pink", tcolor(255, 20, 147)},
+        {"Pink", "Rosa-choque", tcolor(255, 20, 147)},
         {"Laranja", "Laranja", tcolor(255, 128, 0)},
         {"Pessego", "Pêssego", tcolor(255, 218, 185)},
         {"Amarelo", "Amarelo", tcolor(255, 255, 0)},
@@ -71,7 +107,8 @@ const QList<CorPaleta>& TfrmSelecionaCor::paleta() {
     return cores;
 }
 
-TfrmSelecionaCor::TfrmSelecionaCor(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+TfrmSelecionaCor::TfrmSelecionaCor(const QString& titulo, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmSelecionaCor"));
     setWindowTitle(QStringLiteral("Seleção de cor"));
     setModal(true);
@@ -81,7 +118,7 @@ TfrmSelecionaCor::TfrmSelecionaCor(QWidget* parent) : QDialog(parent, Qt::Dialog
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0xC2, 0xC4, 0xC5));
     setPalette(pal);
-    montaTela();
+    montaTela(titulo.isEmpty() ? QStringLiteral("Escolha a cor") : titulo);
     setFocus();
 }
 
@@ -89,10 +126,10 @@ QString TfrmSelecionaCor::resultado() const {
     return result() == QDialog::Accepted && m_temCor ? QString::number(m_cor) : QStringLiteral("X");
 }
 
-void TfrmSelecionaCor::montaTela() {
+void TfrmSelecionaCor::montaTela(const QString& textoTitulo) {
     auto* raiz = new QVBoxLayout(this);
     raiz->setContentsMargins(12, 10, 12, 12);
-    auto* titulo = new QLabel(QStringLiteral("Escolha a cor"), this);
+    auto* titulo = new QLabel(textoTitulo, this);
     titulo->setObjectName(QStringLiteral("lblTitulo"));
     QFont fonte = titulo->font();
     fonte.setPointSize(16);
@@ -134,27 +171,31 @@ void TfrmSelecionaCor::montaPaleta(QGridLayout* grade) {
 }
 
 void TfrmSelecionaCor::montaRodape(QHBoxLayout* rodape) {
-    auto* personalizada = criaBotao(this, QStringLiteral("tcbPersonalizada"), QStringLiteral("Personalizada..."));
+    // Every part of the footer has a fixed width, so nothing moves when a colour is picked.
+    auto* personalizada = criaBotao(this, QStringLiteral("tcbPersonalizada"), QStringLiteral("Personalizada..."), 160);
     connect(personalizada, &QAbstractButton::clicked, this, &TfrmSelecionaCor::abrePersonalizada);
     m_panCor = new QFrame(this);
     m_panCor->setObjectName(QStringLiteral("panCorEscolhida"));
-    m_panCor->setFixedSize(70, 60);
+    m_panCor->setFixedSize(60, 60);
     m_panCor->setFrameShape(QFrame::Box);
     m_panCor->setAutoFillBackground(true);
     m_lblCor = new QLabel(QStringLiteral("Nenhuma cor escolhida"), this);
     m_lblCor->setObjectName(QStringLiteral("lblCorEscolhida"));
     QFont fonte = m_lblCor->font();
-    fonte.setPointSize(14);
+    fonte.setPointSize(13);
     fonte.setBold(true);
     m_lblCor->setFont(fonte);
-    auto* cancelar = criaBotao(this, QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"));
+    m_lblCor->setWordWrap(true);
+    m_lblCor->setFixedSize(210, 60);
+    auto* cancelar = criaBotao(this, QStringLiteral("tcbCancelar"), QStringLiteral("Cancelar"), 150);
     connect(cancelar, &QAbstractButton::clicked, this, &QDialog::reject);
-    m_tcbConfirmar = criaBotao(this, QStringLiteral("tcbConfirmar"), QStringLiteral("Confirmar"));
+    m_tcbConfirmar = criaBotao(this, QStringLiteral("tcbConfirmar"), QStringLiteral("Confirmar"), 150);
     m_tcbConfirmar->setEnabled(false);
     connect(m_tcbConfirmar, &QAbstractButton::clicked, this, &TfrmSelecionaCor::confirma);
     rodape->addWidget(personalizada);
     rodape->addWidget(m_panCor);
-    rodape->addWidget(m_lblCor, 1);
+    rodape->addWidget(m_lblCor);
+    rodape->addStretch(1);
     rodape->addWidget(cancelar);
     rodape->addWidget(m_tcbConfirmar);
 }
@@ -181,9 +222,12 @@ void TfrmSelecionaCor::escolheCor(int tcolor, const QString& nome) {
 
 void TfrmSelecionaCor::abrePersonalizada() {
     const QColor inicial = m_temCor ? colorFromTColor(m_cor) : QColor(Qt::white);
-    const QColor cor = QColorDialog::getColor(inicial, this, QStringLiteral("Cor personalizada"));
-    if (cor.isValid())
-        escolheCor(tcolorFromColor(cor), QStringLiteral("Personalizada"));
+    QColorDialog dialogo(inicial, this);
+    dialogo.setOption(QColorDialog::DontUseNativeDialog);
+    dialogo.setWindowTitle(QStringLiteral("Cor personalizada"));
+    traduzDialogoDeCores(&dialogo);
+    if (dialogo.exec() == QDialog::Accepted && dialogo.selectedColor().isValid())
+        escolheCor(tcolorFromColor(dialogo.selectedColor()), QStringLiteral("Personalizada"));
     setFocus();
 }
 

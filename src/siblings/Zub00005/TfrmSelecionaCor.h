@@ -21,7 +21,9 @@ struct CorPaleta {
 class TfrmSelecionaCor : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSelecionaCor(QWidget* parent = nullptr);
+    // titulo says which colour is chosen ("Cor de fundo"); empty: "Escolha a cor".
+    explicit TfrmSelecionaCor(const QString& titulo = {}, QWidget* parent = nullptr);
+    explicit TfrmSelecionaCor(QWidget* parent) : TfrmSelecionaCor(QString(), parent) {}
 
     static const QList<CorPaleta>& paleta();
     static int colunas() { return 8; }
@@ -38,7 +40,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void montaTela();
+    void montaTela(const QString& textoTitulo);
     void montaPaleta(class QGridLayout* grade);
     void montaRodape(class QHBoxLayout* rodape);
     void abrePersonalizada();

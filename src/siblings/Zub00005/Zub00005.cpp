@@ -22,8 +22,8 @@ void gravaResultado(QVariant& result, const QString& valor) {
 
 } // namespace
 
-TCriaTelaKmr00006 CriaTelaKmr00006 = [](const QVariantList&, QVariant& result) {
-    TfrmSelecionaCor tela(QApplication::activeWindow());
+TCriaTelaKmr00006 CriaTelaKmr00006 = [](const QVariantList&, QVariant& result, const OpcoesCor& opcoes) {
+    TfrmSelecionaCor tela(opcoes.titulo, QApplication::activeWindow());
     tela.exec();
     gravaResultado(result, tela.resultado());
 };

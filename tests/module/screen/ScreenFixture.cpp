@@ -46,12 +46,18 @@ void ScreenFixture::prepare() {
     pesquisaChamadas = 0;
     cores.clear();
     corChamadas = 0;
-    TecladoAlfaNumerico = [this](int, int, int, int) {
+    opcoesTeclado = {};
+    opcoesPesquisa = {};
+    opcoesCor = {};
+    TecladoAlfaNumerico = [this](int, int, int, int, const OpcoesTeclado& opcoes) {
         ++tecladoChamadas;
+        opcoesTeclado = opcoes;
         return teclado.isEmpty() ? QString() : teclado.takeFirst();
     };
-    Pesquisa = [this](ClientDataSet* ds, int p2, const QString& p3, int c1, int c2, int c3, int c5, int p8) {
+    Pesquisa = [this](ClientDataSet* ds, int p2, const QString& p3, int c1, int c2, int c3, int c5, int p8,
+                      const OpcoesPesquisa& opcoes) {
         ++pesquisaChamadas;
+        opcoesPesquisa = opcoes;
         // The list is opened in four of the screen's colours.
         const auto cor = screen ? screen->screenColors() : std::array<int, 6>{};
         if (p2 != 0 || p3 != QLatin1String("S") || p8 != 0 || c1 != cor[0] || c2 != cor[1] || c3 != cor[2] ||
@@ -64,8 +70,9 @@ void ScreenFixture::prepare() {
             return false;
         return ds->locate(QStringLiteral("CDPRODUTO"), {produtoEscolhido});
     };
-    CriaTelaKmr00006 = [this](const QVariantList&, QVariant& result) {
+    CriaTelaKmr00006 = [this](const QVariantList&, QVariant& result, const OpcoesCor& opcoes) {
         ++corChamadas;
+        opcoesCor = opcoes;
         QVariantList lista = result.toList();
         if (lista.size() != 10) // the screen hands over a new array of ten elements
             QTest::qFail("the colour screen did not get a ten-element array", __FILE__, __LINE__);

@@ -63,6 +63,10 @@ protected:
     int pesquisaChamadas = 0;
     QStringList cores;
     int corChamadas = 0;
+    // What the screen passed with its last call of each sibling screen.
+    OpcoesTeclado opcoesTeclado;
+    OpcoesPesquisa opcoesPesquisa;
+    OpcoesCor opcoesCor;
 
 private:
     TTecladoAlfaNumerico m_teclado;

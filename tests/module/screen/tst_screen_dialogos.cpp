@@ -1,0 +1,66 @@
+// What the screen tells the keyboard, search and colour screens: which
+// button the text is for, the current caption on a rename, the caption limit,
+// the products already on the page, and which colour is being chosen.
+
+#include "ScreenFixture.h"
+
+#include <TTouchButton.h>
+#include <TfrmConfGrupo.h>
+
+#include <QTest>
+
+class TstScreenDialogos : public ScreenFixture {
+    Q_OBJECT
+private slots:
+    void init() {
+        prepare();
+        openScreen();
+    }
+    void cleanup() { tearDown(); }
+
+    void tecladoPesquisaECorRecebemOContexto() {
+        teclado = {QStringLiteral("Sucos Naturais")};
+        toca(grupo(7));
+        QVERIFY(opcoesTeclado.titulo.contains(QStringLiteral("botão 07")));
+        QVERIFY(opcoesTeclado.titulo.contains(QStringLiteral("inNav = 1")));
+        QCOMPARE(opcoesTeclado.textoInicial, QString());
+        QCOMPARE(opcoesTeclado.limite, 50);
+
+        produtoEscolhido = QStringLiteral("101001");
+        toca(produto(7));
+        QVERIFY(opcoesPesquisa.titulo.contains(QStringLiteral("botão 07")));
+        QVERIFY(opcoesPesquisa.noCardapio.isEmpty()); // the page was empty
+
+        // The product just placed is marked when the next one is picked.
+        produtoEscolhido = QStringLiteral("101003");
+        toca(produto(2));
+        QCOMPARE(opcoesPesquisa.noCardapio.size(), 1);
+        QCOMPARE(opcoesPesquisa.noCardapio.at(0).nome, QStringLiteral("Coca-Cola Lata 350ml"));
+        QCOMPARE(opcoesPesquisa.noCardapio.at(0).local, QStringLiteral("Sucos Naturais / 07"));
+        QVERIFY(opcoesPesquisa.titulo.contains(QStringLiteral("\"Sucos Naturais\"")));
+
+        // A rename starts from the caption on the button.
+        tecla(Qt::Key_F5);
+        teclado = {QStringLiteral("Coca Gelada")};
+        toca(produto(7));
+        QCOMPARE(opcoesTeclado.textoInicial, QStringLiteral("Coca-Cola Lata 350ml"));
+        QCOMPARE(opcoesTeclado.titulo, QStringLiteral("Novo nome para \"Coca-Cola Lata 350ml\""));
+        QCOMPARE(opcoesTeclado.limite, 50);
+        tecla(Qt::Key_F5);
+        teclado = {QStringLiteral("Sucos")};
+        toca(grupo(7));
+        QCOMPARE(opcoesTeclado.textoInicial, QStringLiteral("Sucos Naturais"));
+        QCOMPARE(grupo(7)->caption(), QStringLiteral("Sucos"));
+
+        cores = {QStringLiteral("X")};
+        tecla(Qt::Key_F7);
+        QCOMPARE(opcoesCor.titulo, QStringLiteral("Cor de fundo"));
+        cores = {QStringLiteral("X")};
+        tecla(Qt::Key_F4);
+        QCOMPARE(opcoesCor.titulo, QStringLiteral("Cor do texto"));
+        QCOMPARE(corChamadas, 2);
+    }
+};
+
+QTEST_MAIN(TstScreenDialogos)
+#include "tst_screen_dialogos.moc"
