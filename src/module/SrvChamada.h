@@ -11,6 +11,9 @@
 //   int32_t setAlgo(const QString& P_X, QVariant& result) {
 //       return runWrite(result, [&](TrdmConfGrupo& dm) { ...; dm.acmAlgo.execute(); });
 //   }
+//
+// A write whose work returns a value hands it back in the result after the
+// commit; one that returns nothing leaves an empty text.
 
 #include "Srv_Kmr00003.h"
 #include "TrdmConfGrupo.h"
@@ -22,6 +25,7 @@
 #include <QVariant>
 
 #include <exception>
+#include <type_traits>
 
 namespace SrvChamada {
 
@@ -47,9 +51,15 @@ template <Tipo tipo, typename Work> int32_t executa(QVariant& result, Work&& wor
                 result = QVariant::fromValue(work(*dm));
             } else {
                 WriteTransaction transacao(dm->adcConfGrupo);
-                work(*dm);
-                transacao.commit();
-                result = QString(QLatin1String(""));
+                if constexpr (std::is_void_v<decltype(work(*dm))>) {
+                    work(*dm);
+                    transacao.commit();
+                    result = QString(QLatin1String(""));
+                } else {
+                    QVariant valor = QVariant::fromValue(work(*dm));
+                    transacao.commit();
+                    result = std::move(valor);
+                }
             }
             return 0;
         } catch (const DatabaseError& e) {

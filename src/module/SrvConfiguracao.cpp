@@ -4,6 +4,7 @@
 // a write runs in one transaction of its own, and a failure rolls back and
 // leaves its text in the result with status 0.
 
+#include "SrvChamada.h"
 #include "Srv_Kmr00003.h"
 #include "TrdmConfGrupo.h"
 
@@ -12,7 +13,6 @@
 #include <HostErrors.h>
 
 #include <QDateTime>
-#include <QLoggingCategory>
 #include <QSet>
 
 #include <algorithm>
@@ -23,17 +23,11 @@
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcConfiguracao, "kalmora.configuracao")
-
 // A refusal of the input: nothing was written, and the text says why in the
 // integrator's words; it goes into the result as it stands.
-class Recusa : public std::runtime_error {
+class Recusa : public DatabaseError {
 public:
-    explicit Recusa(const QString& texto) : std::runtime_error(texto.toStdString()), m_texto(texto) {}
-    QString texto() const { return m_texto; }
-
-private:
-    QString m_texto;
+    explicit Recusa(const QString& texto) : DatabaseError(FailureCause::Refused, texto) {}
 };
 
 struct Coluna {
@@ -260,64 +254,10 @@ void insereLinhas(TrdmConfGrupo& dm, const QString& filial, const QString& conf,
     }
 }
 
-// ------------------------------------------------------------ call frame
-
-// Failure path: roll back, then the text into the result. A refusal's text is
-// the integrator's already; anything else is described by the host, with the
-// technical detail in the log.
-int32_t falhou(TrdmConfGrupo& dm, bool escrita, const std::exception& erro, QVariant& result) {
-    try {
-        if (escrita)
-            dm.Rollback();
-        if (auto* recusa = dynamic_cast<const Recusa*>(&erro)) {
-            result = recusa->texto();
-        } else {
-            if (auto* db = dynamic_cast<const DatabaseError*>(&erro))
-                qCWarning(lcConfiguracao) << db->message() << db->sqlError().text() << db->statement();
-            else
-                qCWarning(lcConfiguracao) << erro.what();
-            result = ADOExceptionMessage(erro, dm.adcConfGrupo, QString());
-        }
-    } catch (...) {
-        return KMR_STATUS_FAILED;
-    }
-    try {
-        dm.DropIfLost();
-    } catch (...) {
-        // Reopened, or its failure reported, at the next call.
-    }
-    return 0;
-}
-
-template <typename Trabalho> int32_t executa(bool escrita, QVariant& result, Trabalho&& trabalho) {
-    result = QVariant();
-    TrdmConfGrupo* dm = rdmConfGrupo.get();
-    if (dm == nullptr)
-        return KMR_STATUS_FAILED;
-    try {
-        try {
-            dm->ReconnectIfDropped();
-            if (escrita)
-                dm->StartTrans();
-            QVariant valor = trabalho(*dm);
-            if (escrita)
-                dm->Commit();
-            result = std::move(valor);
-            return 0;
-        } catch (const std::exception& e) {
-            return falhou(*dm, escrita, e, result);
-        } catch (...) {
-            return falhou(*dm, escrita, std::runtime_error("Unexpected failure in the data service"), result);
-        }
-    } catch (...) {
-        return KMR_STATUS_FAILED;
-    }
-}
-
 } // namespace
 
 int32_t getExportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, QVariant& result) {
-    return executa(false, result, [&](TrdmConfGrupo& dm) {
+    return runQuery(result, [&](TrdmConfGrupo& dm) {
         validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);
         TADOQuery q(dm.adcConfGrupo,
                     QStringLiteral("SELECT %1 FROM ITMENUCONFTE").arg(listaColunas()) + kCondicao +
@@ -331,7 +271,7 @@ int32_t getExportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, Q
 
 int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QVariant& P_ITENS,
                        const QString& P_SUBSTITUI, QVariant& result) {
-    return executa(true, result, [&](TrdmConfGrupo& dm) {
+    return runWrite(result, [&](TrdmConfGrupo& dm) {
         validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);
         if (!isDataPacket(P_ITENS))
             throw Recusa(QStringLiteral("Os itens a importar não formam um pacote de dados; nada foi gravado."));
@@ -346,7 +286,7 @@ int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
 
 int32_t setCopiaConf(const QString& P_CDFILIAL_ORIG, const QString& P_NRCONFTELA_ORIG, const QString& P_CDFILIAL,
                      const QString& P_NRCONFTELA, const QString& P_SUBSTITUI, QVariant& result) {
-    return executa(true, result, [&](TrdmConfGrupo& dm) {
+    return runWrite(result, [&](TrdmConfGrupo& dm) {
         validaConfiguracao(P_CDFILIAL_ORIG, P_NRCONFTELA_ORIG);
         validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);
         if (P_CDFILIAL_ORIG == P_CDFILIAL && P_NRCONFTELA_ORIG == P_NRCONFTELA)

@@ -162,6 +162,8 @@ const char* causeName(FailureCause cause) {
         return "configuration";
     case FailureCause::Unexpected:
         return "unexpected";
+    case FailureCause::Refused:
+        return "refused";
     }
     return "?";
 }

@@ -33,6 +33,7 @@ enum class FailureCause {
     NotADatabase,      // a file that is not a database of the named engine
     Configuration,     // a connection string naming no usable engine or one not installed
     Unexpected,        // a fault of the program itself, not of the database
+    Refused,           // input refused before any write, with a text of its own
 };
 
 // A database operation that failed; carries the operator's text, its cause,

@@ -183,6 +183,7 @@ QString paraCausa(FailureCause cause, const QString& servidor, const QString& po
     case FailureCause::Configuration:
         return provedorDesconhecido(QString());
     case FailureCause::Unexpected:
+    case FailureCause::Refused:
         return falhaInesperada();
     case FailureCause::Other:
         break;
