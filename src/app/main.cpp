@@ -6,6 +6,7 @@
 #include <HostErrors.h>
 #include <KmrConexao.h>
 #include <MessagePresenter.h>
+#include <ModuleLocator.h>
 #include <TADOConnection.h>
 
 #include <QAbstractButton>
@@ -102,7 +103,15 @@ int createSchema(bool demo) {
 }
 
 EntryPoint loadModule(QLibrary& library) {
-    library.setFileName(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libPkg_Kmr00003.so")));
+    const QString path = ModuleLocator::locate(QCoreApplication::applicationDirPath());
+    if (path.isEmpty()) {
+        printError(
+            QStringLiteral("cannot find the module %1; looked in: %2")
+                .arg(ModuleLocator::moduleFileName(),
+                     ModuleLocator::candidates(QCoreApplication::applicationDirPath()).join(QStringLiteral(", "))));
+        return nullptr;
+    }
+    library.setFileName(path);
     if (!library.load()) {
         printError(QStringLiteral("cannot load the module: %1").arg(library.errorString()));
         return nullptr;

@@ -6,6 +6,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 enum class SqlDialect { Oracle, MsSql, SQLite, PostgreSQL, Unknown };
 
@@ -20,6 +21,8 @@ public:
     // The text with any password replaced by "***", for messages.
     QString redacted() const;
     QString text() const { return m_text; }
+    // Every key given, upper-cased.
+    QStringList keys() const { return m_values.keys(); }
 
 private:
     QString m_text;

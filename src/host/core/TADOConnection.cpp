@@ -1,6 +1,7 @@
 #include "TADOConnection.h"
 
 #include "HostErrors.h"
+#include "OdbcConnect.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -18,6 +19,10 @@ QString passwordOf(const ConnectionString& cs) {
 }
 
 SqlDialect dialectOf(const QSqlDatabase& db) {
+    // Through ODBC the system's own name tells the dialect (Qt's driver knows
+    // no SQLite behind ODBC).
+    if (db.driverName() == QLatin1String("QODBC"))
+        return OdbcConnect::dialectForDbmsName(OdbcConnect::dbmsName(db));
     switch (db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
         return SqlDialect::SQLite;
@@ -30,6 +35,15 @@ SqlDialect dialectOf(const QSqlDatabase& db) {
     default:
         return SqlDialect::Unknown;
     }
+}
+
+// ODBC: the driver must be installed; every key reaches it, user and password
+// included, so nothing is added by Qt's driver.
+void configureOdbc(QSqlDatabase& db, const ConnectionString& cs) {
+    OdbcConnect::requireDriver(cs);
+    db.setDatabaseName(OdbcConnect::qtDatabaseName(cs));
+    db.setUserName(QString());
+    db.setPassword(QString());
 }
 
 // Sets the driver's settings from the connection string. Only the password is
@@ -54,18 +68,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
         db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=30"));
         return;
     }
-    // ODBC: a DSN name or a full driver string.
-    QString target = cs.value(QStringLiteral("DSN"));
-    if (target.isEmpty()) {
-        target = QStringLiteral("DRIVER={%1}").arg(cs.value(QStringLiteral("Driver")));
-        for (const QString& key : {QStringLiteral("Server"), QStringLiteral("Database")}) {
-            if (cs.contains(key))
-                target += QStringLiteral(";%1=%2").arg(key, cs.value(key));
-        }
-    }
-    db.setDatabaseName(target);
-    db.setUserName(cs.value(QStringLiteral("User ID")));
-    db.setPassword(passwordOf(cs));
+    configureOdbc(db, cs);
 }
 
 // Drops the password and any text the driver may have echoed of it.
@@ -127,6 +130,13 @@ void TADOConnection::setConnected(bool on) {
         const QSqlError error = m_db.lastError();
         const QString password = passwordOf(cs);
         m_db.setPassword(QString());
+        if (cs.provider() == QLatin1String("ODBC")) {
+            m_db.setDatabaseName(QString()); // the ODBC text holds the password
+            OdbcConnect::explainOpenFailure(QSqlError(withoutSecret(error.driverText(), password),
+                                                      withoutSecret(error.databaseText(), password), error.type(),
+                                                      error.nativeErrorCode()),
+                                            cs);
+        }
         const QString reason = withoutSecret(error.text().trimmed(), password);
         throw DatabaseError(QStringLiteral("Cannot connect to the %1 database: %2").arg(cs.provider(), reason),
                             QSqlError(withoutSecret(error.driverText(), password),
