@@ -7,10 +7,9 @@ set(CPACK_PACKAGE_NAME kalmora)
 set(CPACK_PACKAGE_VENDOR "Kalmora")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Kalmora point of sale: sales-screen configuration")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Lays out the button menu of a till on an 800x600 touch screen: product-group\n"
-    "buttons and, for the group in focus, product buttons, stored in SQLite or\n"
-    "PostgreSQL (or any database reached through ODBC).")
+set(CPACK_PACKAGE_DESCRIPTION "Lays out the button menu of a till on an 800x600 touch screen: product-group \
+buttons and, for the group in focus, product buttons, stored in SQLite or PostgreSQL (or any database reached \
+through ODBC).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
