@@ -299,7 +299,7 @@ void BM_pg_bare_Produto(benchmark::State& state) {
     useDatabase(db);
     QVariant result;
     getProduto(kBranch, result); // sets the text of the level path
-    Bare bare(db, rdmConfGrupo->adqSrvProduto.sql(), {{"P_CDFILIAL", kBranch}});
+    Bare bare(db, rdmConfGrupo->adqSrvProduto.sql(), {{"P_CDNVPRODUTO", "3"}});
     for (auto _ : state)
         state.counters["rows"] = bare.readAll();
 }
@@ -390,25 +390,32 @@ int touches(const QString& self, int clients, int seconds) {
     return 0;
 }
 
+int run(QCoreApplication& app, int& argc, char** argv) {
+    const QStringList args = app.arguments();
+    if (args.size() >= 2 && args[1] == "--plans")
+        return plans();
+    if (args.size() >= 5 && args[1] == "--touch-client")
+        return touchClient(args[2], args[3], args[4].toInt());
+    if (args.size() >= 4 && args[1] == "--touches")
+        return touches(app.applicationFilePath(), args[2].toInt(), args[3].toInt());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    int rc = 1;
     try {
-        const QStringList args = app.arguments();
-        if (args.size() >= 2 && args[1] == "--plans")
-            return plans();
-        if (args.size() >= 5 && args[1] == "--touch-client")
-            return touchClient(args[2], args[3], args[4].toInt());
-        if (args.size() >= 4 && args[1] == "--touches")
-            return touches(app.applicationFilePath(), args[2].toInt(), args[3].toInt());
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        rdmConfGrupo.reset();
+        rc = run(app, argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_pg: %s\n", e.what());
-        return 1;
     }
-    return 0;
+    // The data service goes before Qt's SQL registry does.
+    rdmConfGrupo.reset();
+    std::fflush(stdout);
+    return rc;
 }
