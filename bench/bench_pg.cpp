@@ -105,9 +105,10 @@ QString menuDatabase(int rows) {
             "WITH confs AS (SELECT '9999'::varchar AS b, '00001'::varchar AS c UNION ALL SELECT "
             "lpad(((k - 1) / 20 + 1)::text, 4, '0'), lpad(((k - 1) % 20 + 1)::text, 5, '0') FROM generate_series(1, " +
             std::to_string(extra) + ") k) ";
-        const std::string columns = "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
-                                    "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
-                                    "NRCOLORBACK, DSMESSAGEBUT, DSIMAGEMBUT, DTULTATUITCT) ";
+        const std::string columns =
+            "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, "
+            "IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, "
+            "NRCOLORBACK, DSMESSAGEBUT, DSIMAGEMBUT, DTULTATUITCT) ";
         db.exec(confs + columns +
                 "SELECT b, c, '2', lpad(g::text, 2, '0'), '1', '0', '0', '0', '', 'Grupo ' || lpad(g::text, 2, '0'), "
                 "0, 11571344, '', '', TIMESTAMP '2026-01-01 10:00' FROM confs, generate_series(1, 12) g");
@@ -137,10 +138,12 @@ QString catalogueDatabase(int products) {
         const std::string n = std::to_string(products);
         db.exec("INSERT INTO PRODUTO (CDPRODUTO, CDARVPROD, NMPRODUTO, NMFOTOPROD, NMPRODIMPFIS, CDBARPRODUTO, "
                 "CDPRODINTE, SGUNIDADE, IDTIPOPROD, IDPESAPROD, QTTARAPROD, IDCOBTXSERV, IDPRODATIVPR, IDSOLLOCIMP, "
-                "CDNVPRODUTO) SELECT lpad(i::text, 8, '0'), '01.' || lpad(((i * 7919) % " + n +
+                "CDNVPRODUTO) SELECT lpad(i::text, 8, '0'), '01.' || lpad(((i * 7919) % " +
+                n +
                 ")::text, 8, '0'), 'Produto de catalogo numero ' || lpad(i::text, 8, '0'), '', 'PRODUTO ' || "
                 "lpad(i::text, 8, '0'), '789' || lpad(i::text, 8, '0'), lpad(i::text, 8, '0'), 'UN', 'S', 'N', 0, "
-                "'S', 'S', 'N', '3' FROM generate_series(0, " + n + " - 1) i");
+                "'S', 'S', 'N', '3' FROM generate_series(0, " +
+                n + " - 1) i");
         db.exec("INSERT INTO PRODUTO (CDPRODUTO, CDARVPROD, NMPRODUTO, NMFOTOPROD, NMPRODIMPFIS, CDBARPRODUTO, "
                 "CDPRODINTE, SGUNIDADE, IDTIPOPROD, IDPESAPROD, QTTARAPROD, IDCOBTXSERV, IDPRODATIVPR, IDSOLLOCIMP, "
                 "CDNVPRODUTO) VALUES ('D1', '01', 'Departamento', '', 'DEP', '', '', '', 'S', 'N', 0, 'S', 'S', 'N', "
@@ -211,8 +214,7 @@ public:
     }
     // Runs it and reads every value; returns the rows.
     int readAll() {
-        PGresult* r =
-            PQexecPrepared(m_pg.get(), "s", int(m_pointers.size()), m_pointers.data(), nullptr, nullptr, 0);
+        PGresult* r = PQexecPrepared(m_pg.get(), "s", int(m_pointers.size()), m_pointers.data(), nullptr, nullptr, 0);
         if (PQresultStatus(r) != PGRES_TUPLES_OK) {
             PQclear(r);
             throw std::runtime_error(std::string("exec: ") + PQerrorMessage(m_pg.get()));
@@ -346,11 +348,10 @@ int touchClient(const QString& database, const QString& conf, int seconds) {
         for (int g = 1; g <= 12 && total.elapsed() < seconds * 1000; ++g) {
             const QString group = QStringLiteral("%1").arg(g, 2, 10, QLatin1Char('0'));
             for (int page = 1; page <= 3; ++page)
-                timed([&](QVariant& r) { return getPesqProdGrupo("0001", conf, QString::number(page), group, "1", r); });
+                timed(
+                    [&](QVariant& r) { return getPesqProdGrupo("0001", conf, QString::number(page), group, "1", r); });
             const QString name = QStringLiteral("Nome %1").arg(++round);
-            timed([&](QVariant& r) {
-                return getMudaNome("0001", conf, "01", "1", name, group, "1", "2", "1", r);
-            });
+            timed([&](QVariant& r) { return getMudaNome("0001", conf, "01", "1", name, group, "1", "2", "1", r); });
         }
     }
     for (qint64 l : latencies)
