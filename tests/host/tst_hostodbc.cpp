@@ -26,14 +26,41 @@ class TestHostOdbc : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void everyKeyReachesTheDriver_data();
     void everyKeyReachesTheDriver();
     void qtGetsTheTextItPassesOn();
     void dialectFromTheReportedName();
     void missingDriverIsNamedInPortuguese();
+    void brokenDriverAndMissingDsnAreNamed();
     void sqliteThroughOdbc();
     void postgresThroughOdbcUsesThePort();
+
+private:
+    QTemporaryDir m_odbcDir;
 };
+
+// The driver manager reads its lists once per process: before any ODBC call,
+// point it at a copy of the machine's driver list with one broken driver
+// added (the real drivers stay usable) and an empty DSN list.
+void TestHostOdbc::initTestCase() {
+    QVERIFY(m_odbcDir.isValid());
+    const QString system = qEnvironmentVariable("ODBCSYSINI", QStringLiteral("/etc"));
+    QByteArray drivers;
+    QFile real(QDir(system).filePath("odbcinst.ini"));
+    if (real.open(QIODevice::ReadOnly))
+        drivers = real.readAll();
+    drivers += "\n[Kalmora Quebrado]\nDriver=" + m_odbcDir.filePath("nao-existe.so").toUtf8() + "\n";
+    QFile copy(m_odbcDir.filePath("odbcinst.ini"));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    copy.write(drivers);
+    copy.close();
+    QFile dsns(m_odbcDir.filePath("odbc.ini"));
+    QVERIFY(dsns.open(QIODevice::WriteOnly));
+    dsns.close();
+    qputenv("ODBCSYSINI", m_odbcDir.path().toUtf8());
+    qputenv("ODBCINI", dsns.fileName().toUtf8());
+}
 
 void TestHostOdbc::everyKeyReachesTheDriver_data() {
     QTest::addColumn<QString>("connection");
@@ -97,6 +124,31 @@ void TestHostOdbc::missingDriverIsNamedInPortuguese() {
         QVERIFY(e.sqlError().driverText().contains("Kalmora Driver Inexistente"));
     }
     QVERIFY(!connection.connected());
+}
+
+void TestHostOdbc::brokenDriverAndMissingDsnAreNamed() {
+    // The driver manager's list (see initTestCase) names a driver whose
+    // library is gone, and it knows no DSN of that name.
+    QString detail; // the driver manager's own words, for the log
+    auto messageOf = [&detail](const QString& connection) {
+        TADOConnection c;
+        c.setConnectionString(connection);
+        try {
+            c.setConnected(true);
+        } catch (const DatabaseError& e) {
+            detail = e.sqlError().databaseText() + e.sqlError().driverText();
+            return e.message();
+        }
+        return QStringLiteral("<connected>");
+    };
+    const QString broken = messageOf("Provider=MSDASQL;Driver={Kalmora Quebrado};Database=x");
+    // Listed, so the library's load is what failed.
+    QVERIFY2(detail.contains("Can't open lib"), qPrintable(detail));
+    const QString noDsn = messageOf("Provider=MSDASQL;DSN=caixa_inexistente;UID=u");
+    QVERIFY2(broken.contains("driver ODBC \"Kalmora Quebrado\" não está instalado"), qPrintable(broken));
+    QVERIFY2(noDsn.contains("fonte de dados ODBC \"caixa_inexistente\" não está configurada"), qPrintable(noDsn));
+    for (const QString& text : {broken, noDsn})
+        QVERIFY2(!text.contains("unixODBC") && !text.contains(m_odbcDir.path()), qPrintable(text));
 }
 
 void TestHostOdbc::sqliteThroughOdbc() {
