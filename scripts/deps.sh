@@ -3,10 +3,11 @@
 KALMORA_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev
-  libsqlite3-dev libbenchmark-dev
-  libpq-dev
+  libsqlite3-dev libbenchmark-dev libpq-dev
   postgresql
   fontconfig fonts-dejavu-core fonts-dejavu-extra
+  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
+  dpkg-dev file
 )
 
 kalmora_install_deps() {

@@ -10,6 +10,7 @@
 #include <KmrLog.h>
 #include <MessagePresenter.h>
 #include <OperatorTexts.h>
+#include <ModuleLocator.h>
 #include <TADOConnection.h>
 
 #include <QAbstractButton>
@@ -117,7 +118,14 @@ int createSchema(bool demo) {
 }
 
 EntryPoint loadModule(QLibrary& library) {
-    library.setFileName(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libPkg_Kmr00003.so")));
+    const QString path = ModuleLocator::locate(QCoreApplication::applicationDirPath());
+    if (path.isEmpty()) {
+        qCWarning(lcKmrApp).noquote() << "cannot find the module" << ModuleLocator::moduleFileName() << "; looked in:"
+                                      << ModuleLocator::candidates(QCoreApplication::applicationDirPath());
+        printError(QStringLiteral("o módulo da configuração de tela não foi encontrado. Reinstale o programa."));
+        return nullptr;
+    }
+    library.setFileName(path);
     if (!library.load()) {
         qCWarning(lcKmrApp).noquote() << "cannot load the module:" << library.errorString();
         printError(QStringLiteral("o módulo da configuração de tela não pôde ser carregado. Reinstale o programa."));

@@ -22,6 +22,10 @@ extern std::unique_ptr<TrdmConfGrupo> rdmConfGrupo;
 // Status returned when an exception escapes the failure path (E_UNEXPECTED).
 constexpr int32_t KMR_STATUS_FAILED = static_cast<int32_t>(0x8000FFFFu);
 
+// Every function declared from here to the end of this header is exported by
+// the loadable module (the rest of the module's code is hidden).
+#pragma GCC visibility push(default)
+
 int32_t getPesqGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRPGCONFTELA,
                      QVariant& result);
 int32_t getPesqProdGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRPGCONFTELA,
@@ -90,3 +94,5 @@ int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
 // import does. On success the result is the number of items copied (an int).
 int32_t setCopiaConf(const QString& P_CDFILIAL_ORIG, const QString& P_NRCONFTELA_ORIG, const QString& P_CDFILIAL,
                      const QString& P_NRCONFTELA, const QString& P_SUBSTITUI, QVariant& result);
+
+#pragma GCC visibility pop

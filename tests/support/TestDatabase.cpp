@@ -79,7 +79,20 @@ void onServer(const QString& statement) {
     QSqlDatabase::removeDatabase(name);
 }
 
+// The ODBC form of a test database's connection string.
+QString odbcConnection(const QString& driver, const QStringList& pairs) {
+    return QStringLiteral("Provider=MSDASQL;Driver={%1};").arg(driver) + pairs.join(u';');
+}
+
 } // namespace
+
+QString TestDatabase::odbcDriver(Engine engine) {
+    if (engine == Engine::OdbcPostgreSQL)
+        return qEnvironmentVariable("KALMORA_TEST_ODBC_PG").trimmed();
+    if (engine == Engine::OdbcSQLite)
+        return qEnvironmentVariable("KALMORA_TEST_ODBC_SQLITE").trimmed();
+    return {};
+}
 
 bool TestDatabase::postgresAvailable() {
     return !postgresServer().isEmpty();
@@ -92,12 +105,16 @@ bool TestDatabase::postgresRequired() {
 TestDatabase::TestDatabase(Engine engine, bool demo)
     : m_engine(engine), m_connectionName(QStringLiteral("kmr_test_") + uniqueSuffix()) {
     SqlDialect dialect = SqlDialect::SQLite;
-    if (engine == Engine::SQLite) {
+    if (throughOdbc(engine) && odbcDriver(engine).isEmpty())
+        throw DatabaseError(QStringLiteral("No ODBC driver named for this test engine"));
+    if (!onPostgresServer(engine)) {
         m_dir = std::make_unique<QTemporaryDir>();
         if (!m_dir->isValid())
             throw DatabaseError(QStringLiteral("Cannot create a temporary folder for the test database"));
         const QString path = m_dir->filePath(QStringLiteral("test.db"));
-        m_connectionString = QStringLiteral("Provider=SQLite;Data Source=") + path;
+        m_connectionString = throughOdbc(engine)
+                                 ? odbcConnection(odbcDriver(engine), {QStringLiteral("Database=") + path})
+                                 : QStringLiteral("Provider=SQLite;Data Source=") + path;
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(path);
         if (!db.open())
@@ -112,6 +129,15 @@ TestDatabase::TestDatabase(Engine engine, bool demo)
         onServer(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(m_pgDatabase));
         const ConnectionString cs = ConnectionString::parse(postgresServer());
         m_connectionString = withDatabase(cs, m_pgDatabase);
+        if (throughOdbc(engine)) {
+            QStringList pairs{QStringLiteral("Server=") + cs.value(QStringLiteral("Host")),
+                              QStringLiteral("Database=") + m_pgDatabase};
+            for (const QString& key : {QStringLiteral("Port"), QStringLiteral("User ID"), QStringLiteral("Password")}) {
+                if (cs.contains(key))
+                    pairs << key + u'=' + cs.value(key);
+            }
+            m_connectionString = odbcConnection(odbcDriver(engine), pairs);
+        }
         openPostgres(m_connectionName, cs, m_pgDatabase);
     }
     QSqlDatabase own = db();

@@ -14,12 +14,23 @@
 
 class TestDatabase {
 public:
-    enum class Engine { SQLite, PostgreSQL };
+    // The ODBC engines reach the same two servers through the ODBC driver
+    // named by KALMORA_TEST_ODBC_PG or KALMORA_TEST_ODBC_SQLITE (a driver
+    // name as the driver manager lists it, e.g. "PostgreSQL Unicode").
+    enum class Engine { SQLite, PostgreSQL, OdbcPostgreSQL, OdbcSQLite };
 
     // True when KALMORA_TEST_PG names a PostgreSQL server for tests.
     static bool postgresAvailable();
     // True when KALMORA_TEST_REQUIRE_PG=1: PostgreSQL cases must not be skipped.
     static bool postgresRequired();
+
+    // The ODBC driver named for an ODBC engine; "" when none is named.
+    static QString odbcDriver(Engine engine);
+    // True for the engines whose data live on the PostgreSQL test server.
+    static bool onPostgresServer(Engine engine) {
+        return engine == Engine::PostgreSQL || engine == Engine::OdbcPostgreSQL;
+    }
+    static bool throughOdbc(Engine engine) { return engine == Engine::OdbcPostgreSQL || engine == Engine::OdbcSQLite; }
 
     explicit TestDatabase(Engine engine, bool demo = false); // throws DatabaseError
     ~TestDatabase();

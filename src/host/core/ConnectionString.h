@@ -6,6 +6,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 enum class SqlDialect { Oracle, MsSql, SQLite, PostgreSQL, Unknown };
 
@@ -32,6 +33,8 @@ public:
     // holds ';', '"' or blanks at either end.
     static QString quote(const QString& value);
     QString text() const { return m_text; }
+    // Every key given, upper-cased.
+    QStringList keys() const { return m_values.keys(); }
 
 private:
     QString m_text;

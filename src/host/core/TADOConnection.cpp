@@ -4,6 +4,7 @@
 #include "HostErrors.h"
 #include "KmrLog.h"
 #include "OperatorTexts.h"
+#include "OdbcConnect.h"
 #include "PgWatchdog.h"
 
 #include <QFile>
@@ -25,6 +26,10 @@ QString passwordOf(const ConnectionString& cs) {
 }
 
 SqlDialect dialectOf(const QSqlDatabase& db) {
+    // Through ODBC the system's own name tells the dialect (Qt's driver knows
+    // no SQLite behind ODBC).
+    if (db.driverName() == QLatin1String("QODBC"))
+        return OdbcConnect::dialectForDbmsName(OdbcConnect::dbmsName(db));
     switch (db.driver()->dbmsType()) {
     case QSqlDriver::SQLite:
         return SqlDialect::SQLite;
@@ -37,6 +42,15 @@ SqlDialect dialectOf(const QSqlDatabase& db) {
     default:
         return SqlDialect::Unknown;
     }
+}
+
+// ODBC: the driver must be installed; every key reaches it, user and password
+// included, so nothing is added by Qt's driver.
+void configureOdbc(QSqlDatabase& db, const ConnectionString& cs) {
+    OdbcConnect::requireDriver(cs);
+    db.setDatabaseName(OdbcConnect::qtDatabaseName(cs));
+    db.setUserName(QString());
+    db.setPassword(QString());
 }
 
 // Sets the driver's settings from the connection string. Only the password is
@@ -74,18 +88,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
                                             "keepalives_interval=2;keepalives_count=3;tcp_user_timeout=15000"));
         return;
     }
-    // ODBC: a DSN name or a full driver string.
-    QString target = cs.value(QStringLiteral("DSN"));
-    if (target.isEmpty()) {
-        target = QStringLiteral("DRIVER={%1}").arg(cs.value(QStringLiteral("Driver")));
-        for (const QString& key : {QStringLiteral("Server"), QStringLiteral("Database")}) {
-            if (cs.contains(key))
-                target += QStringLiteral(";%1=%2").arg(key, cs.value(key));
-        }
-    }
-    db.setDatabaseName(target);
-    db.setUserName(cs.value(QStringLiteral("User ID")));
-    db.setPassword(passwordOf(cs));
+    configureOdbc(db, cs);
 }
 
 // A SQLite database named by the connection string must be there and be a
@@ -205,6 +208,10 @@ void TADOConnection::openDatabase(const ConnectionString& cs) {
     if (!m_db.open()) {
         const QSqlError error = m_db.lastError();
         m_db.setPassword(QString());
+        if (cs.provider() == QLatin1String("ODBC")) {
+            m_db.setDatabaseName(QString()); // the ODBC text holds the password
+            OdbcConnect::explainOpenFailure(error, cs); // a missing driver or data source, named
+        }
         throw openFailure(cs, error);
     }
 }

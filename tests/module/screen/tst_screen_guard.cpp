@@ -12,13 +12,10 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTimer>
-
-#include <dlfcn.h>
 
 #include <new>
 #include <stdexcept>
@@ -154,16 +151,6 @@ private slots:
                      qPrintable(calls[1].texto));
             QVERIFY(calls[1].texto != calls[0].texto);
         }
-    }
-
-    // The test reaches the module's one data service instance, not a copy of
-    // its own: the screen and a test work on the same rdmConfGrupo.
-    void oneDataServiceInstance() {
-        void* module = dlopen("libPkg_Kmr00003.so", RTLD_NOW | RTLD_NOLOAD);
-        QVERIFY2(module, dlerror());
-        const auto closeModule = qScopeGuard([module] { dlclose(module); });
-        QCOMPARE(dlsym(module, "rdmConfGrupo"), static_cast<void*>(&rdmConfGrupo));
-        QVERIFY(runEntry([&](TfrmConfGrupo*) { QVERIFY(rdmConfGrupo); }));
     }
 
     // The exported entry accepts an empty parameter array and no result.

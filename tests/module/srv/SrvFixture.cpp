@@ -8,6 +8,8 @@ void SrvFixture::initTestCase() {
             QFAIL("KALMORA_TEST_REQUIRE_PG=1 but KALMORA_TEST_PG names no server");
         QSKIP("KALMORA_TEST_PG not set: PostgreSQL cases skipped");
     }
+    if (TestDatabase::throughOdbc(m_engine) && TestDatabase::odbcDriver(m_engine).isEmpty())
+        QSKIP("no ODBC driver named for this engine");
 }
 
 void SrvFixture::init() {
@@ -74,7 +76,11 @@ QStringList SrvFixture::fieldNames(const DataPacket& p) {
 int runOnEngines(int argc, char** argv, const std::function<std::unique_ptr<SrvFixture>(TestDatabase::Engine)>& make) {
     QCoreApplication app(argc, argv);
     int failures = 0;
-    for (auto engine : {TestDatabase::Engine::SQLite, TestDatabase::Engine::PostgreSQL}) {
+    for (auto engine : {TestDatabase::Engine::SQLite, TestDatabase::Engine::PostgreSQL,
+                        TestDatabase::Engine::OdbcPostgreSQL, TestDatabase::Engine::OdbcSQLite}) {
+        // The ODBC runs are asked for; without a driver named they are left out.
+        if (TestDatabase::throughOdbc(engine) && TestDatabase::odbcDriver(engine).isEmpty())
+            continue;
         auto suite = make(engine);
         failures += QTest::qExec(suite.get(), argc, argv);
     }

@@ -36,7 +36,8 @@ public:
     explicit SrvFixture(TestDatabase::Engine engine) : m_engine(engine) {}
 
 protected:
-    bool onPostgres() const { return m_engine == TestDatabase::Engine::PostgreSQL; }
+    bool onPostgres() const { return TestDatabase::onPostgresServer(m_engine); }
+    bool throughOdbc() const { return TestDatabase::throughOdbc(m_engine); }
     TestDatabase& db() { return *m_db; }
 
     // One menu item written directly, as another program would have left it.
@@ -71,5 +72,7 @@ private:
     std::unique_ptr<TestDatabase> m_db;
 };
 
-// Runs a suite once per engine; PostgreSQL only when a test server is named.
+// Runs a suite once per engine; PostgreSQL only when a test server is named;
+// through ODBC as well when KALMORA_TEST_ODBC_PG / KALMORA_TEST_ODBC_SQLITE
+// name a driver.
 int runOnEngines(int argc, char** argv, const std::function<std::unique_ptr<SrvFixture>(TestDatabase::Engine)>& make);

@@ -312,6 +312,8 @@ void SrvGuards::unexpectedFailureInACallIsReportedPlainly() {
 void SrvGuards::groupPasteWaitsForAnotherWriter() {
     if (onPostgres())
         QSKIP("the SQLite write lock");
+    if (throughOdbc())
+        QSKIP("through the SQLite ODBC driver a statement left open keeps a read lock; the native route is tested");
     addGroup("01", "1", "Grupo");
     for (const char* button : {"01", "02", "03"})
         addProduct(QLatin1String(button), "1", "01", "1");

@@ -1,0 +1,30 @@
+# The Debian package (scripts/package): cpack -G DEB in the build folder.
+# Installs under /usr: /usr/bin/kalmora, the private libraries in
+# /usr/lib/kalmora, the SQL files in /usr/share/kalmora, a desktop entry.
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kalmora)
+set(CPACK_PACKAGE_VENDOR "Kalmora")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Kalmora point of sale: sales-screen configuration")
+set(CPACK_PACKAGE_DESCRIPTION "Lays out the button menu of a till on an 800x600 touch screen: product-group \
+buttons and, for the group in focus, product buttons, stored in SQLite or PostgreSQL (or any database reached \
+through ODBC).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kalmora team <kalmora@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the programs link come from dpkg-shlibdeps; the project's own
+# are private and found through their RPATH.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_PREFIX}/${KALMORA_PRIVATE_LIBDIR})
+# Loaded at run time, so not seen by dpkg-shlibdeps: the screen's platform
+# plugins, the SQL drivers, the fonts the screen is drawn with.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql, libqt6sql6-odbc, fontconfig, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "odbc-postgresql, libsqliteodbc")
+
+include(CPack)
