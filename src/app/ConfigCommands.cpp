@@ -234,31 +234,31 @@ namespace ConfigCommands {
 
 void addOptions(QCommandLineParser& parser) {
     parser.addOptions({
-        {kBranch, QStringLiteral("Branch (CDFILIAL, up to 4 characters) of the configuration; default 9999."),
-         QStringLiteral("CODE")},
-        {kConfig, QStringLiteral("Sales-screen configuration (NRCONFTELA, up to 5 characters); default 00001."),
-         QStringLiteral("NUMBER")},
+        {kBranch, QStringLiteral("Filial (CDFILIAL, até 4 caracteres) da configuração; padrão 9999."),
+         QStringLiteral("FILIAL")},
+        {kConfig, QStringLiteral("Configuração da tela de vendas (NRCONFTELA, até 5 caracteres); padrão 00001."),
+         QStringLiteral("NUMERO")},
         {kStore,
-         QStringLiteral("Store (CDLOJA, up to 2 characters) whose special products the product list leaves "
-                        "out; default 01."),
-         QStringLiteral("CODE")},
-        {kExport, QStringLiteral("Write every item of the configuration to FILE (XML data packet) and exit."),
-         QStringLiteral("FILE")},
+         QStringLiteral("Loja (CDLOJA, até 2 caracteres) cujos produtos especiais ficam fora da lista de produtos; "
+                        "padrão 01."),
+         QStringLiteral("LOJA")},
+        {kExport, QStringLiteral("Grava todos os itens da configuração no ARQUIVO (pacote de dados XML) e sai."),
+         QStringLiteral("ARQUIVO")},
         {kImport,
-         QStringLiteral("Write the items of FILE into the configuration given by --branch and --config, in "
-                        "one transaction, and exit. Refused where it holds items, unless --replace."),
-         QStringLiteral("FILE")},
+         QStringLiteral("Grava os itens do ARQUIVO na configuração dada por --branch e --config, numa só "
+                        "transação, e sai. Recusado onde ela já tem itens, a não ser com --replace."),
+         QStringLiteral("ARQUIVO")},
         {kCopy,
-         QStringLiteral("Copy every item of the configuration FROM_BRANCH FROM_CONFIG (two values) into the one "
-                        "given by --branch and --config, and exit. Refused where it holds items, unless "
+         QStringLiteral("Copia todos os itens da configuração FILIAL_ORIGEM CONF_ORIGEM (dois valores) para a "
+                        "dada por --branch e --config, e sai. Recusado onde ela já tem itens, a não ser com "
                         "--replace."),
-         QStringLiteral("FROM_BRANCH")},
-        {kReplace, QStringLiteral("With --import or --copy-config: delete the items of the target first, in the same "
-                                  "transaction.")},
+         QStringLiteral("FILIAL_ORIGEM")},
+        {kReplace, QStringLiteral("Com --import ou --copy-config: apaga antes os itens do destino, na mesma "
+                                  "transação.")},
     });
-    parser.addPositionalArgument(QStringLiteral("FROM_CONFIG"),
-                                 QStringLiteral("With --copy-config: the source configuration."),
-                                 QStringLiteral("[FROM_CONFIG]"));
+    parser.addPositionalArgument(QStringLiteral("CONF_ORIGEM"),
+                                 QStringLiteral("Com --copy-config: a configuração de origem."),
+                                 QStringLiteral("[CONF_ORIGEM]"));
 }
 
 bool withoutDisplay(int argc, char* argv[]) {

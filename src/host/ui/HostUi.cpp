@@ -3,6 +3,7 @@
 #include "HostErrors.h"
 #include "HostText.h"
 #include "MessagePresenter.h"
+#include "OperatorTexts.h"
 #include "TBlendedShape.h"
 #include "TColor.h"
 
@@ -211,6 +212,6 @@ void HandleEvent(const std::function<void()>& handler) {
         // each its own message.
         reportError(exceptionText(e));
     } catch (...) {
-        reportError(QStringLiteral("An unexpected error stopped the operation."));
+        reportError(OperatorTexts::falhaInesperada());
     }
 }
