@@ -2,6 +2,7 @@
 
 #include "SrvArgumentos.h"
 #include "SrvChamada.h"
+#include "SrvConferencia.h"
 #include "TrdmConfGrupo.h"
 
 #include <HostText.h>
@@ -190,7 +191,7 @@ int32_t getMudaNome(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, cons
         bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
         bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
         bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.execute();
+        SrvEstacoes::executaComLinha(c);
     });
 }
 
@@ -209,7 +210,7 @@ int32_t getMudaCor(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const
         bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
         bindCor(c, QStringLiteral("P_NRCOLORBACK"), P_NRCOLORBACK);
         bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        c.execute();
+        SrvEstacoes::executaComLinha(c);
     });
 }
 
@@ -228,7 +229,7 @@ int32_t getMudaFonte(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, con
         bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
         bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
         bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        c.execute();
+        SrvEstacoes::executaComLinha(c);
     });
 }
 
@@ -254,7 +255,7 @@ int32_t getDeletaGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
         bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
         bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
         bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPAGINA);
-        c.execute();
+        SrvEstacoes::executaComLinha(c);
     });
 }
 
@@ -269,7 +270,7 @@ int32_t getDelProduto(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, co
         bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
         bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
         bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.execute();
+        SrvEstacoes::executaComLinha(c);
     });
 }
 
@@ -338,7 +339,7 @@ void moveItem(TrdmConfGrupo& dm, const PasteArgs& a) {
     bindText(c, QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTONAUX_ANT);
     bindText(c, QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTAUX_ANT);
     bindText(c, QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
-    c.execute();
+    SrvEstacoes::executaComLinha(c);
 }
 
 struct ChildKey {
@@ -378,7 +379,7 @@ void repointChild(TrdmConfGrupo& dm, const PasteArgs& a, const ChildKey& child) 
     bindText(c, QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTON_ANT);
     bindText(c, QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTELA_ANT);
     bindText(c, QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
-    c.execute();
+    SrvEstacoes::executaComLinha(c);
 }
 
 } // namespace

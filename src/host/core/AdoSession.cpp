@@ -164,6 +164,8 @@ const char* causeName(FailureCause cause) {
         return "unexpected";
     case FailureCause::Refused:
         return "refused";
+    case FailureCause::RowChanged:
+        return "row-changed";
     }
     return "?";
 }
