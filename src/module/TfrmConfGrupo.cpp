@@ -156,6 +156,7 @@ void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
     MontaMenuGrupo();
     MontaMenuProduto();
     ControlaHabilitacao(QStringLiteral("H"));
+    iniciaAtualizacao();
 }
 
 // Reads the six screen colours from the parameter file beside the launcher;

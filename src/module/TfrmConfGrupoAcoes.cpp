@@ -197,6 +197,7 @@ void TfrmConfGrupo::limpaGrupo(TTouchButton* b, const QString& stCodigo) {
         marcador->SetColor(kCorBranco);
     b->clearGlyph();
     b->setPendingMark(TTouchButton::PendingMark::Clear, fantasma);
+    lembraVisto(true, stCodigo, false);
     LimpaMenuProduto();
 }
 
@@ -236,18 +237,7 @@ void TfrmConfGrupo::renomeiaGrupo(TTouchButton* b, const QString& stCodigo) {
     stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoRenomeia(b->caption()));
     if (EmptyString(stNome))
         return;
-    const QString pagina = QString::number(NrPgGrupo);
-    const QString key = chave({stCdFilial, stCodigo, pagina, stNome, QStringLiteral("0"), QStringLiteral("2"),
-                               QStringLiteral("0"), QStringLiteral("0")});
-    QVariant resultado;
-    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, pagina, stNome, QStringLiteral("0"),
-                                       QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("0"), resultado);
-    try {
-        retorno(QStringLiteral("getMudaNome"), status, resultado, key);
-    } catch (const SilentAbort&) {
-        MontaMenuGrupo(); // the name was refused: show the stored one
-        throw;
-    }
+    mudaNomeConferido(true, stCodigo, QStringLiteral("2"));
     b->setCaption(stNome);
     ControlaHabilitacao(QStringLiteral("H"));
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
@@ -264,6 +254,7 @@ void TfrmConfGrupo::recortaGrupo(TTouchButton* b, const QString& stCodigo) {
     cdsRecortar.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
     cdsRecortar.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
     cdsRecortar.post();
+    lembraVisto(true, stCodigo, true);
     stDescricao = navegadorGrupo(tipo) ? textoLocalizado(cdsPesqGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();
@@ -453,19 +444,7 @@ void TfrmConfGrupo::renomeiaProduto(TTouchButton* b, const QString& stCodigo) {
     if (EmptyString(stNome))
         return;
     const QString tipo = tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo));
-    const QString pagina = QString::number(NrPagina);
-    const QString paginaGrupo = QString::number(NrPgGrupo);
-    const QString key = chave({stCdFilial, stNrConf, stCdFilial, stNrConf, stCodigo, pagina, stNome, stNrFocusGrupo,
-                               tipo, QStringLiteral("2"), paginaGrupo});
-    QVariant resultado;
-    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, pagina, stNome, stNrFocusGrupo, tipo,
-                                       QStringLiteral("2"), paginaGrupo, resultado);
-    try {
-        retorno(QStringLiteral("getMudaNome"), status, resultado, key);
-    } catch (const SilentAbort&) {
-        MontaMenuProduto(); // the name was refused: show the stored one
-        throw;
-    }
+    mudaNomeConferido(false, stCodigo, tipo);
     b->setCaption(stNome);
     ControlaHabilitacao(QStringLiteral("H"));
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
@@ -475,6 +454,7 @@ void TfrmConfGrupo::renomeiaProduto(TTouchButton* b, const QString& stCodigo) {
 void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = tipoLocalizado(cdsPesqProdGrupo);
     appendProdutoRow(cdsRecortar, stCodigo, tipo, QString(), false);
+    lembraVisto(false, stCodigo, true);
     stDescricao = navegadorProduto(tipo) ? textoLocalizado(cdsPesqProdGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();

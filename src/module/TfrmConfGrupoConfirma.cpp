@@ -76,105 +76,8 @@ void TfrmConfGrupo::tcbConfirmaClick(QObject* Sender) {
     limpaMarcas();
 }
 
-void TfrmConfGrupo::confirmaLimpar() {
-    if (!cdsAlteracoes.isEmpty()) {
-        const bool sim = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
-                                  QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
-        if (sim) {
-            for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
-                const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
-                QVariant resultado;
-                if (tipo == QLatin1String("2")) {
-                    int32_t status =
-                        getDelProdGrup(stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux, resultado);
-                    retorno(QStringLiteral("getDelProdGrup"), status, resultado,
-                            chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux}));
-                    status = getDeletaGrupo(stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux, resultado);
-                    retorno(QStringLiteral("getDeletaGrupo"), status, resultado,
-                            chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, paginaAux}));
-                } else if (tipo.startsWith(QLatin1Char('1')) || navegadorProduto(tipo)) {
-                    const int32_t status =
-                        getDelProduto(stCdFilial, stNrConf, numero, pagina, numeroAux, paginaAux, resultado);
-                    retorno(QStringLiteral("getDelProduto"), status, resultado,
-                            chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, pagina, numeroAux, paginaAux}));
-                } else if (tipo == QLatin1String("7") || tipo == QLatin1String("8")) {
-                    const int32_t status = getDeletaGrupo(stCdFilial, stNrConf, tipo, numero, paginaAux, resultado);
-                    retorno(QStringLiteral("getDeletaGrupo"), status, resultado,
-                            chave({stCdFilial, stNrConf, tipo, numero, paginaAux}));
-                }
-            }
-        }
-        // Both pages from the store: on no the marked buttons come back; on
-        // yes a product page blanked by a group mark shows its products again.
-        MontaMenuGrupo();
-        MontaMenuProduto();
-    }
-    boExcluir = false;
-    esvaziaAlteracoes();
-}
-
-void TfrmConfGrupo::confirmaCorFundo() {
-    for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
-        const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
-        QVariant resultado;
-        const int32_t status =
-            getMudaCor(stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo, resultado);
-        retorno(QStringLiteral("getMudaCor"), status, resultado,
-                chave({stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo}));
-    }
-    boMudaCor = false;
-    esvaziaAlteracoes();
-}
-
-void TfrmConfGrupo::confirmaCorTexto() {
-    for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
-        const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
-        QVariant resultado;
-        const int32_t status =
-            getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux, resultado);
-        retorno(QStringLiteral("getMudaFonte"), status, resultado,
-                chave({stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux}));
-    }
-    boMudaFonte = false;
-    esvaziaAlteracoes();
-}
-
-void TfrmConfGrupo::confirmaColar() {
-    if (!cdsAlteracoes.isEmpty() && !cdsRecortar.isEmpty()) {
-        const auto campos = [](const ClientDataSet& set) {
-            return QStringList{set.fieldText(u"IDTPBUTTON"),   set.fieldText(u"NRBUTTON"),
-                               set.fieldText(u"NRPGCONFTELA"), set.fieldText(u"IDTPBUTONAUX"),
-                               set.fieldText(u"NRBUTONAUX"),   set.fieldText(u"NRPGCONFTAUX")};
-        };
-        const QStringList alvo = campos(cdsAlteracoes);
-        const QStringList origem = campos(cdsRecortar);
-        const QString fundo = QString::number(InColor);
-        const QString texto = QString::number(InFontColor);
-        const QString inicial = alvo[0].left(1);
-        QVariant resultado;
-        if (inicial == QLatin1String("2") || inicial == QLatin1String("7") || inicial == QLatin1String("8")) {
-            const int32_t status = setColarGrup(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4],
-                                                alvo[5], stCdFilial, stNrConf, origem[0], origem[1], origem[2],
-                                                origem[3], origem[4], origem[5], resultado);
-            retorno(QStringLiteral("setColarGrup"), status, resultado,
-                    chave(QStringList{stCdFilial, fundo, texto, stDescricao} + alvo +
-                          QStringList{stCdFilial, stNrConf} + origem));
-        } else if (inicial == QLatin1String("1") || inicial == QLatin1String("9") || inicial == QLatin1String("A")) {
-            const int32_t status = setColarProd(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4],
-                                                alvo[5], stCdFilial, origem[0], origem[1], origem[2], origem[3],
-                                                origem[4], origem[5], stNrConf, resultado);
-            retorno(QStringLiteral("setColarProd"), status, resultado,
-                    chave(QStringList{fundo, texto, stDescricao} + alvo + QStringList{stCdFilial} + origem +
-                          QStringList{stNrConf}));
-        }
-    }
-    MontaMenuGrupo();
-    MontaMenuProduto();
-    boColar = false;
-    boColarCtrl = false;
-    esvaziaAlteracoes();
-    esvaziaRecortar();
-}
+// The four confirmation blocks write through the checked writes
+// (TfrmConfGrupoEstacoes.cpp).
 
 void TfrmConfGrupo::tcbCancelaClick(QObject* Sender) {
     Q_UNUSED(Sender);
@@ -253,6 +156,8 @@ void TfrmConfGrupo::mostraPendentes() {
         aviso = QStringLiteral("1 alteração aguarda: confirme (Ctrl+Enter) para gravar ou cancele (F2).");
     else if (n > 1 && tcbConfirma->isEnabled())
         aviso = QStringLiteral("%1 alterações aguardam: confirme (Ctrl+Enter) para gravar ou cancele (F2).").arg(n);
+    if (const QString estacao = avisoEstacao(n); !estacao.isEmpty())
+        aviso = estacao;
     lblPendentes->setText(aviso);
 }
 

@@ -40,6 +40,7 @@ using namespace KmrTela;
 // -------------------------------------------------------------- group page
 
 void TfrmConfGrupo::MontaMenuGrupo() {
+    tiraRetrato(true);
     const QString pagina = QString::number(NrPgGrupo);
     const QString key = chave({stCdFilial, stNrConf, pagina});
     QVariant resultado;
@@ -108,6 +109,7 @@ void TfrmConfGrupo::MontaMenuProduto() {
         Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
     };
     try {
+        tiraRetrato(false);
         cdsPesqProdGrupo.emptyDataSet();
         const QString pagina = QString::number(NrPagina);
         const QString paginaGrupo = QString::number(NrPgGrupo);
