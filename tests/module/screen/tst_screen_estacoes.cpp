@@ -11,7 +11,13 @@
 #include <TTouchButton.h>
 #include <TfrmConfGrupo.h>
 
+#include <MessagePresenter.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QLabel>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 
@@ -21,6 +27,33 @@ const QString kItem = QStringLiteral(
     "INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, NRBUTTONAUX, "
     "NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT, NRCOLORBACK, DSMESSAGEBUT) VALUES ('9999', '00001', '%1', "
     "'%2', '1', '%3', '%4', '%5', '%6', '%7', 0, 11571344, '')");
+// Shows the real touch message over the screen, photographs both into one
+// picture and closes it; a question is answered yes unseen.
+class FotoPresenter : public MessagePresenter {
+public:
+    FotoPresenter(QWidget* tela, QString arquivo) : m_tela(tela), m_arquivo(std::move(arquivo)) {}
+    bool present(const MensagemArgs& args) override {
+        if (args.pergunta == QLatin1String("S"))
+            return true;
+        QTimer::singleShot(500, [this] {
+            auto* dialogo = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialogo)
+                return;
+            QPixmap foto = m_tela->grab();
+            QPainter pintor(&foto);
+            const QPixmap caixa = dialogo->grab();
+            pintor.drawPixmap((foto.width() - caixa.width()) / 2, (foto.height() - caixa.height()) / 2, caixa);
+            pintor.end();
+            foto.save(m_arquivo);
+            dialogo->accept();
+        });
+        return TouchMessagePresenter().present(args);
+    }
+
+private:
+    QWidget* m_tela;
+    QString m_arquivo;
+};
 } // namespace
 
 class TstScreenEstacoes : public ScreenFixture {
@@ -170,6 +203,44 @@ private slots:
         QVERIFY(presenter->calls.isEmpty());
         QCOMPARE(conta(QStringLiteral("NRCOLORBACK = 255")), 2);
         QVERIFY(aviso().isEmpty());
+    }
+
+    // Pictures of both scenarios as the operator sees them: the message over
+    // the screen, then the page redrawn. Only when KALMORA_SHOTS names a folder.
+    void screenshots() {
+        const QString pasta = qEnvironmentVariable("KALMORA_SHOTS");
+        if (pasta.isEmpty())
+            QSKIP("KALMORA_SHOTS names no folder for the pictures");
+        QDir().mkpath(pasta);
+        setMessagePresenter(std::make_unique<FotoPresenter>(screen.get(), pasta + QStringLiteral("/cenario1-mensagem.png")));
+        tecla(Qt::Key_F3);
+        toca(grupo(3));
+        db->exec(QStringLiteral("DELETE FROM ITMENUCONFTE WHERE NRBUTTON = '03' AND IDTPBUTTON = '2' OR "
+                                "NRBUTTONAUX = '03'"));
+        grupoEmB(QStringLiteral("03"), QStringLiteral("Massas"));
+        produtoEmB(QStringLiteral("01"), QStringLiteral("03"), QStringLiteral("Lasanha"));
+        produtoEmB(QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("Nhoque"));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        toca(grupo(3));
+        QVERIFY(screen->grab().save(pasta + QStringLiteral("/cenario1-pagina.png")));
+
+        setMessagePresenter(std::make_unique<FotoPresenter>(screen.get(), pasta + QStringLiteral("/cenario2-mensagem.png")));
+        cores = {QStringLiteral("65535"), QStringLiteral("255")};
+        tecla(Qt::Key_F7);
+        toca(grupo(1));
+        toca(grupo(2));
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET NRBUTTON = '09' WHERE IDTPBUTTON = '2' AND NRBUTTON = '02'"));
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET NRBUTTONAUX = '09' WHERE NRBUTTONAUX = '02'"));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(screen->grab().save(pasta + QStringLiteral("/cenario2-pagina.png")));
+
+        // The pending line after a mark was dropped.
+        tecla(Qt::Key_F7);
+        toca(grupo(4));
+        toca(grupo(5));
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
+        screen->atualizaDaBase();
+        QVERIFY(screen->grab().save(pasta + QStringLiteral("/marca-retirada.png")));
     }
 
     // On the clock: a change appears within a few refresh intervals.
