@@ -258,6 +258,9 @@ TrdmConfGrupo::TrdmConfGrupo()
     adcConfGrupo.afterConnect = [this](TADOConnection& sender) { adcConfGrupoAfterConnect(sender); };
 }
 
+// Defined here, not inline, so that the exported class has one destructor.
+TrdmConfGrupo::~TrdmConfGrupo() = default;
+
 void TrdmConfGrupo::adcConfGrupoBeforeConnect(TADOConnection& sender) {
     sender.setConnectionString(_GetStringConexKmr(QString()));
 }
