@@ -1,5 +1,10 @@
+// The public face of the client dataset: fields, lifecycle, cursor, editing.
+// The visible rows are a DataSetView; locate is in DataSetLocate.
+
 #include "ClientDataSet.h"
 #include "DataPacketData.h"
+#include "DataSetLocate.h"
+#include "DataSetView.h"
 #include "FilterExpression.h"
 
 #include <QHash>
@@ -48,80 +53,6 @@ QStringList splitFields(const QString& fields) {
     return names;
 }
 
-bool asciiEqualFolded(std::string_view a, std::string_view b, bool prefix) {
-    if (prefix ? a.size() < b.size() : a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < b.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
-}
-
-// One field of a locate, with the value converted once to the field's kind.
-class LocateKey {
-public:
-    static std::optional<LocateKey> make(const PacketColumn& col, FieldKind kind, const QVariant& value) {
-        LocateKey k;
-        k.m_col = &col;
-        k.m_text = kind == FieldKind::Text;
-        k.m_null = value.isNull() || !value.isValid();
-        if (k.m_null)
-            return k;
-        if (k.m_text) {
-            k.m_string = value.typeId() == QMetaType::Double ? PacketText::number(value.toDouble()) : value.toString();
-            k.m_utf8 = k.m_string.toStdString();
-            k.m_ascii = isAscii(k.m_utf8);
-            return k;
-        }
-        const QDateTime dt = value.toDateTime();
-        if (kind == FieldKind::DateTime && dt.isValid()) {
-            k.m_number = double(PacketText::toWallMsecs(dt));
-            return k;
-        }
-        bool ok = false;
-        k.m_number = value.toDouble(&ok);
-        if (!ok)
-            return std::nullopt;
-        return k;
-    }
-
-    bool matches(int row, LocateOptions options) const {
-        const bool isNull = m_col->isNull(row);
-        if (m_null || isNull)
-            return m_null == isNull;
-        if (!m_text)
-            return m_col->numberAt(row) == m_number;
-        const std::string_view cell = m_col->textAt(row);
-        if (!options.caseInsensitive)
-            return options.partialKey ? cell.substr(0, m_utf8.size()) == m_utf8 : cell == m_utf8;
-        if (m_ascii && isAscii(cell))
-            return asciiEqualFolded(cell, m_utf8, options.partialKey);
-        const QString s = QString::fromUtf8(cell.data(), qsizetype(cell.size()));
-        return options.partialKey ? s.startsWith(m_string, Qt::CaseInsensitive)
-                                  : s.compare(m_string, Qt::CaseInsensitive) == 0;
-    }
-
-private:
-    const PacketColumn* m_col = nullptr;
-    bool m_text = true;
-    bool m_null = false;
-    bool m_ascii = true;
-    std::string m_utf8;
-    QString m_string;
-    double m_number = 0;
-};
-
 } // namespace
 
 class ClientDataSetPrivate {
@@ -140,7 +71,7 @@ public:
     bool filtered = false;
     std::unique_ptr<FilterExpression> filter;
 
-    std::vector<int> view; // visible rows, in index order
+    DataSetView view; // visible rows, in index order
     int pos = -1;
     bool eof = true;
     bool bof = true;
@@ -247,15 +178,15 @@ public:
         });
     }
 
-    QList<int> indexFields() const {
-        QList<int> keys;
+    std::vector<int> indexFields() const {
+        std::vector<int> keys;
         if (indexName.isEmpty())
             return keys;
         for (const QString& n : splitFields(indexes.value(indexName.toLower()))) {
             const int f = fieldIndex(n);
             if (f < 0)
                 fail(QStringLiteral("index \"%1\": field \"%2\" not found").arg(indexName, n));
-            keys.append(f);
+            keys.push_back(f);
         }
         return keys;
     }
@@ -266,42 +197,26 @@ public:
         if (!active)
             return;
         parseFilter();
-        const QList<int> keys = indexFields();
+        const std::vector<int> keys = indexFields();
         const std::vector<const PacketColumn*> cols = columnPointers();
-        const int rows = packet.rowCount();
-        view.reserve(size_t(rows));
-        for (int r = 0; r < rows; ++r)
-            if (!filter || filter->matches(cols, r))
-                view.push_back(r);
-        if (keys.isEmpty())
-            return;
-        std::vector<const PacketColumn*> keyCols;
-        for (int f : keys)
-            keyCols.push_back(cols[size_t(f)]);
-        std::stable_sort(view.begin(), view.end(), [&keyCols](int x, int y) {
-            for (const PacketColumn* c : keyCols) {
-                const bool nx = c->isNull(x);
-                const bool ny = c->isNull(y);
-                if (nx != ny)
-                    return nx; // nulls first
-                if (nx)
-                    continue;
-                if (c->kind == FieldKind::Text) {
-                    const int cmp = c->textAt(x).compare(c->textAt(y));
-                    if (cmp != 0)
-                        return cmp < 0;
-                } else {
-                    const double a = c->numberAt(x);
-                    const double b = c->numberAt(y);
-                    if (a != b)
-                        return a < b;
-                }
-            }
-            return false;
-        });
+        view.rebuild({cols, filter.get(), keys}, packet.rowCount());
     }
 
-    int currentRow() const { return pos >= 0 && pos < int(view.size()) ? view[size_t(pos)] : -1; }
+    // Rebuilds; on a filter or index that does not fit, restore() puts back
+    // what was there before, the view is rebuilt with it and the error goes on.
+    template <class Restore> void rebuildOrRestore(Restore restore) {
+        try {
+            rebuild();
+        } catch (const DataSetError&) {
+            restore();
+            rebuild();
+            first();
+            throw;
+        }
+        first();
+    }
+
+    int currentRow() const { return pos >= 0 && pos < view.size() ? view.rowAt(pos) : -1; }
 
     // Rebuilds and keeps the current row current when it is still visible.
     void rebuildKeepingRow() {
@@ -310,15 +225,16 @@ public:
         moveToRow(row);
     }
 
-    void moveToRow(int row) {
-        const auto it = std::find(view.begin(), view.end(), row);
-        if (row >= 0 && it != view.end()) {
-            pos = int(it - view.begin());
+    // The row current when it is visible, else the first row.
+    void moveToPosition(int position) {
+        if (position >= 0) {
+            pos = position;
             eof = bof = false;
         } else {
             first();
         }
     }
+    void moveToRow(int row) { moveToPosition(view.positionOf(row)); }
 
     void first() {
         pos = view.empty() ? -1 : 0;
@@ -468,8 +384,7 @@ void ClientDataSet::close() {
     d->packet = DataPacket();
     d->fields.clear();
     d->filter.reset();
-    d->view.clear();
-    d->view.shrink_to_fit();
+    d->view.release();
     d->pos = -1;
     d->eof = d->bof = true;
 }
@@ -548,15 +463,7 @@ void ClientDataSet::setFilter(const QString& expression) {
     d->filterText = expression;
     if (!d->active || !d->filtered)
         return;
-    try {
-        d->rebuild();
-    } catch (const DataSetError&) {
-        d->filterText = previous;
-        d->rebuild();
-        d->first();
-        throw;
-    }
-    d->first();
+    d->rebuildOrRestore([&] { d->filterText = previous; });
 }
 
 QString ClientDataSet::filter() const {
@@ -569,15 +476,7 @@ void ClientDataSet::setFiltered(bool on) {
     d->filtered = on;
     if (!d->active)
         return;
-    try {
-        d->rebuild();
-    } catch (const DataSetError&) {
-        d->filtered = false;
-        d->rebuild();
-        d->first();
-        throw;
-    }
-    d->first();
+    d->rebuildOrRestore([&] { d->filtered = false; });
 }
 
 bool ClientDataSet::filtered() const {
@@ -593,7 +492,7 @@ void ClientDataSet::first() {
 void ClientDataSet::next() {
     d->requireActive();
     d->checkBrowse(this);
-    if (d->pos + 1 < int(d->view.size())) {
+    if (d->pos + 1 < d->view.size()) {
         ++d->pos;
         d->eof = false;
     } else {
@@ -617,7 +516,7 @@ void ClientDataSet::prior() {
 void ClientDataSet::last() {
     d->requireActive();
     d->checkBrowse(this);
-    d->pos = int(d->view.size()) - 1;
+    d->pos = d->view.size() - 1;
     d->eof = true;
     d->bof = d->view.empty();
 }
@@ -632,7 +531,7 @@ bool ClientDataSet::isEmpty() const {
     return !d->active || d->view.empty();
 }
 int ClientDataSet::recordCount() const {
-    return d->active ? int(d->view.size()) : 0;
+    return d->active ? d->view.size() : 0;
 }
 int ClientDataSet::recNo() const {
     return d->active ? d->pos : -1;
@@ -643,7 +542,7 @@ void ClientDataSet::setRecNo(int position) {
     d->checkBrowse(this);
     if (d->view.empty())
         return;
-    d->pos = std::clamp(position, 0, int(d->view.size()) - 1);
+    d->pos = std::clamp(position, 0, d->view.size() - 1);
     d->eof = d->bof = false;
 }
 
@@ -666,15 +565,12 @@ bool ClientDataSet::locate(const QString& fields, const QVariantList& values, Lo
             return false; // a value that is no number matches no numeric cell
         keys.push_back(std::move(*key));
     }
-    for (size_t i = 0; i < d->view.size(); ++i) {
-        const int row = d->view[i];
-        if (std::all_of(keys.begin(), keys.end(), [&](const LocateKey& k) { return k.matches(row, options); })) {
-            d->pos = int(i);
-            d->eof = d->bof = false;
-            return true;
-        }
-    }
-    return false;
+    const int position = locatePosition(d->view, keys, options);
+    if (position < 0)
+        return false;
+    d->pos = position;
+    d->eof = d->bof = false;
+    return true;
 }
 
 QVariant ClientDataSet::fieldValue(QStringView name) const {
@@ -751,16 +647,12 @@ void ClientDataSet::post() {
     }
     d->appending = false;
     d->pending.clear();
+    // Only the new row is placed: the others keep their places.
     const int row = d->packet.rowCount() - 1;
-    d->rebuild();
-    const auto it = std::find(d->view.begin(), d->view.end(), row);
-    if (it != d->view.end()) {
-        d->pos = int(it - d->view.begin());
-        d->eof = d->bof = false;
-    } else {
-        // Hidden by the filter: stay on a visible row.
-        d->first();
-    }
+    const std::vector<int> keys = d->indexFields();
+    const std::vector<const PacketColumn*> cols = d->columnPointers();
+    // Hidden by the filter: stay on a visible row.
+    d->moveToPosition(d->view.insertAppended({cols, d->filter.get(), keys}, row));
 }
 
 void ClientDataSet::cancel() {
@@ -769,7 +661,7 @@ void ClientDataSet::cancel() {
 }
 
 QVariant ClientDataSet::visibleValue(int row, int field) const {
-    if (!d->active || row < 0 || row >= int(d->view.size()) || field < 0 || field >= d->fields.size())
+    if (!d->active || row < 0 || row >= d->view.size() || field < 0 || field >= d->fields.size())
         return {};
-    return d->cellValue(d->view[size_t(row)], field);
+    return d->cellValue(d->view.rowAt(row), field);
 }
