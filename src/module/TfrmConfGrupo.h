@@ -181,9 +181,7 @@ private:
     bool boColar() const { return m_modo == ModoEdicao::Colar || m_modo == ModoEdicao::Colado; }
     bool boColarCtrl() const { return m_modo == ModoEdicao::Colado; }
     // A tool that edits a button already there (clear, colours, rename, cut).
-    bool editaBotao() const {
-        return boExcluir() || boMudaCor() || boMudaFonte() || boMudaNome() || boRecortar();
-    }
+    bool editaBotao() const { return boExcluir() || boMudaCor() || boMudaFonte() || boMudaNome() || boRecortar(); }
     // A mode with marks that confirm writes.
     bool aguardaConfirma() const { return boExcluir() || boMudaCor() || boMudaFonte() || boColar(); }
     // Enters a tool's edit mode: its instruction, the marks of a clear
@@ -248,8 +246,6 @@ private:
     void limpaMarcas();
     bool podeSair();
     QLabel* lblPendentes = nullptr;
-    // A product-page navigator shows its arrow.
-    void mostraNavegadorProduto(TTouchButton* b, const QString& tipo);
 
     // ---- pages, branch and configuration -------------------------------
     // Branch, configuration and store from the entry's parameter array.
@@ -271,6 +267,12 @@ private:
     // when it turned the page.
     bool tocaNavegadorGrupo(TTouchButton* b, const QString& stCodigo);
     bool tocaNavegadorProduto(TTouchButton* b);
+    // A navigator of type proxima turns the page forward, one of type anterior
+    // back; any other type turns nothing (false).
+    bool viraPorNavegador(const QString& tipo, const QString& proxima, const QString& anterior,
+                          void (TfrmConfGrupo::*muda)(int));
+    // A product-page navigator drawn: its arrow, its caption hidden.
+    void mostraNavegadorProduto(TTouchButton* b, const QString& tipo);
     // The two rows that create product-page navigators, before the products
     // of the search list; the type they stand for ("9" or "A") when picked.
     void ofereceNavegadores();

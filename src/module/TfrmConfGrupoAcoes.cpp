@@ -98,10 +98,10 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
     if (tocaNavegadorGrupo(b, stCodigo))
         return;
 
-    static constexpr AcoesDaGrade kAcoesGrupo{&TfrmConfGrupo::adicionaGrupo,  &TfrmConfGrupo::limpaGrupo,
-                                              &TfrmConfGrupo::corFundoGrupo,  &TfrmConfGrupo::corTextoGrupo,
-                                              &TfrmConfGrupo::renomeiaGrupo,  &TfrmConfGrupo::recortaGrupo,
-                                              &TfrmConfGrupo::colaGrupo,      1};
+    static constexpr AcoesDaGrade kAcoesGrupo{&TfrmConfGrupo::adicionaGrupo, &TfrmConfGrupo::limpaGrupo,
+                                              &TfrmConfGrupo::corFundoGrupo, &TfrmConfGrupo::corTextoGrupo,
+                                              &TfrmConfGrupo::renomeiaGrupo, &TfrmConfGrupo::recortaGrupo,
+                                              &TfrmConfGrupo::colaGrupo,     1};
     despachaToque(b, stCodigo, kAcoesGrupo);
 
     // Focus step, after every touch that raised nothing.

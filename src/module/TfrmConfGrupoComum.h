@@ -75,11 +75,12 @@ inline quint16 codigoVirtual(int key) {
         int qt;
         quint16 codigo;
     };
+    // F2 to F7 follow one another in both numberings.
+    if (key >= Qt::Key_F2 && key <= Qt::Key_F7)
+        return static_cast<quint16>(kTeclaF2 + (key - Qt::Key_F2));
     static constexpr Par kPares[] = {
-        {Qt::Key_Return, kTeclaEnter},   {Qt::Key_Enter, kTeclaEnter},       {Qt::Key_Escape, kTeclaEsc},
-        {Qt::Key_PageUp, kTeclaPageUp},  {Qt::Key_PageDown, kTeclaPageDown}, {Qt::Key_Delete, kTeclaDelete},
-        {Qt::Key_F2, kTeclaF2},          {Qt::Key_F3, kTeclaF3},             {Qt::Key_F4, kTeclaF4},
-        {Qt::Key_F5, kTeclaF5},          {Qt::Key_F6, kTeclaF6},             {Qt::Key_F7, kTeclaF7},
+        {Qt::Key_Return, kTeclaEnter},  {Qt::Key_Enter, kTeclaEnter},       {Qt::Key_Escape, kTeclaEsc},
+        {Qt::Key_PageUp, kTeclaPageUp}, {Qt::Key_PageDown, kTeclaPageDown}, {Qt::Key_Delete, kTeclaDelete},
     };
     for (const Par& p : kPares)
         if (p.qt == key)

@@ -98,8 +98,8 @@ void TfrmConfGrupo::confirmaCores(bool fundo) {
             retorno(QStringLiteral("getMudaCor"), status, resultado,
                     chave({stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo}));
         } else {
-            const int32_t status = getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux,
-                                                numeroAux, resultado);
+            const int32_t status =
+                getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux, resultado);
             retorno(QStringLiteral("getMudaFonte"), status, resultado,
                     chave({stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux}));
         }

@@ -36,8 +36,8 @@ void TfrmConfGrupo::criaControles() {
     pintaTexto(lblSistema, kAzulMarinho);
     lblSistema->move(36, 5);
 
-    lblMenu = rotuloAzul(this, QStringLiteral("lblMenu"), fonte(QStringLiteral("Tahoma"), 15, true),
-                         QRect(252, 12, 450, 18));
+    lblMenu =
+        rotuloAzul(this, QStringLiteral("lblMenu"), fonte(QStringLiteral("Tahoma"), 15, true), QRect(252, 12, 450, 18));
 
     Bevel3 = filho<QFrame>(this, QStringLiteral("Bevel3"), QRect(246, 33, 459, 557));
     Bevel3->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -190,20 +190,19 @@ void TfrmConfGrupo::criaDataSets() {
     };
     const auto real = [](const char* nome) { return FieldDef{QString::fromLatin1(nome), FieldKind::Float, 0}; };
 
-    cdsPesqGrupo.addFieldDef(texto("NRBUTTON", 5));
-    cdsPesqGrupo.addFieldDef(texto("DSBUTTON", 50));
-    cdsPesqGrupo.addFieldDef(real("NRCOLORTEXT"));
-    cdsPesqGrupo.addFieldDef(real("NRCOLORBACK"));
+    // Both pages begin with the button, its caption and its two colours.
+    for (ClientDataSet* pagina : {&cdsPesqGrupo, &cdsPesqProdGrupo}) {
+        pagina->addFieldDef(texto("NRBUTTON", 5));
+        pagina->addFieldDef(texto("DSBUTTON", 50));
+        pagina->addFieldDef(real("NRCOLORTEXT"));
+        pagina->addFieldDef(real("NRCOLORBACK"));
+    }
     cdsPesqGrupo.addFieldDef(texto("DSMESSAGEBUT", 100));
     cdsPesqGrupo.addFieldDef(texto("DSIMAGEMBUT", 200));
     cdsPesqGrupo.addFieldDef(texto("IDTPBUTTON", 1));
     cdsPesqGrupo.addFieldDef(texto("NRPGCONFTELA", 2));
     cdsPesqGrupo.addIndex(QStringLiteral("Index1"), QStringLiteral("NRBUTTON"));
 
-    cdsPesqProdGrupo.addFieldDef(texto("NRBUTTON", 5));
-    cdsPesqProdGrupo.addFieldDef(texto("DSBUTTON", 50));
-    cdsPesqProdGrupo.addFieldDef(real("NRCOLORTEXT"));
-    cdsPesqProdGrupo.addFieldDef(real("NRCOLORBACK"));
     cdsPesqProdGrupo.addFieldDef(texto("NRPGCONFTAUX", 2));
     cdsPesqProdGrupo.addFieldDef(texto("IDTPBUTTON", 1));
     cdsPesqProdGrupo.addFieldDef(texto("DSIMAGEMBUT", 200));

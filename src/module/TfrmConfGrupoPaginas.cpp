@@ -202,21 +202,23 @@ bool TfrmConfGrupo::tocaNavegadorGrupo(TTouchButton* b, const QString& stCodigo)
     if (!cdsPesqGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA"), {stCodigo, QString::number(NrPgGrupo)},
                              LocateOptions{true, false}))
         return false;
-    const QString tipo = cdsPesqGrupo.fieldText(u"IDTPBUTTON");
-    if (tipo != QLatin1String("7") && tipo != QLatin1String("8"))
-        return false;
-    mudaPaginaGrupo(tipo == QLatin1String("7") ? 1 : -1);
-    return true;
+    return viraPorNavegador(cdsPesqGrupo.fieldText(u"IDTPBUTTON"), QStringLiteral("7"), QStringLiteral("8"),
+                            &TfrmConfGrupo::mudaPaginaGrupo);
 }
 
 bool TfrmConfGrupo::tocaNavegadorProduto(TTouchButton* b) {
     // The touched button's row has just been located (m_achouProduto).
     if (!podeMudarPagina() || b->glyphEmpty() || !m_achouProduto)
         return false;
-    const QString tipo = cdsPesqProdGrupo.fieldText(u"IDTPBUTTON");
-    if (tipo != QLatin1String("9") && tipo != QLatin1String("A"))
+    return viraPorNavegador(cdsPesqProdGrupo.fieldText(u"IDTPBUTTON"), QStringLiteral("9"), QStringLiteral("A"),
+                            &TfrmConfGrupo::mudaPaginaProduto);
+}
+
+bool TfrmConfGrupo::viraPorNavegador(const QString& tipo, const QString& proxima, const QString& anterior,
+                                     void (TfrmConfGrupo::*muda)(int)) {
+    if (tipo != proxima && tipo != anterior)
         return false;
-    mudaPaginaProduto(tipo == QLatin1String("9") ? 1 : -1);
+    (this->*muda)(tipo == proxima ? 1 : -1);
     return true;
 }
 

@@ -46,9 +46,7 @@ private:
 private slots:
     void init() { QFile::remove(caminho()); }
 
-    void semArquivoDaOsPadroes() {
-        QCOMPARE(LeCoresTela(caminho()), ParametrosKmr::kCoresPadrao);
-    }
+    void semArquivoDaOsPadroes() { QCOMPARE(LeCoresTela(caminho()), ParametrosKmr::kCoresPadrao); }
 
     void leAsSeisCoresDoPrimeiroRegistro() {
         grava(seisCampos(FieldKind::Integer), {{1, 2, 3, 4, 5, 16777215}, {9, 9, 9, 9, 9, 9}});
