@@ -62,15 +62,7 @@ bool ClientDataSet::isFieldVisible(int field) const {
 }
 
 void ClientDataSet::setFieldVisible(QStringView name, bool visible) {
-    bool found = false;
-    for (QList<DataSetField>* list : {&d->defs, &d->fields})
-        for (DataSetField& f : *list)
-            if (QStringView(f.def.name).compare(name, Qt::CaseInsensitive) == 0) {
-                f.visible = visible;
-                found = true;
-            }
-    if (!found)
-        d->fail(QStringLiteral("field \"%1\" not found").arg(name));
+    d->changeField(name, [visible](DataSetField& f) { f.visible = visible; });
 }
 
 QString ClientDataSet::displayLabel(int field) const {
@@ -81,15 +73,7 @@ QString ClientDataSet::displayLabel(int field) const {
 }
 
 void ClientDataSet::setDisplayLabel(QStringView name, const QString& label) {
-    bool found = false;
-    for (QList<DataSetField>* list : {&d->defs, &d->fields})
-        for (DataSetField& f : *list)
-            if (QStringView(f.def.name).compare(name, Qt::CaseInsensitive) == 0) {
-                f.label = label;
-                found = true;
-            }
-    if (!found)
-        d->fail(QStringLiteral("field \"%1\" not found").arg(name));
+    d->changeField(name, [&label](DataSetField& f) { f.label = label; });
 }
 
 void ClientDataSet::createDataSet() {

@@ -103,6 +103,20 @@ public:
         return f;
     }
 
+    // Applies change to the field named so, both in the persistent fields and
+    // in the fields of the open dataset; throws when neither has it.
+    template <class Change> void changeField(QStringView n, Change change) {
+        bool found = false;
+        for (QList<DataSetField>* list : {&defs, &fields})
+            for (DataSetField& f : *list)
+                if (QStringView(f.def.name).compare(n, Qt::CaseInsensitive) == 0) {
+                    change(f);
+                    found = true;
+                }
+        if (!found)
+            fail(QStringLiteral("field \"%1\" not found").arg(n));
+    }
+
     void requireActive() const {
         if (!active)
             fail(QStringLiteral("cannot perform this operation on a closed dataset"));
