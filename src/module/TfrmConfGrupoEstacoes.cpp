@@ -231,14 +231,12 @@ void TfrmConfGrupo::avisaAlterados(const QStringList& grupos, const QStringList&
         return;
     MontaMenuGrupo();
     MontaMenuProduto();
-    Mensagem(OperatorTexts::botoesAlterados(grupos, produtos), QString(), QStringLiteral("N"), QStringLiteral("N"), 3,
-             QString(), QStringLiteral("002"), 0, nullptr);
+    MensagemErro(OperatorTexts::botoesAlterados(grupos, produtos), QStringLiteral("002"));
 }
 
 void TfrmConfGrupo::confirmaLimpar() {
     if (!cdsAlteracoes.isEmpty()) {
-        const bool sim = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
-                                  QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
+        const bool sim = MensagemPergunta(msgPadrao.Msg(QStringLiteral("Deleta")), QStringLiteral("002"));
         QStringList grupos;
         QStringList produtos;
         for (cdsAlteracoes.first(); sim && !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
@@ -274,7 +272,7 @@ void TfrmConfGrupo::confirmaLimpar() {
         MontaMenuProduto();
         avisaAlterados(grupos, produtos);
     }
-    boExcluir = false;
+    m_modo = ModoEdicao::Nenhum;
     esvaziaAlteracoes();
 }
 
@@ -305,17 +303,9 @@ void TfrmConfGrupo::confirmaCores(bool fundo) {
         else if (!(grupo ? grupos : produtos).contains(numero))
             (grupo ? grupos : produtos) << numero;
     }
-    (fundo ? boMudaCor : boMudaFonte) = false;
+    m_modo = ModoEdicao::Nenhum;
     esvaziaAlteracoes();
     avisaAlterados(grupos, produtos);
-}
-
-void TfrmConfGrupo::confirmaCorFundo() {
-    confirmaCores(true);
-}
-
-void TfrmConfGrupo::confirmaCorTexto() {
-    confirmaCores(false);
 }
 
 // A move whose item or (for a group) products changed since the cut is not
@@ -356,38 +346,10 @@ void TfrmConfGrupo::confirmaColar() {
     }
     MontaMenuGrupo();
     MontaMenuProduto();
-    boColar = false;
-    boColarCtrl = false;
+    m_modo = ModoEdicao::Nenhum;
     esvaziaAlteracoes();
     esvaziaRecortar();
     avisaAlterados(grupos, produtos);
-}
-
-// A rename checked against the button as its page showed it.
-void TfrmConfGrupo::mudaNomeConferido(bool grupo, const QString& stCodigo, const QString& tipo) {
-    const QString pagina = QString::number(grupo ? NrPgGrupo : NrPagina);
-    const QString botaoPai = grupo ? QStringLiteral("0") : stNrFocusGrupo;
-    const QString tipoPai = grupo ? QStringLiteral("0") : QStringLiteral("2");
-    const QString paginaPai = grupo ? QStringLiteral("0") : QString::number(NrPgGrupo);
-    const QString key = grupo ? chave({stCdFilial, stCodigo, pagina, stNome, botaoPai, tipo, tipoPai, paginaPai})
-                              : chave({stCdFilial, stNrConf, stCdFilial, stNrConf, stCodigo, pagina, stNome,
-                                       botaoPai, tipo, tipoPai, paginaPai});
-    QVariant resultado;
-    const int32_t status = getMudaNomeConferido(stCdFilial, stNrConf, stCodigo, pagina, stNome, botaoPai, tipo,
-                                                tipoPai, paginaPai, vistoNaPagina(grupo, stCodigo, tipo), resultado);
-    bool gravou = false;
-    try {
-        gravou = gravouConferido(QStringLiteral("getMudaNomeConferido"), status, resultado, key);
-    } catch (const SilentAbort&) {
-        grupo ? MontaMenuGrupo() : MontaMenuProduto(); // the name was refused: show the stored one
-        throw;
-    }
-    if (gravou)
-        gravadoNoVisto(grupo, stCodigo, tipo, u"DSBUTTON", stNome);
-    if (!gravou) {
-        avisaAlterados(grupo ? QStringList{stCodigo} : QStringList(), grupo ? QStringList() : QStringList{stCodigo});
-        throw SilentAbort();
-    }
 }
 
 // ------------------------------------------------------- live refresh
@@ -436,7 +398,7 @@ int TfrmConfGrupo::atualizaPagina(bool grupo) {
     const int botoes = grupo ? NRBUTTONSGRUP : NRBUTTONSPROD;
 
     // A cut or a placed paste on a changed button: the whole move is dropped.
-    if (boColar && !cdsRecortar.isEmpty()) {
+    if (boColar() && !cdsRecortar.isEmpty()) {
         bool afeta = false;
         for (const ClientDataSet* set : {&cdsRecortar, &cdsAlteracoes}) {
             if (set->isEmpty())
