@@ -9,6 +9,7 @@
 #include "TfrmConfGrupoComum.h"
 #include "TrdmConfGrupo.h"
 
+#include <DataPacketFile.h>
 #include <HostErrors.h>
 #include <HostUi.h>
 #include <KmrConexao.h>
@@ -182,9 +183,16 @@ void TfrmConfGrupo::carregaParametros() {
     };
     if (!info.isFile() || !info.isReadable())
         throw falha(OperatorTexts::parametrosIlegivel(), QStringLiteral("cannot be read"));
+    // Read within the limits of a data packet: an oversized or hostile file
+    // is refused before it is held in memory.
+    const PacketRead lido = readPacketFile(caminho);
+    if (isOverLimit(lido.fault))
+        throw falha(OperatorTexts::parametrosForaDosLimites(lido.fault), lido.detail);
+    if (!lido.packet)
+        throw falha(OperatorTexts::parametrosInvalido(), lido.detail);
     try {
         cdsParametrosKmr.close();
-        cdsParametrosKmr.loadFromFile(caminho);
+        cdsParametrosKmr.setPacket(*lido.packet);
     } catch (const std::exception& e) {
         throw falha(OperatorTexts::parametrosInvalido(), exceptionText(e));
     }
