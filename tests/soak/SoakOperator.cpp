@@ -69,7 +69,7 @@ public:
     ~Operador() {
         m_tela.reset();
         frmConfGrupo = nullptr;
-        rdmConfGrupo.reset();
+        Srv_Kmr00003::fecha();
     }
     Operador(const Operador&) = delete;
     Operador& operator=(const Operador&) = delete;
