@@ -74,12 +74,26 @@ public:
     Operador(const Operador&) = delete;
     Operador& operator=(const Operador&) = delete;
 
+    // Opens the screen; while the server is down (restarting), tries again
+    // each second for a minute, as an operator would.
     void abre() {
-        m_tela = std::make_unique<TfrmConfGrupo>();
-        frmConfGrupo = m_tela.get();
-        QVariantMap params{{QStringLiteral("CDFILIAL"), QStringLiteral("9999")},
-                           {QStringLiteral("NRCONFTELA"), m_config}};
-        m_tela->InicializaForm({params});
+        for (int tentativa = 0;; ++tentativa) {
+            try {
+                m_tela = std::make_unique<TfrmConfGrupo>();
+                frmConfGrupo = m_tela.get();
+                QVariantMap params{{QStringLiteral("CDFILIAL"), QStringLiteral("9999")},
+                                   {QStringLiteral("NRCONFTELA"), m_config}};
+                m_tela->InicializaForm({params});
+                break;
+            } catch (const std::exception&) {
+                m_tela.reset();
+                frmConfGrupo = nullptr;
+                Srv_Kmr00003::fecha();
+                if (tentativa >= 60)
+                    throw;
+                QTest::qWait(1000);
+            }
+        }
         m_tela->show();
         if (!QTest::qWaitForWindowExposed(m_tela.get()))
             QTextStream(stderr) << "the screen was not shown" << Qt::endl;
