@@ -1,7 +1,9 @@
 #include "ConfigCommands.h"
 
 #include <DataPacket.h>
+#include <DataPacketFile.h>
 #include <HostErrors.h>
+#include <OperatorTexts.h>
 #include <SrvColunas.h>
 #include <Srv_Kmr00003.h>
 
@@ -9,7 +11,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTextStream>
-#include <QXmlStreamReader>
 
 #include <memory>
 
@@ -132,37 +133,34 @@ int exporta(const QString& arquivo, const QString& filial, const QString& conf) 
     return 0;
 }
 
-// The file as a data packet, or the reason it is not one.
+// The file as a data packet, or the reason it is not one. The file is
+// checked against the limits of a data packet before it is read into memory.
 DataPacket lePacote(const QString& arquivo) {
     const QFileInfo info(arquivo);
     if (!info.exists())
         throw Falha{QStringLiteral("o arquivo a importar não existe; nada foi gravado.")};
-    QFile f(arquivo);
-    if (!info.isFile() || !f.open(QIODevice::ReadOnly))
+    if (!info.isFile())
         throw Falha{QStringLiteral("o arquivo a importar não pode ser lido; nada foi gravado.")};
-    const QByteArray xml = f.readAll();
-    QXmlStreamReader leitor(xml);
-    QString raiz;
-    while (!leitor.atEnd()) {
-        leitor.readNext();
-        if (leitor.isStartElement() && raiz.isEmpty())
-            raiz = leitor.name().toString();
-    }
-    if (leitor.hasError() || raiz.isEmpty()) {
-        qCWarning(lcComandos) << "not XML:" << leitor.errorString() << "line" << leitor.lineNumber();
+    PacketRead lido = readPacketFile(arquivo);
+    if (lido.fault != PacketFault::None)
+        qCWarning(lcComandos) << "import file refused:" << lido.detail;
+    if (isOverLimit(lido.fault))
+        throw Falha{QStringLiteral("o arquivo a importar %1; nada foi gravado.")
+                        .arg(OperatorTexts::foraDosLimites(lido.fault))};
+    switch (lido.fault) {
+    case PacketFault::None:
+        return std::move(*lido.packet);
+    case PacketFault::NotXml:
         throw Falha{QStringLiteral("o arquivo a importar não é um XML válido; nada foi gravado.")};
-    }
-    if (raiz != QLatin1String("DATAPACKET"))
+    case PacketFault::NotPacket:
         throw Falha{QStringLiteral("o arquivo a importar é XML, mas não é um pacote de dados (DATAPACKET); nada foi "
                                    "gravado.")};
-    QString erro;
-    std::optional<DataPacket> pacote = DataPacket::fromXml(xml, &erro);
-    if (!pacote) {
-        qCWarning(lcComandos) << "bad data packet:" << erro;
+    case PacketFault::Invalid:
         throw Falha{QStringLiteral("o pacote de dados do arquivo tem uma estrutura ou um valor inválido (por exemplo "
                                    "uma cor que não é número); nada foi gravado.")};
+    default:
+        throw Falha{QStringLiteral("o arquivo a importar não pode ser lido; nada foi gravado.")};
     }
-    return *pacote;
 }
 
 int importa(const QString& arquivo, const QString& filial, const QString& conf, bool substitui) {

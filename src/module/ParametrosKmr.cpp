@@ -1,6 +1,7 @@
 #include "ParametrosKmr.h"
 
 #include <ClientDataSet.h>
+#include <DataPacketFile.h>
 #include <HostErrors.h>
 #include <KmrLog.h>
 #include <OperatorTexts.h>
@@ -23,9 +24,16 @@ std::array<int, 6> LeCoresTela(const QString& caminho) {
     };
     if (!info.isFile() || !info.isReadable())
         throw falha(OperatorTexts::parametrosIlegivel(), QStringLiteral("cannot be read"));
+    // Read within the limits of a data packet: an oversized or hostile file
+    // is refused before it is held in memory.
+    const PacketRead lido = readPacketFile(caminho);
+    if (isOverLimit(lido.fault))
+        throw falha(OperatorTexts::parametrosForaDosLimites(lido.fault), lido.detail);
+    if (!lido.packet)
+        throw falha(OperatorTexts::parametrosInvalido(), lido.detail);
     ClientDataSet cdsParametrosKmr(QStringLiteral("cdsParametrosKmr"));
     try {
-        cdsParametrosKmr.loadFromFile(caminho);
+        cdsParametrosKmr.setPacket(*lido.packet);
     } catch (const std::exception& e) {
         throw falha(OperatorTexts::parametrosInvalido(), exceptionText(e));
     }

@@ -14,6 +14,7 @@
 
 #include "DataPacket.h"
 #include "DataPacketData.h"
+#include "DataPacketFile.h"
 
 #include <QFile>
 #include <QHash>
@@ -337,15 +338,11 @@ bool DataPacket::saveToFile(const QString& path, QString* error) const {
 }
 
 std::optional<DataPacket> DataPacket::loadFromFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("cannot open \"%1\": %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    QString why;
-    auto packet = fromXml(file.readAll(), &why);
-    if (!packet && error)
-        *error = QStringLiteral("\"%1\" is not a valid data packet: %2").arg(path, why);
-    return packet;
+    // A file may come from anywhere: read within the limits of DataPacketFile.h.
+    PacketRead read = readPacketFile(path);
+    if (read.fault == PacketFault::Unreadable && error)
+        *error = QStringLiteral("cannot open \"%1\": %2").arg(path, read.detail);
+    else if (!read.packet && error)
+        *error = QStringLiteral("\"%1\" is not a valid data packet: %2").arg(path, read.detail);
+    return std::move(read.packet);
 }

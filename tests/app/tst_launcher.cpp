@@ -153,6 +153,15 @@ private slots:
         semChave.replace("attrname=\"NRBUTTONAUX\"", "attrname=\"OUTRA\"");
         refused(kalmora({"--import", arquivo("chave.xml", semChave), "--branch", "0005", "--config", "1"}),
                 "NRBUTTONAUX", antes);
+
+        // Past the limits of a data packet: refused before being read whole.
+        QFile zeros(arquivo("zeros.xml", ""));
+        QVERIFY(zeros.resize(2LL * 1024 * 1024 * 1024)); // sparse
+        refused(kalmora({"--import", zeros.fileName(), "--branch", "0005", "--config", "1"}), "passa de 64 MB", antes);
+        QByteArray fundo = conteudo;
+        fundo.replace("<PARAMS/>", QByteArray("<x>").repeated(20) + QByteArray("</x>").repeated(20));
+        refused(kalmora({"--import", arquivo("fundo.xml", fundo), "--branch", "0005", "--config", "1"}),
+                "encaixados em mais de 16 níveis", antes);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "OperatorTexts.h"
 
+#include <QLocale>
+
 namespace OperatorTexts {
 
 namespace {
@@ -250,6 +252,35 @@ QString parametrosIlegivel() {
 QString parametrosInvalido() {
     return QStringLiteral("O arquivo de parâmetros PARAMETROSKMR.CDS está danificado ou não é um arquivo de "
                           "parâmetros. Substitua-o por uma cópia boa, ou apague o arquivo para usar as cores padrão.");
+}
+
+QString foraDosLimites(PacketFault fault) {
+    const QLocale pt(QLocale::Portuguese, QLocale::Brazil);
+    switch (fault) {
+    case PacketFault::TooLarge:
+        return QStringLiteral("passa de %1 MB, o maior tamanho aceito").arg(PacketLimits::maxBytes / (1024 * 1024));
+    case PacketFault::TooDeep:
+        return QStringLiteral("tem elementos encaixados em mais de %1 níveis, o máximo aceito")
+            .arg(PacketLimits::maxDepth);
+    case PacketFault::TooManyRows:
+        return QStringLiteral("tem mais de %1 registros, o máximo aceito").arg(pt.toString(PacketLimits::maxRows));
+    case PacketFault::TooManyFields:
+        return QStringLiteral("define mais de %1 campos, o máximo aceito").arg(PacketLimits::maxFields);
+    case PacketFault::TooManyAttributes:
+        return QStringLiteral("tem um elemento com mais de %1 atributos, o máximo aceito")
+            .arg(PacketLimits::maxAttributes);
+    case PacketFault::TooLongElement:
+        return QStringLiteral("tem um elemento de mais de %1 MB, o maior aceito")
+            .arg(PacketLimits::maxTagBytes / (1024 * 1024));
+    default:
+        return QStringLiteral("passa dos limites aceitos");
+    }
+}
+
+QString parametrosForaDosLimites(PacketFault fault) {
+    return QStringLiteral("O arquivo de parâmetros PARAMETROSKMR.CDS %1. Substitua-o por uma cópia boa, ou apague o "
+                          "arquivo para usar as cores padrão.")
+        .arg(foraDosLimites(fault));
 }
 
 QString parametrosVazio() {

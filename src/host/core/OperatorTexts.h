@@ -6,6 +6,8 @@
 
 #include "HostErrors.h"
 
+#include <DataPacketFile.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -80,6 +82,10 @@ QString paraCausa(FailureCause cause, const QString& servidor = {}, const QStrin
 // Problems of the parameter file "PARAMETROSKMR.CDS".
 QString parametrosIlegivel();
 QString parametrosInvalido();
+// A file refused for a limit of DataPacketFile.h passed: what it has too much
+// of, after "O arquivo ..." ("passa de 64 MB, o maior tamanho aceito").
+QString foraDosLimites(PacketFault fault);
+QString parametrosForaDosLimites(PacketFault fault);
 QString parametrosVazio();
 QString parametrosCampoAusente(const QString& campo);
 QString parametrosCampoNaoNumero(const QString& campo);
