@@ -2,6 +2,7 @@
 
 #include "SrvArgumentos.h"
 #include "SrvChamada.h"
+#include "SrvConferencia.h"
 #include "TrdmConfGrupo.h"
 
 #include <HostErrors.h>
@@ -67,13 +68,21 @@ QString insertTime() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// How many rows a write may change: one, for a write that names a row by its
+// key (none is a failure), or any number.
+enum class Linhas { Uma, Quaisquer };
+
 // A write of one command: each argument checked and bound in turn, then the
 // command executed, in the write's transaction.
-int32_t writeCommand(QVariant& result, TADOCommand TrdmConfGrupo::*command, SrvArgumentos::Argumentos arguments) {
+int32_t writeCommand(QVariant& result, TADOCommand TrdmConfGrupo::*command, SrvArgumentos::Argumentos arguments,
+                     Linhas linhas = Linhas::Uma) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.*command;
         bind(c, arguments);
-        c.execute();
+        if (linhas == Linhas::Uma)
+            SrvEstacoes::executaComLinha(c);
+        else
+            c.execute();
     });
 }
 
@@ -256,7 +265,8 @@ int32_t getDelProdGrup(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
     return writeCommand(result, &TrdmConfGrupo::acmDelProdGrup,
                         {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
                          texto("P_IDTPBUTONAUX", P_IDTPGRUPO), texto("P_NRBUTTONAUX", P_NRBUTTONPAI),
-                         texto("P_NRPGCONFTAUX", P_NRPGGRUPO)});
+                         texto("P_NRPGCONFTAUX", P_NRPGGRUPO)},
+                        Linhas::Quaisquer);
 }
 
 int32_t getDeletaGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPBUTTON,
@@ -320,7 +330,7 @@ void checkPaste(const PasteArgs& a) {
 void moveItem(TrdmConfGrupo& dm, const PasteArgs& a) {
     TADOCommand& c = dm.acmRecColProd;
     a.arguments([&](SrvArgumentos::Argumentos arguments) { bind(c, arguments); });
-    c.execute();
+    SrvEstacoes::executaComLinha(c);
 }
 
 struct ChildKey {
@@ -356,7 +366,7 @@ void repointChild(TrdmConfGrupo& dm, const PasteArgs& a, const ChildKey& child) 
              texto("P_NRBUTTON_ANT", child.NRBUTTON), texto("P_NRPGCONFTELA_ANT", child.NRPGCONFTELA),
              texto("P_IDTPBUTONAUX_ANT", groupType), texto("P_NRBUTTONAUX_ANT", a.NRBUTTON_ANT),
              texto("P_NRPGCONFTAUX_ANT", a.NRPGCONFTELA_ANT), texto("P_NRCONFTELA", a.NRCONFTELA)});
-    c.execute();
+    SrvEstacoes::executaComLinha(c);
 }
 
 } // namespace

@@ -8,7 +8,11 @@
 // first set empty. Status 0: the call ran to its end, and the result holds a
 // DataPacket (query), an empty string (write) or the value the function names
 // on success, or the failure text after a rollback. A nonzero status only
-// when there is no instance or the failure path itself failed.
+// when there is no instance or the failure path itself failed. A write that
+// names one row by its key (rename, colours, the deletes of one item, the
+// pastes) and changes none fails with the text of a button changed in another
+// station (FailureCause::RowChanged); the delete of a group's products may
+// find none.
 
 #include <QString>
 #include <QVariant>
@@ -128,5 +132,68 @@ int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
 // import does. On success the result is the number of items copied (an int).
 int32_t setCopiaConf(const QString& P_CDFILIAL_ORIG, const QString& P_NRCONFTELA_ORIG, const QString& P_CDFILIAL,
                      const QString& P_NRCONFTELA, const QString& P_SUBSTITUI, QVariant& result);
+
+// ---- Checked writes, for a screen that shares the store with other stations
+// Same convention. Each takes the arguments of the write it checks, then what
+// the caller showed: P_ESPERADO, a DataPacket of the rows the write will
+// change, with the position columns IDTPBUTTON, NRBUTTON, NRPGCONFTELA,
+// IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX and any of CDIDENTBUTON, DSBUTTON,
+// NRCOLORTEXT, NRCOLORBACK, DSIMAGEMBUT (the columns of getPesqItens; those
+// given are compared). Inside the write's own transaction the stored rows
+// are read (locked on a server database) and compared; on any difference
+// nothing is written and the result holds the text of a button changed in
+// another station. A write that changes no row fails with the same text.
+
+// The rows of one page as getPesqItens gives them, with every column the
+// checked writes compare: the group page P_NRPGCONFTELA when P_IDTPBUTONAUX
+// is "0", else the product page P_NRPGCONFTELA of the group at
+// (P_NRBUTTONAUX, P_NRPGCONFTAUX); with P_NRPGCONFTELA empty, every item
+// under that group position, all pages, every type (what a group clear
+// deletes and a group move carries along).
+int32_t getPesqItens(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRPGCONFTELA,
+                     const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                     QVariant& result);
+int32_t getMudaNomeConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                             const QString& P_NRPGCONFTELA, const QString& P_DSBUTTON, const QString& P_NRBUTTONAUX,
+                             const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX,
+                             const QString& P_NRPGCONFTAUX, const QVariant& P_ESPERADO, QVariant& result);
+int32_t getMudaCorConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                            const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX,
+                            const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                            const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON, const QVariant& P_ESPERADO,
+                            QVariant& result);
+int32_t getMudaFonteConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                              const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT,
+                              const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX,
+                              const QString& P_NRPGCONFTAUX, const QString& P_NRBUTTONAUX,
+                              const QVariant& P_ESPERADO, QVariant& result);
+int32_t getDelProdutoConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                               const QString& P_NRPGCONFTELA, const QString& P_NRBUTTONAUX,
+                               const QString& P_NRPGCONFTAUX, const QVariant& P_ESPERADO, QVariant& result);
+// Deletes a group-level item and, for a group ("2"), the items under its
+// position, in one transaction. P_PRODUTOS: the items under it as the caller
+// knew them (getPesqItens with an empty page); a null variant skips that
+// compare.
+int32_t getDeletaGrupoConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPBUTTON,
+                                const QString& P_NRBUTTON, const QString& P_NRPAGINA, const QVariant& P_ESPERADO,
+                                const QVariant& P_PRODUTOS, QVariant& result);
+// The pastes: P_ESPERADO is the cut item at its old key; the new position
+// must hold no item of the same level; for a group, P_PRODUTOS as above.
+int32_t setColarGrupConferido(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT, const QString& P_DSBUTTON,
+                              const QString& P_IDTPBUTTON, const QString& P_NRBUTTON, const QString& P_NRPGCONFTELA,
+                              const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
+                              const QString& P_NRPGCONFTAUX, const QString& P_CDFILIAL, const QString& P_NRCONFTELA,
+                              const QString& P_IDTPBUTTON_ANT, const QString& P_NRBUTTON_ANT,
+                              const QString& P_NRPGCONFTELA_ANT, const QString& P_IDTPBUTONAUX_ANT,
+                              const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
+                              const QVariant& P_ESPERADO, const QVariant& P_PRODUTOS, QVariant& result);
+int32_t setColarProdConferido(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT, const QString& P_DSBUTTON,
+                              const QString& P_IDTPBUTTON, const QString& P_NRBUTTON, const QString& P_NRPGCONFTELA,
+                              const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
+                              const QString& P_NRPGCONFTAUX, const QString& P_CDFILIAL,
+                              const QString& P_IDTPBUTTON_ANT, const QString& P_NRBUTTON_ANT,
+                              const QString& P_NRPGCONFTELA_ANT, const QString& P_IDTPBUTONAUX_ANT,
+                              const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
+                              const QString& P_NRCONFTELA, const QVariant& P_ESPERADO, QVariant& result);
 
 #pragma GCC visibility pop

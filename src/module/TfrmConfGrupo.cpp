@@ -129,6 +129,7 @@ void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
     MontaMenuGrupo();
     MontaMenuProduto();
     ControlaHabilitacao(kHabilitaFerramentas);
+    iniciaAtualizacao();
 }
 
 // The six screen colours from the parameter file beside the launcher; the

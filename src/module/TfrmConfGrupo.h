@@ -6,6 +6,7 @@
 // moves are collected in cdsAlteracoes/cdsRecortar and written on confirm.
 
 #include <ClientDataSet.h>
+#include <DataPacket.h>
 #include <TMessages.h>
 
 #include <QDialog>
@@ -14,12 +15,14 @@
 #include <QVariant>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
 class QAbstractButton;
 class QFrame;
 class QLabel;
+class QTimer;
 class TBlendedBitBtn;
 class TBlendedShape;
 class TTouchButton;
@@ -281,6 +284,40 @@ private:
     // drawn again while a paste is pending.
     void mostraPaginas();
     void reaplicaRecorte();
+
+    // ---- other stations: the rows each page showed when it was drawn, the
+    // checked writes, and the refresh of the idle screen.
+public:
+    // Reads the shown pages again and draws what another station changed;
+    // the screen's timer calls it every kIntervaloAtualizacao ms while no
+    // dialog is open and no touch is being handled.
+    void atualizaDaBase();
+    static constexpr int kIntervaloAtualizacao = 1000;
+
+private:
+    void iniciaAtualizacao();
+    std::optional<DataPacket> leVisto(bool grupo) const;
+    void tiraRetrato(bool grupo);
+    QVariant vistoNaPagina(bool grupo, const QString& numero, const QString& tipo);
+    void lembraVisto(bool grupo, const QString& stCodigo, bool recorte);
+    void gravadoNoVisto(bool grupo, const QString& numero, const QString& tipo, QStringView coluna,
+                        const QVariant& valor);
+    void produtoExcluidoDoGrupo(const QString& numero, const QString& pagina, const QString& grupo);
+    bool gravouConferido(const QString& metodo, int32_t status, const QVariant& resultado, const QString& key);
+    void avisaAlterados(const QStringList& grupos, const QStringList& produtos);
+    int atualizaPagina(bool grupo);
+    int retiraMarcas(bool grupo, const QSet<QString>& mudados);
+    QString avisoEstacao(int pendentes);
+    DataPacket m_vistoGrupo;
+    DataPacket m_vistoProduto;
+    bool m_vistoGrupoOk = false;
+    bool m_vistoProdutoOk = false;
+    QHash<QString, QVariant> m_produtosVistos; // by group button: its products when it was marked
+    QVariant m_recorteVisto;                   // the cut item as its page showed it
+    QVariant m_recorteProdutos;                // and, for a group, its products
+    QTimer* m_atualizacao = nullptr;
+    int m_avisoEstacao = 0; // marks just dropped, shown while the pending count stays
+    int m_avisoPendentes = -1;
 
     QLabel* lblConfiguracao = nullptr;
     QLabel* lblPgGrupo = nullptr;

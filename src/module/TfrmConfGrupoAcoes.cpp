@@ -187,6 +187,7 @@ void TfrmConfGrupo::limpaGrupo(TTouchButton* b, const QString& stCodigo) {
         marcador->SetColor(kCorBranco);
     b->clearGlyph();
     b->setPendingMark(TTouchButton::PendingMark::Clear, fantasma);
+    lembraVisto(true, stCodigo, false);
     LimpaMenuProduto();
 }
 
@@ -219,6 +220,7 @@ void TfrmConfGrupo::renomeiaGrupo(TTouchButton* b, const QString& stCodigo) {
 void TfrmConfGrupo::recortaGrupo(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = tipoLocalizado(cdsPesqGrupo);
     anotaBotao(cdsRecortar, Grade::Grupo, stCodigo, tipo);
+    lembraVisto(true, stCodigo, true);
     stDescricao = navegadorGrupo(tipo) ? textoLocalizado(cdsPesqGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();
@@ -368,15 +370,24 @@ void TfrmConfGrupo::renomeia(TTouchButton* b, const QString& stCodigo, const Nom
     const QString stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoRenomeia(b->caption()));
     if (EmptyString(stNome))
         return;
+    // Checked against the button as its page showed it.
+    const bool grupo = alvo.tipoAux == QLatin1String("0");
     QVariant resultado;
-    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, alvo.pagina, stNome, alvo.numeroAux, alvo.tipo,
-                                       alvo.tipoAux, alvo.paginaAux, resultado);
+    const int32_t status =
+        getMudaNomeConferido(stCdFilial, stNrConf, stCodigo, alvo.pagina, stNome, alvo.numeroAux, alvo.tipo,
+                             alvo.tipoAux, alvo.paginaAux, vistoNaPagina(grupo, stCodigo, alvo.tipo), resultado);
+    bool gravou = false;
     try {
-        retorno(QStringLiteral("getMudaNome"), status, resultado, chaveDe(stNome));
+        gravou = gravouConferido(QStringLiteral("getMudaNomeConferido"), status, resultado, chaveDe(stNome));
     } catch (const SilentAbort&) {
         (this->*redesenha)(); // the name was refused: show the stored one
         throw;
     }
+    if (!gravou) {
+        avisaAlterados(grupo ? QStringList{stCodigo} : QStringList(), grupo ? QStringList() : QStringList{stCodigo});
+        throw SilentAbort();
+    }
+    gravadoNoVisto(grupo, stCodigo, alvo.tipo, u"DSBUTTON", stNome);
     b->setCaption(stNome);
     ControlaHabilitacao(kHabilitaFerramentas);
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
@@ -420,6 +431,7 @@ void TfrmConfGrupo::renomeiaProduto(TTouchButton* b, const QString& stCodigo) {
 void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = tipoLocalizado(cdsPesqProdGrupo);
     anotaBotao(cdsRecortar, Grade::Produto, stCodigo, tipo);
+    lembraVisto(false, stCodigo, true);
     stDescricao = navegadorProduto(tipo) ? textoLocalizado(cdsPesqProdGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();

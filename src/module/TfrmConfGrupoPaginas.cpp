@@ -22,6 +22,7 @@ using namespace KmrTela;
 // -------------------------------------------------------------- group page
 
 void TfrmConfGrupo::MontaMenuGrupo() {
+    tiraRetrato(true);
     const QString pagina = QString::number(NrPgGrupo);
     const QString key = chave({stCdFilial, stNrConf, pagina});
     QVariant resultado;
@@ -84,6 +85,7 @@ void TfrmConfGrupo::ControlaFocus() {
 
 void TfrmConfGrupo::MontaMenuProduto() {
     try {
+        tiraRetrato(false);
         cdsPesqProdGrupo.emptyDataSet();
         const QString pagina = QString::number(NrPagina);
         const QString paginaGrupo = QString::number(NrPgGrupo);

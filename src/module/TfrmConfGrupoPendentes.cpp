@@ -58,6 +58,8 @@ void TfrmConfGrupo::mostraPendentes() {
         aviso = QStringLiteral("1 alteração aguarda: confirme (Ctrl+Enter) para gravar ou cancele (F2).");
     else if (n > 1 && tcbConfirma->isEnabled())
         aviso = QStringLiteral("%1 alterações aguardam: confirme (Ctrl+Enter) para gravar ou cancele (F2).").arg(n);
+    if (const QString estacao = avisoEstacao(n); !estacao.isEmpty())
+        aviso = estacao;
     lblPendentes->setText(aviso);
 }
 

@@ -10,6 +10,10 @@
 #include <TADOQuery.h>
 #include <TADOSqlStorage.h>
 
+#include <memory>
+
+class SrvConferencia;
+
 class __attribute__((visibility("default"))) TrdmConfGrupo {
 public:
     TrdmConfGrupo();
@@ -52,6 +56,9 @@ public:
     TADOCommand acmRecortaProdutos;
     TADOQuery adqGrupProd;
     TADOCommand acmRecColProd;
+    // The compare statements of the checked writes (SrvConferencia.h), made at
+    // first use; declared after the connection, so destroyed before it.
+    std::shared_ptr<SrvConferencia> conferencia;
 
     void adcConfGrupoBeforeConnect(TADOConnection& sender);
     void adcConfGrupoAfterConnect(TADOConnection& sender);

@@ -166,6 +166,8 @@ const char* causeName(FailureCause cause) {
         return "refused";
     case FailureCause::TargetNotEmpty:
         return "target-not-empty";
+    case FailureCause::RowChanged:
+        return "row-changed";
     }
     return "?";
 }

@@ -35,6 +35,8 @@ enum class FailureCause {
     Unexpected,        // a fault of the program itself, not of the database
     Refused,           // input refused before any write, with a text of its own
     TargetNotEmpty,    // refused: the configuration to be written already holds items
+    RowChanged,        // the rows a write names are not what the caller showed: changed, moved or
+                       // deleted by another station, or no row at all
 };
 
 // A database operation that failed; carries the operator's text, its cause,

@@ -54,6 +54,54 @@ QString chaveOcupada() {
                           "Nada foi gravado; a página agora mostra o que está gravado. Escolha uma posição livre.");
 }
 
+QString alteradoOutraEstacao() {
+    return QStringLiteral("Este botão foi alterado ou excluído em outra estação e nada foi gravado. A tela mostra "
+                          "agora o que está gravado; se ainda quiser, faça a alteração de novo.");
+}
+
+bool ehAlteradoOutraEstacao(const QString& texto) {
+    return texto == alteradoOutraEstacao();
+}
+
+namespace {
+// "02", "02 e 05", "02, 05 e 07".
+QString enumera(const QStringList& itens) {
+    if (itens.size() < 2)
+        return itens.join(QString());
+    return itens.mid(0, itens.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" e ") + itens.last();
+}
+} // namespace
+
+QString botoesAlterados(const QStringList& grupos, const QStringList& produtos) {
+    const qsizetype total = grupos.size() + produtos.size();
+    if (total == 0)
+        return QString();
+    QStringList partes;
+    if (!grupos.isEmpty())
+        partes << QStringLiteral("de grupo ") + enumera(grupos);
+    if (!produtos.isEmpty())
+        partes << QStringLiteral("de produto ") + enumera(produtos);
+    const QString quais = partes.join(QStringLiteral(" e "));
+    if (total == 1)
+        return QStringLiteral("O botão %1 foi alterado em outra estação e não foi gravado; a tela mostra agora o "
+                              "que está gravado.")
+            .arg(quais);
+    return QStringLiteral("Os botões %1 foram alterados em outra estação e não foram gravados; a tela mostra agora "
+                          "o que está gravado.")
+        .arg(quais);
+}
+
+QString marcasRetiradas(int retiradas, int restantes) {
+    const QString retirado = retiradas == 1
+                                 ? QStringLiteral("1 marca retirada: o botão mudou em outra estação.")
+                                 : QStringLiteral("%1 marcas retiradas: os botões mudaram em outra estação.")
+                                       .arg(retiradas);
+    if (restantes == 0)
+        return retirado;
+    return retirado + (restantes == 1 ? QStringLiteral(" 1 alteração aguarda.")
+                                      : QStringLiteral(" %1 alterações aguardam.").arg(restantes));
+}
+
 QString bancoOcupado() {
     return QStringLiteral("O banco de dados está ocupado por outro terminal. Nada foi gravado. "
                           "Tente de novo em alguns segundos.");
@@ -166,6 +214,8 @@ QString paraCausa(FailureCause cause, const QString& servidor, const QString& po
         return caracteresControle(QStringLiteral("O texto"));
     case FailureCause::KeyTaken:
         return chaveOcupada();
+    case FailureCause::RowChanged:
+        return alteradoOutraEstacao();
     case FailureCause::Busy:
         return bancoOcupado();
     case FailureCause::ConnectionRefused:

@@ -9,6 +9,7 @@
 #include <DataPacketFile.h>
 
 #include <QString>
+#include <QStringList>
 
 namespace OperatorTexts {
 
@@ -27,6 +28,17 @@ QString caracteresControle(const QString& campo);
 QString textoLongoBanco(int limit);
 // A position already held by another item.
 QString chaveOcupada();
+// A write whose button is no longer what the screen showed (changed, moved
+// or deleted by another station), or that found no row to change.
+QString alteradoOutraEstacao();
+// Whether a failure text is the one above.
+bool ehAlteradoOutraEstacao(const QString& texto);
+// One text for a whole action: the buttons (group and product positions,
+// "02", "05") that another station changed and that were not written.
+QString botoesAlterados(const QStringList& grupos, const QStringList& produtos);
+// The pending line after marks were dropped because their buttons changed
+// in another station; `restantes` changes still wait.
+QString marcasRetiradas(int retiradas, int restantes);
 // The database locked by another station.
 QString bancoOcupado();
 // The server could not be reached; `servidor` and `porta` as configured.

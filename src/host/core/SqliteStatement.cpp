@@ -161,6 +161,10 @@ void SqliteStatement::execute() {
     sqlite3_reset(m_stmt);
 }
 
+int SqliteStatement::changes() const {
+    return sqlite3_changes(m_db);
+}
+
 void SqliteStatement::reset() {
     sqlite3_reset(m_stmt);
     m_onRow = false;

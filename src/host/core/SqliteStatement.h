@@ -41,6 +41,8 @@ public:
     void run();
     // Runs it to the end, for commands. Throws.
     void execute();
+    // Rows the last execute() inserted, changed or deleted.
+    int changes() const;
     // Ends the run and releases what it holds (locks, read snapshot).
     void reset();
 

@@ -270,11 +270,14 @@ DataPacket TADOQuery::readRows(const QList<FieldDef>& columns, bool wasActive) {
 void TADOQuery::execute() {
     prepare();
     close();
+    m_rowsAffected = -1;
     if (m_native) {
         m_native->execute();
+        m_rowsAffected = m_native->changes();
         return;
     }
     if (const TADOConnection::Waiting waiting(m_connection); !m_query->exec())
         fail(QStringLiteral("The database refused the command"), m_query->lastError(), m_sql);
+    m_rowsAffected = m_query->numRowsAffected();
     m_query->finish();
 }

@@ -44,6 +44,9 @@ public:
 
     // Executes the statement as a command (no rows). Throws DatabaseError.
     void execute();
+    // Rows the last execute() inserted, changed or deleted; -1 when the
+    // driver cannot tell.
+    int rowsAffected() const { return m_rowsAffected; }
 
     TADOConnection& connection() { return m_connection; }
 
@@ -60,6 +63,7 @@ private:
     std::unique_ptr<QSqlQuery> m_query;
     bool m_prepared = false;
     bool m_active = false;
+    int m_rowsAffected = -1;
 };
 
 // A command is a statement that is executed; the same stand-in serves.

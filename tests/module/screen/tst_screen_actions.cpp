@@ -164,15 +164,15 @@ private slots:
             "getProduto|9999",
             "getfiltroProd|9999-01-",
             "getInsere|9999-00001-1-01-Coca-Cola Lata 350ml-0-11571344-101001-1-2-07-1",
-            "getMudaNome|9999-00001-9999-00001-01-1-Coca Gelada-07-1-2-1",
-            "getMudaNome|9999-07-1-Sucos Naturais-0-2-0-0",
-            "getMudaCor|9999-00001-01-1-2-07-1-255-1",
-            "getMudaFonte|9999-00001-07-1-65280-2-0-0-0",
-            QStringLiteral("setColarProd|%1-%2-%3-1-%4-1-2-01-1-9999-1-01-1-2-01-1-00001")
+            "getMudaNomeConferido|9999-00001-9999-00001-01-1-Coca Gelada-07-1-2-1",
+            "getMudaNomeConferido|9999-07-1-Sucos Naturais-0-2-0-0",
+            "getMudaCorConferido|9999-00001-01-1-2-07-1-255-1",
+            "getMudaFonteConferido|9999-00001-07-1-65280-2-0-0-0",
+            QStringLiteral("setColarProdConferido|%1-%2-%3-1-%4-1-2-01-1-9999-1-01-1-2-01-1-00001")
                 .arg(fundo)
                 .arg(texto)
                 .arg(nome, n),
-            QStringLiteral("getDelProduto|9999-00001-2-%1-1-01-1").arg(n),
+            QStringLiteral("getDelProdutoConferido|9999-00001-2-%1-1-01-1").arg(n),
         };
         for (const QString& call : expected)
             QVERIFY2(calls.contains(call), qPrintable(call + QStringLiteral("\n  among: ") + calls.join("\n  ")));
