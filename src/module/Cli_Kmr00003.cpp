@@ -2,7 +2,6 @@
 
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupo.h"
-#include "TrdmConfGrupo.h"
 
 #include <HostErrors.h>
 #include <HostUi.h>
@@ -26,8 +25,7 @@ const char16_t kErroInesperado[] = u"Ocorreu um erro inesperado e a tela de conf
 // operator would see it twice or not at all); it goes to the log.
 void reportaErro(const QString& texto) noexcept {
     try {
-        Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QStringLiteral("002"), 0,
-                 nullptr);
+        MensagemErro(texto, QStringLiteral("002"));
     } catch (const std::exception& e) {
         qCritical("The error report could not be shown (%s): %s", e.what(), qUtf8Printable(texto));
     } catch (...) {
@@ -52,14 +50,14 @@ QString textoDaFalha(const std::exception& e) noexcept {
     }
 }
 
-// Destroys the screen, then the data service instance, however the call ends.
+// Destroys the screen, however the call ends; the data service's session,
+// declared before it, then destroys the shared instance.
 class FimDaChamada {
 public:
     explicit FimDaChamada(std::unique_ptr<TfrmConfGrupo>& tela) : m_tela(tela) {}
     ~FimDaChamada() {
         m_tela.reset();
         frmConfGrupo = nullptr;
-        rdmConfGrupo.reset();
     }
     FimDaChamada(const FimDaChamada&) = delete;
     FimDaChamada& operator=(const FimDaChamada&) = delete;
@@ -74,6 +72,9 @@ namespace Cli_Kmr00003 {
 
 void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result) noexcept {
     Q_UNUSED(result);
+    // The screen's initialisation opens the shared instance; it is destroyed
+    // when the call ends, whether or not the initialisation succeeded.
+    const Srv_Kmr00003::Sessao servico(Srv_Kmr00003::Sessao::Abertura::Adiada);
     std::unique_ptr<TfrmConfGrupo> tela;
     FimDaChamada fim(tela);
     try {
