@@ -227,19 +227,19 @@ QList<QVariantList> linhasDoPacote(const DataPacket& p) {
 
 // ------------------------------------------------------------ writing
 
-// One prepared statement, executed once per item; the parameter names are
-// made once, not per item.
+// One prepared statement, executed once per item; each parameter name is
+// looked up once, not per item.
 void insereLinhas(TrdmConfGrupo& dm, const QString& filial, const QString& conf, const QList<QVariantList>& linhas) {
     TADOCommand insere(dm.adcConfGrupo, QStringLiteral("INSERT INTO ITMENUCONFTE (%1) VALUES (%2)")
                                             .arg(listaColunas(), listaColunas(QStringLiteral(":P_"))));
-    QStringList nomes;
+    QList<int> posicoes;
     for (int c = 0; c < kNumColunas; ++c)
-        nomes << QStringLiteral("P_") + nomeColuna(c);
+        posicoes << insere.paramIndex(QStringLiteral("P_") + nomeColuna(c));
     for (const QVariantList& valores : linhas) {
-        insere.setParam(nomes[0], filial);
-        insere.setParam(nomes[1], conf);
+        insere.setParam(posicoes[0], filial);
+        insere.setParam(posicoes[1], conf);
         for (int c = kPrimeiraPosicao; c < kNumColunas; ++c)
-            insere.setParam(nomes[c], valores[c]);
+            insere.setParam(posicoes[c], valores[c]);
         insere.execute();
     }
 }

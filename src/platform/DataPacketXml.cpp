@@ -20,25 +20,10 @@
 #include <QHash>
 #include <QSaveFile>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <cmath>
 
 namespace {
-
-QString typeName(FieldKind kind) {
-    switch (kind) {
-    case FieldKind::Text:
-        return QStringLiteral("string");
-    case FieldKind::Float:
-        return QStringLiteral("r8");
-    case FieldKind::Integer:
-        return QStringLiteral("i8");
-    case FieldKind::DateTime:
-        return QStringLiteral("dateTime");
-    }
-    return {};
-}
 
 std::optional<FieldKind> kindOf(QStringView type) {
     const QString t = type.trimmed().toString().toLower();
@@ -55,6 +40,15 @@ std::optional<FieldKind> kindOf(QStringView type) {
         t == QLatin1String("sqldatetime"))
         return FieldKind::DateTime;
     return std::nullopt;
+}
+
+// A number of the packet: the integers the packets mostly hold (colours)
+// read as integers, which is exact and much cheaper; anything else as a double.
+double number(QStringView text, bool* ok) {
+    const qint64 whole = text.toLongLong(ok);
+    if (*ok && !(whole == 0 && text.startsWith(u'-')))
+        return double(whole);
+    return text.toDouble(ok);
 }
 
 class PacketReader {
@@ -214,7 +208,7 @@ private:
             packet.appendText(text);
             return true;
         case FieldKind::Float: {
-            const double v = text.trimmed().toDouble(&ok);
+            const double v = number(text.trimmed(), &ok);
             ok = ok && std::isfinite(v);
             if (ok)
                 packet.appendNumber(v);
@@ -269,51 +263,6 @@ private:
 };
 
 } // namespace
-
-QByteArray DataPacket::toXml() const {
-    QByteArray out;
-    QXmlStreamWriter w(&out);
-    w.writeStartDocument(QStringLiteral("1.0"), true);
-    w.writeStartElement(QStringLiteral("DATAPACKET"));
-    w.writeAttribute(QStringLiteral("Version"), QStringLiteral("2.0"));
-    w.writeStartElement(QStringLiteral("METADATA"));
-    w.writeStartElement(QStringLiteral("FIELDS"));
-    for (const FieldDef& f : d->fields) {
-        w.writeEmptyElement(QStringLiteral("FIELD"));
-        w.writeAttribute(QStringLiteral("attrname"), f.name);
-        w.writeAttribute(QStringLiteral("fieldtype"), typeName(f.kind));
-        if (f.kind == FieldKind::Text)
-            w.writeAttribute(QStringLiteral("WIDTH"), QString::number(f.width > 0 ? f.width : 255));
-    }
-    w.writeEndElement(); // FIELDS
-    w.writeEmptyElement(QStringLiteral("PARAMS"));
-    w.writeEndElement(); // METADATA
-    w.writeStartElement(QStringLiteral("ROWDATA"));
-    for (int r = 0; r < d->rows; ++r) {
-        w.writeEmptyElement(QStringLiteral("ROW"));
-        for (int c = 0; c < d->fields.size(); ++c) {
-            const PacketColumn& col = d->columns[size_t(c)];
-            if (col.isNull(r))
-                continue;
-            QString text;
-            switch (col.kind) {
-            case FieldKind::Float: {
-                const double v = col.reals[size_t(r)];
-                text = (v == std::floor(v) && std::fabs(v) < 1e15) ? QString::number(qint64(v))
-                                                                   : QString::number(v, 'g', 17);
-                break;
-            }
-            default:
-                text = this->text(r, c);
-            }
-            w.writeAttribute(d->fields[c].name, text);
-        }
-    }
-    w.writeEndElement(); // ROWDATA
-    w.writeEndElement(); // DATAPACKET
-    w.writeEndDocument();
-    return out;
-}
 
 std::optional<DataPacket> DataPacket::fromXml(const QByteArray& xml, QString* error) {
     return PacketReader(xml).read(error);

@@ -10,6 +10,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -133,16 +134,33 @@ bool SqliteStatement::hasParameter(const QString& placeholder) const {
 }
 
 void SqliteStatement::setParam(const QString& placeholder, const QVariant& value) {
-    const int index = sqlite3_bind_parameter_index(m_stmt, placeholder.toUtf8().constData());
-    if (index > 0)
-        m_values.insert(index, value);
+    setParamAt(parameterIndex(placeholder), value);
+}
+
+int SqliteStatement::parameterIndex(const QString& placeholder) const {
+    return sqlite3_bind_parameter_index(m_stmt, placeholder.toUtf8().constData());
+}
+
+void SqliteStatement::setParamAt(int index, const QVariant& value) {
+    if (index <= 0 || index > sqlite3_bind_parameter_count(m_stmt))
+        return;
+    if (m_values.size() < index)
+        m_values.resize(sqlite3_bind_parameter_count(m_stmt));
+    // A null assigned is still assigned: bound as NULL, as before.
+    m_values[index - 1] = value.isValid() ? value : QVariant(QMetaType::fromType<std::nullptr_t>());
 }
 
 void SqliteStatement::bindAll() {
     sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
-    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-        if (bindValue(m_stmt, it.key(), it.value()) != SQLITE_OK)
+    // Every parameter assigned: each bind replaces the last run's value, and
+    // clearing them all first would only free what is bound again.
+    const bool everyOne =
+        m_values.size() == sqlite3_bind_parameter_count(m_stmt) &&
+        std::all_of(m_values.cbegin(), m_values.cend(), [](const QVariant& v) { return v.isValid(); });
+    if (!everyOne)
+        sqlite3_clear_bindings(m_stmt);
+    for (qsizetype i = 0; i < m_values.size(); ++i)
+        if (m_values[i].isValid() && bindValue(m_stmt, int(i) + 1, m_values[i]) != SQLITE_OK)
             fail(QStringLiteral("A parameter could not be bound"));
 }
 

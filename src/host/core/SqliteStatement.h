@@ -7,7 +7,7 @@
 
 #include <DataPacket.h>
 
-#include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
@@ -36,6 +36,11 @@ public:
     bool hasParameter(const QString& placeholder) const;
     // Kept until the next run; bound as Qt binds them (a null string as NULL).
     void setParam(const QString& placeholder, const QVariant& value);
+    // The position SQLite gives a placeholder (0 when absent), and the same
+    // assignment by that position: for a statement run many times, the name
+    // is looked up once.
+    int parameterIndex(const QString& placeholder) const;
+    void setParamAt(int index, const QVariant& value);
 
     // Runs the statement and stands on its first row, if any. Throws.
     void run();
@@ -62,7 +67,7 @@ private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
     QString m_sql;
-    QHash<int, QVariant> m_values; // by parameter index
+    QList<QVariant> m_values; // by parameter position less one; invalid: not assigned
     bool m_onRow = false;
     qint64 m_row = -1;
 };

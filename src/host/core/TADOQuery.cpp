@@ -98,6 +98,7 @@ void TADOQuery::setSql(const QString& sql) {
     close();
     m_sql = sql;
     m_placeholders = placeholdersOf(sql);
+    m_bound.clear();
     release();
 }
 
@@ -151,6 +152,32 @@ void TADOQuery::setParam(const QString& name, const QVariant& value) {
         m_native->setParam(placeholder, value);
     else
         m_query->bindValue(placeholder, value);
+}
+
+int TADOQuery::paramIndex(const QString& name) {
+    prepare();
+    const QString placeholder = QLatin1Char(':') + name;
+    if (!m_placeholders.contains(placeholder))
+        throw DatabaseError(QStringLiteral("The statement has no parameter named %1.").arg(name), QSqlError(), m_sql);
+    for (qsizetype i = 0; i < m_bound.size(); ++i)
+        if (m_bound[i].placeholder == placeholder)
+            return int(i);
+    m_bound.append({placeholder, m_native ? m_native->parameterIndex(placeholder) : 0});
+    return int(m_bound.size() - 1);
+}
+
+void TADOQuery::setParam(int index, const QVariant& value) {
+    // A statement on the SQLite handle is dropped when its connection closes,
+    // so while it stands it is the current one: no look-up per value.
+    if (!m_native)
+        prepare();
+    if (index < 0 || index >= m_bound.size())
+        throw DatabaseError(QStringLiteral("The statement has no parameter number %1.").arg(index), QSqlError(), m_sql);
+    const BoundName& bound = m_bound[index];
+    if (m_native)
+        m_native->setParamAt(bound.native, value);
+    else
+        m_query->bindValue(bound.placeholder, value);
 }
 
 void TADOQuery::open() {

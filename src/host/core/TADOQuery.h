@@ -27,6 +27,10 @@ public:
     // Assigns a parameter by name (without the colon). Throws DatabaseError
     // when the statement has no such parameter.
     void setParam(const QString& name, const QVariant& value);
+    // The same by a handle the name is turned into once, for a statement
+    // bound many times over (one insert per row). Throws as setParam does.
+    int paramIndex(const QString& name);
+    void setParam(int index, const QVariant& value);
 
     void open(); // runs the statement; cursor on the first row
     void close();
@@ -58,6 +62,11 @@ private:
     TADOConnection& m_connection;
     QString m_sql;
     QSet<QString> m_placeholders; // ":NAME" of every parameter in the text
+    struct BoundName {
+        QString placeholder; // ":NAME"
+        int native = 0;      // its position on the SQLite handle (the same for the same text)
+    };
+    QList<BoundName> m_bound; // paramIndex() handles
     // On SQLite the statement runs on the native handle; elsewhere through Qt.
     std::unique_ptr<SqliteStatement> m_native;
     std::unique_ptr<QSqlQuery> m_query;

@@ -1,5 +1,6 @@
 #include "TTouchButton.h"
 
+#include "CaptionLayoutCache.h"
 #include "TColor.h"
 
 #include <QKeySequence>
@@ -99,7 +100,7 @@ QRect TTouchButton::captionArea() const {
 }
 
 CaptionLayout TTouchButton::captionLayout(const QString& text) const {
-    return layoutCaption(text, font(), captionArea().size());
+    return cachedCaptionLayout(text, font(), captionArea().size());
 }
 
 void TTouchButton::paintEvent(QPaintEvent* /*event*/) {
@@ -150,16 +151,8 @@ void TTouchButton::paintGlyph(QPainter& p, QRect& area) const {
 
 void TTouchButton::paintCaption(QPainter& p, const QRect& area, const QString& caption, const QColor& color,
                                 bool struck) const {
-    CaptionLayout layout = layoutCaption(caption, font(), area.size());
-    QFont f = layout.font;
-    f.setStrikeOut(struck);
-    p.setFont(f);
     p.setPen(color);
-    int y = area.top() + (area.height() - layout.height()) / 2;
-    for (const QString& line : layout.lines) {
-        p.drawText(QRect(area.left(), y, area.width(), layout.lineHeight), Qt::AlignHCenter | Qt::AlignTop, line);
-        y += layout.lineHeight;
-    }
+    drawCaption(p, area, caption, font(), struck);
 }
 
 void TTouchButton::paintMark(QPainter& p, const QRectF& face, const QColor& fill) const {
