@@ -183,7 +183,9 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row)
             continue;
         }
         if (col.tipo == FieldKind::Text) {
-            const QString texto = p.text(row, i);
+            QString texto = p.text(row, i);
+            if (texto.isNull())
+                texto = QStringLiteral(""); // an empty text is written as one, not as a missing value
             if (col.chave && texto.isEmpty())
                 throw Recusa(
                     QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.").arg(onde, nomeColuna(c)));
