@@ -7,7 +7,7 @@ KALMORA_PACKAGES=(
   postgresql
   fontconfig fonts-dejavu-core fonts-dejavu-extra
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
-  dpkg-dev file
+  dpkg-dev file lintian man-db poppler-utils
 )
 
 kalmora_install_deps() {
