@@ -202,13 +202,13 @@ int main(int argc, char* argv[]) {
     CsvCommands::addOptions(parser);
     SheetCommands::addOptions(parser);
     const bool lida = parser.parse(LauncherOptions::argumentos(argc, argv));
+    const bool ajuda = lida && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")));
 
     // The screen and the sheets are drawn by widgets; without a display,
     // the screenshot and the sheets are drawn offscreen.
     const QStringList comandos = lida ? LauncherOptions::comandos(parser) : QStringList();
     const bool desenha = comandos.size() == 1 && (SheetCommands::pedeFolhas(parser) || parser.isSet(screenshot));
-    const bool tela = lida && comandos.isEmpty() && !parser.isSet(help) && !parser.isSet(version) &&
-                      !parser.isSet(demoData);
+    const bool tela = lida && comandos.isEmpty() && !ajuda && !parser.isSet(version) && !parser.isSet(demoData);
     const bool widgets = tela || desenha;
     if (widgets && LauncherOptions::semTela()) {
         if (desenha) {
@@ -231,7 +231,7 @@ int main(int argc, char* argv[]) {
 
     if (!lida)
         return LauncherOptions::recusaLinha(parser);
-    if (parser.isSet(help)) {
+    if (ajuda) {
         QTextStream(stdout) << parser.helpText();
         return 0;
     }
