@@ -34,6 +34,7 @@ enum class FailureCause {
     Configuration,     // a connection string naming no usable engine or one not installed
     Unexpected,        // a fault of the program itself, not of the database
     Refused,           // input refused before any write, with a text of its own
+    TargetNotEmpty,    // refused: the configuration to be written already holds items
 };
 
 // A database operation that failed; carries the operator's text, its cause,

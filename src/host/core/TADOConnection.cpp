@@ -3,8 +3,8 @@
 #include "AdoSession.h"
 #include "HostErrors.h"
 #include "KmrLog.h"
-#include "OperatorTexts.h"
 #include "OdbcConnect.h"
+#include "OperatorTexts.h"
 #include "PgWatchdog.h"
 
 #include <QFile>
@@ -61,7 +61,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
         const QString file = cs.value(QStringLiteral("Data Source")).trimmed();
         if (file == QLatin1String(":memory:")) {
             db.setDatabaseName(file);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyTimeoutMs));
             return;
         }
         // Opened read-write but never created: "mode=rw" makes SQLite itself
@@ -69,7 +69,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
         // database waits a while rather than failing at once.
         db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded) +
                            QStringLiteral("?mode=rw"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_URI"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI").arg(kSqliteBusyTimeoutMs));
         return;
     }
     if (provider == QLatin1String("PostgreSQL")) {
@@ -209,7 +209,7 @@ void TADOConnection::openDatabase(const ConnectionString& cs) {
         const QSqlError error = m_db.lastError();
         m_db.setPassword(QString());
         if (cs.provider() == QLatin1String("ODBC")) {
-            m_db.setDatabaseName(QString()); // the ODBC text holds the password
+            m_db.setDatabaseName(QString());            // the ODBC text holds the password
             OdbcConnect::explainOpenFailure(error, cs); // a missing driver or data source, named
         }
         throw openFailure(cs, error);
