@@ -5,7 +5,6 @@
 #include <HostErrors.h>
 #include <KmrLog.h>
 #include <Srv_Kmr00003.h>
-#include <TrdmConfGrupo.h>
 
 #include <QSaveFile>
 #include <QTextStream>
@@ -21,28 +20,27 @@ void imprimeErro(const QString& texto) {
 }
 
 Sessao::Sessao() {
-    rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
     try {
-        rdmConfGrupo->adcConfGrupo.setConnected(true);
+        m_sessao = std::make_unique<Srv_Kmr00003::Sessao>();
     } catch (const std::exception& e) {
         qCWarning(lcKmrApp) << "connection failed:" << exceptionText(e);
-        rdmConfGrupo.reset();
         throw Falha{QStringLiteral("não foi possível abrir o banco de dados. Verifique a conexão configurada e tente "
                                    "de novo.")};
     }
 }
 
-Sessao::~Sessao() {
-    rdmConfGrupo.reset();
-}
+Sessao::~Sessao() = default;
 
 QVariant resultado(const char* funcao, int32_t status, const QVariant& r) {
     if (status != 0) {
         qCWarning(lcKmrApp) << funcao << "returned status" << status;
         throw Falha{QStringLiteral("o serviço de dados falhou; nada foi gravado.")};
     }
-    if (r.typeId() == QMetaType::QString && !r.toString().isEmpty())
+    if (r.typeId() == QMetaType::QString && !r.toString().isEmpty()) {
+        if (Srv_Kmr00003::causaDaFalha() == FailureCause::TargetNotEmpty)
+            throw Falha{r.toString() + QStringLiteral(" Para substituí-los, use --replace.")};
         throw Falha{r.toString()};
+    }
     return r;
 }
 

@@ -9,7 +9,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+
+namespace Srv_Kmr00003 {
+class Sessao;
+}
 
 namespace Comando {
 
@@ -28,9 +33,13 @@ public:
     ~Sessao();
     Sessao(const Sessao&) = delete;
     Sessao& operator=(const Sessao&) = delete;
+
+private:
+    std::unique_ptr<Srv_Kmr00003::Sessao> m_sessao;
 };
 
-// The result of a data service call: what it returned, or its failure text raised.
+// The result of a data service call: what it returned, or its failure text
+// raised, with the option that lets a refused import through.
 QVariant resultado(const char* funcao, int32_t status, const QVariant& r);
 
 struct Configuracao {

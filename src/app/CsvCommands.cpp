@@ -4,6 +4,7 @@
 
 #include <CsvReader.h>
 #include <KmrLog.h>
+#include <SrvColunas.h>
 #include <Srv_Kmr00003.h>
 
 #include <QFile>
@@ -25,13 +26,12 @@ constexpr qint64 kMaiorArquivo = 64 * 1024 * 1024;
 
 // The columns a menu item file may carry, as the export writes them.
 const QStringList& colunasDoMenu() {
-    static const QStringList colunas{
-        QStringLiteral("CDFILIAL"),     QStringLiteral("NRCONFTELA"),   QStringLiteral("IDTPBUTTON"),
-        QStringLiteral("NRBUTTON"),     QStringLiteral("NRPGCONFTELA"), QStringLiteral("IDTPBUTONAUX"),
-        QStringLiteral("NRBUTTONAUX"),  QStringLiteral("NRPGCONFTAUX"), QStringLiteral("CDIDENTBUTON"),
-        QStringLiteral("DSBUTTON"),     QStringLiteral("NRCOLORTEXT"),  QStringLiteral("NRCOLORBACK"),
-        QStringLiteral("DSMESSAGEBUT"), QStringLiteral("DSIMAGEMBUT"),  QStringLiteral("DTULTATUITCT"),
-    };
+    static const QStringList colunas = [] {
+        QStringList nomes;
+        for (const SrvColunas::Coluna& c : SrvColunas::colunas())
+            nomes << QString::fromLatin1(c.nome);
+        return nomes;
+    }();
     return colunas;
 }
 
