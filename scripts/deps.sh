@@ -9,6 +9,7 @@ KALMORA_PACKAGES=(
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   dpkg-dev file
   clang-14 libclang-rt-14-dev llvm-14
+  dpkg-dev file lintian man-db poppler-utils
 )
 
 kalmora_install_deps() {

@@ -265,16 +265,6 @@ void addOptions(QCommandLineParser& parser) {
                                  QStringLiteral("[CONF_ORIGEM]"));
 }
 
-bool withoutDisplay(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg == "--export" || arg == "--import" || arg == "--copy-config" || arg.startsWith("--export=") ||
-            arg.startsWith("--import=") || arg.startsWith("--copy-config="))
-            return true;
-    }
-    return false;
-}
-
 std::optional<int> run(const QCommandLineParser& parser, QVariantList& arParams) {
     try {
         bool continua = false;
@@ -289,6 +279,15 @@ std::optional<int> run(const QCommandLineParser& parser, QVariantList& arParams)
         qCWarning(lcComandos) << exceptionText(e);
         imprimeErro(QStringLiteral("o comando falhou; nada foi gravado."));
         return 1;
+    }
+}
+
+std::optional<std::pair<QString, QString>> configuracao(const QCommandLineParser& parser, QString& erro) {
+    try {
+        return std::pair{opcao(parser, kFilial), opcao(parser, kConfiguracao)};
+    } catch (const Falha& f) {
+        erro = f.texto;
+        return std::nullopt;
     }
 }
 

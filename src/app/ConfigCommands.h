@@ -8,14 +8,12 @@
 #include <QVariantList>
 
 #include <optional>
+#include <utility>
 
 namespace ConfigCommands {
 
 // Adds the options and commands to the launcher's parser.
 void addOptions(QCommandLineParser& parser);
-
-// True when the command line asks for a command that needs no display.
-bool withoutDisplay(int argc, char* argv[]);
 
 // Runs after the parser has processed the command line. Returns the exit
 // status when the launcher is to stop here (a command ran, or an option was
@@ -26,5 +24,10 @@ bool withoutDisplay(int argc, char* argv[]);
 // "CDFILIAL", "NRCONFTELA" and "CDLOJA"; an empty array keeps the screen's
 // defaults ("9999", "00001", "01").
 std::optional<int> run(const QCommandLineParser& parser, QVariantList& arParams);
+
+// The branch and configuration named by --branch and --config (the defaults
+// where one is not given), checked as for the screen; nothing, with the
+// refusal in erro, when one is not valid.
+std::optional<std::pair<QString, QString>> configuracao(const QCommandLineParser& parser, QString& erro);
 
 } // namespace ConfigCommands

@@ -2,6 +2,9 @@
 // run time, calls its entry point and exits when the screen has been closed.
 
 #include "ConfigCommands.h"
+#include "CsvCommands.h"
+#include "LauncherOptions.h"
+#include "SheetCommands.h"
 
 #include <ConnectionString.h>
 #include <DatabaseSchema.h>
@@ -171,51 +174,21 @@ private:
     bool m_written = false;
 };
 
-// Help and schema creation need no display; everything else opens the screen.
-bool needsDisplay(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--help-all" || arg == "--create-schema")
-            return false;
-    }
-    return true;
-}
-
-// Without a display, an option that shows nothing interactive renders
-// offscreen instead of failing to find one.
-void chooseOffscreenWithoutDisplay(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray arg(argv[i]);
-        if (arg == "--screenshot" || arg.startsWith("--screenshot=")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            return;
-        }
-    }
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
-    chooseOffscreenWithoutDisplay(argc, argv);
-    std::unique_ptr<QCoreApplication> application;
-    if (needsDisplay(argc, argv) && !ConfigCommands::withoutDisplay(argc, argv))
-        application = std::make_unique<QApplication>(argc, argv);
-    else
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication& app = *application;
-    QCoreApplication::setApplicationName(QStringLiteral("kalmora"));
-    KmrLog::install();
-
+    // The command line is read before any window is needed: without a
+    // display, a wrong option or a command that only writes a file must not
+    // wait for one.
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Abre a configuração da tela de vendas do ponto de venda Kalmora.\n"
         "O banco de dados é o da variável KALMORA_CONEXAO; senão o do arquivo kalmora.conexao ao lado deste "
         "programa, em $XDG_CONFIG_HOME/kalmora ou em $XDG_CONFIG_DIRS/kalmora; senão o banco SQLite local na "
         "pasta de dados do usuário. Os detalhes técnicos de cada falha ficam no arquivo kalmora.log dessa pasta."));
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Mostra a versão do programa e sai."));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Grava a tela, depois de aberta, no arquivo PNG e sai."),
                                         QStringLiteral("ARQUIVO"));
@@ -224,10 +197,52 @@ int main(int argc, char* argv[]) {
                                                                "onde elas já existem) e sai."));
     const QCommandLineOption demoData(QStringLiteral("demo-data"),
                                       QStringLiteral("Com --create-schema: grava também o catálogo de demonstração."));
-    parser.addOptions({screenshot, createSchemaOption, demoData});
+    parser.addOptions({version, screenshot, createSchemaOption, demoData});
     ConfigCommands::addOptions(parser);
-    parser.process(app);
+    CsvCommands::addOptions(parser);
+    SheetCommands::addOptions(parser);
+    const bool lida = parser.parse(LauncherOptions::argumentos(argc, argv));
+    const bool ajuda = lida && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")));
 
+    // The screen and the sheets are drawn by widgets; without a display,
+    // the screenshot and the sheets are drawn offscreen.
+    const QStringList comandos = lida ? LauncherOptions::comandos(parser) : QStringList();
+    const bool desenha = comandos.size() == 1 && (SheetCommands::pedeFolhas(parser) || parser.isSet(screenshot));
+    const bool tela = lida && comandos.isEmpty() && !ajuda && !parser.isSet(version) && !parser.isSet(demoData);
+    const bool widgets = tela || desenha;
+    if (widgets && LauncherOptions::semTela()) {
+        if (desenha) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        } else {
+            printError(QStringLiteral("não há tela gráfica (DISPLAY ou WAYLAND_DISPLAY) onde abrir a configuração. "
+                                      "Abra o programa numa sessão gráfica; --pdf, --png e --screenshot funcionam "
+                                      "sem ela."));
+            return 1;
+        }
+    }
+    std::unique_ptr<QCoreApplication> application;
+    if (widgets)
+        application = std::make_unique<QApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kalmora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KALMORA_VERSION));
+    KmrLog::install();
+
+    if (!lida)
+        return LauncherOptions::recusaLinha(parser);
+    if (ajuda) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        QTextStream(stdout) << "kalmora " << KALMORA_VERSION << Qt::endl;
+        return 0;
+    }
+    if (comandos.size() > 1) {
+        printError(QStringLiteral("use só um dos comandos de cada vez: %1.").arg(comandos.join(QStringLiteral(", "))));
+        return 1;
+    }
     if (parser.isSet(createSchemaOption))
         return createSchema(parser.isSet(demoData));
     if (parser.isSet(demoData)) {
@@ -236,6 +251,10 @@ int main(int argc, char* argv[]) {
     }
     // Branch, configuration and store of the screen; or a command without it.
     QVariantList parametros;
+    if (const std::optional<int> status = CsvCommands::run(parser))
+        return *status;
+    if (const std::optional<int> status = SheetCommands::run(parser))
+        return *status;
     if (const std::optional<int> status = ConfigCommands::run(parser, parametros))
         return *status;
 

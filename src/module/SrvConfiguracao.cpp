@@ -145,9 +145,18 @@ QList<int> mapeiaColunas(const DataPacket& p) {
     return mapa;
 }
 
+// Where an item stands in its file, for the refusals: the packet's own words
+// when it carries them (a spreadsheet names its line), else its number.
+QString localItem(const DataPacket& p, int row) {
+    const int i = p.indexOf(u"DSLOCALITEM");
+    if (i >= 0 && !p.text(row, i).isEmpty())
+        return p.text(row, i);
+    return QStringLiteral("Item %1 do arquivo").arg(row + 1);
+}
+
 // One row of the packet checked and converted to the values bound.
 QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row) {
-    const QString onde = QStringLiteral("Item %1 do arquivo").arg(row + 1);
+    const QString onde = localItem(p, row);
     QVariantList valores;
     for (int c = 0; c < kNumColunas; ++c) {
         const Coluna& col = kColunas[c];
@@ -164,7 +173,9 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row)
             continue;
         }
         if (col.tipo == FieldKind::Text) {
-            const QString texto = p.text(row, i);
+            QString texto = p.text(row, i);
+            if (texto.isNull())
+                texto = QStringLiteral(""); // an empty text is written as one, not as a missing value
             if (col.chave && texto.isEmpty())
                 throw Recusa(
                     QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.").arg(onde, nomeColuna(c)));
@@ -214,11 +225,10 @@ QList<QVariantList> linhasDoPacote(const DataPacket& p) {
         QVariantList valores = linhaValidada(p, mapa, row);
         const QString k = textoChave(valores);
         if (chaves.contains(k))
-            throw Recusa(QStringLiteral("Item %1 do arquivo: outro item já ocupa a mesma posição (tipo %2, botão %3, "
-                                        "página %4, grupo %5 da página %6); nada foi gravado.")
-                             .arg(row + 1)
-                             .arg(valores[2].toString(), valores[3].toString(), valores[4].toString(),
-                                  valores[6].toString(), valores[7].toString()));
+            throw Recusa(QStringLiteral("%1: outro item já ocupa a mesma posição (tipo %2, botão %3, página %4, "
+                                        "grupo %5 da página %6); nada foi gravado.")
+                             .arg(localItem(p, row), valores[2].toString(), valores[3].toString(),
+                                  valores[4].toString(), valores[6].toString(), valores[7].toString()));
         chaves.insert(k);
         linhas.append(std::move(valores));
     }

@@ -125,7 +125,9 @@ int32_t getExportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, Q
 // position key columns required, branch and configuration taken from the
 // target) into the configuration in one transaction. P_SUBSTITUI "S" first
 // deletes the items it holds, in the same transaction. On success the result
-// is the number of items written (an int).
+// is the number of items written (an int). An optional text column
+// DSLOCALITEM names each item's place in its file ("Linha 7 do arquivo") in
+// the refusals; it is not written.
 int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QVariant& P_ITENS,
                        const QString& P_SUBSTITUI, QVariant& result);
 // Copies every item of the source configuration into the target one, as the

@@ -228,6 +228,39 @@ private slots:
             QStringLiteral("configuração"));
     }
 
+    void emptyTextsStayEmptyAndRefusalsNameTheItemsPlace() {
+        // A packet as a spreadsheet gives it: every column text, an empty
+        // text, a missing value, and each item's place in its file.
+        const QList<FieldDef> campos{{"IDTPBUTTON"},   {"NRBUTTON"},     {"NRPGCONFTELA"}, {"IDTPBUTONAUX"},
+                                     {"NRBUTTONAUX"},  {"NRPGCONFTAUX"}, {"DSBUTTON"},     {"NRCOLORBACK"},
+                                     {"DSMESSAGEBUT"}, {"DSIMAGEMBUT"},  {"DSLOCALITEM"}};
+        DataPacket p(campos);
+        p.appendRow({"2", "01", "1", "0", "0", "0", "Bebidas", "255", QString(""), QVariant(), "Linha 2 do arquivo"});
+        const Call i = importa(QStringLiteral("0006"), QStringLiteral("00001"), QVariant::fromValue(p));
+        QVERIFY2(i.status == 0 && i.result.toInt() == 1, qPrintable(i.result.toString()));
+        const auto rows = db().rows(QStringLiteral("SELECT DSMESSAGEBUT, DSIMAGEMBUT, NRCOLORBACK FROM ITMENUCONFTE "
+                                                   "WHERE CDFILIAL = '0006'"));
+        QCOMPARE(rows.size(), 1);
+        QVERIFY(!rows[0][0].isNull());
+        QCOMPARE(rows[0][0].toString(), QString());
+        QVERIFY(rows[0][1].isNull());
+        QCOMPARE(rows[0][2].toDouble(), 255.0);
+
+        const auto before = menu();
+        DataPacket ruim(campos);
+        ruim.appendRow({"2", "01", "1", "0", "0", "0", "A", "255", QVariant(), QVariant(), "Linha 2 do arquivo"});
+        ruim.appendRow({"2", "02", "1", "0", "0", "0", "B", "azul", QVariant(), QVariant(), "Linha 5 do arquivo"});
+        verifyRefused(importa(QStringLiteral("0007"), QStringLiteral("00001"), QVariant::fromValue(ruim)), before,
+                      QStringLiteral("Linha 5 do arquivo: a cor \"azul\" da coluna NRCOLORBACK"));
+        ruim.setValue(1, 7, QStringLiteral("0"));
+        ruim.setValue(1, 1, QStringLiteral("01"));
+        verifyRefused(importa(QStringLiteral("0007"), QStringLiteral("00001"), QVariant::fromValue(ruim)), before,
+                      QStringLiteral("Linha 5 do arquivo: outro item já ocupa a mesma posição"));
+        // The place is not written: there is no such column in the store.
+        QCOMPARE(db().rows(QStringLiteral("SELECT COUNT(*) FROM ITMENUCONFTE WHERE CDFILIAL = '0007'"))[0][0].toInt(),
+                 0);
+    }
+
     void failureHalfWayRollsBack() {
         fillConfiguration();
         // Over-wide for the table but not for the checks: only a later item

@@ -1,0 +1,24 @@
+#pragma once
+// The launcher's command line, read before any window is needed: what it
+// asks for decides whether the widget library is loaded, and a line that
+// cannot be read is refused in Portuguese without it.
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+namespace LauncherOptions {
+
+// The process arguments as the parser reads them.
+QStringList argumentos(int argc, char* argv[]);
+
+// Prints why the line was not read (the unknown option, the missing value)
+// and the options there are; returns the exit status, 2.
+int recusaLinha(const QCommandLineParser& parser);
+
+// The commands given ("--pdf", ...); each must run alone.
+QStringList comandos(const QCommandLineParser& parser);
+
+// True when neither an X11 nor a Wayland display is named, nor a Qt platform.
+bool semTela();
+
+} // namespace LauncherOptions
