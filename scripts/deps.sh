@@ -8,6 +8,7 @@ KALMORA_PACKAGES=(
   fontconfig fonts-dejavu-core fonts-dejavu-extra
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   dpkg-dev file
+  openssl
 )
 
 kalmora_install_deps() {
