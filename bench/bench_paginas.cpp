@@ -9,7 +9,6 @@
 #include <DataPacket.h>
 #include <Srv_Kmr00003.h>
 #include <TfrmConfGrupo.h>
-#include <TrdmConfGrupo.h>
 
 #include <QApplication>
 #include <QDir>
@@ -42,8 +41,8 @@ QString copyOf(const QString& path, const QString& name) {
 
 void connect(const QString& path) {
     qputenv("KALMORA_CONEXAO", QStringLiteral("Provider=SQLite;Data Source=%1").arg(path).toUtf8());
-    rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
-    rdmConfGrupo->adcConfGrupo.setConnected(true);
+    Srv_Kmr00003::fecha(); // a fresh instance on the database named now
+    Srv_Kmr00003::abre();
 }
 
 void check(int32_t status, const QVariant& result) {
@@ -74,7 +73,7 @@ void BM_ProductPageChange(benchmark::State& state) {
         state.SkipWithError("the product page left the stored ones");
     form.reset();
     frmConfGrupo = nullptr;
-    rdmConfGrupo.reset();
+    Srv_Kmr00003::fecha();
     state.counters["rows"] = double(state.range(0));
 }
 BENCHMARK(BM_ProductPageChange)->Arg(1000000)->Unit(benchmark::kMillisecond);
@@ -91,7 +90,7 @@ void BM_setCopiaConf(benchmark::State& state) {
     }
     if (r.toInt() != 1308)
         state.SkipWithError("not 1,308 items copied");
-    rdmConfGrupo.reset();
+    Srv_Kmr00003::fecha();
 }
 BENCHMARK(BM_setCopiaConf)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
@@ -151,7 +150,7 @@ void BM_ExportImport(benchmark::State& state) {
     }
     if (r.toInt() != 1308)
         state.SkipWithError("not 1,308 items imported");
-    rdmConfGrupo.reset();
+    Srv_Kmr00003::fecha();
 }
 BENCHMARK(BM_ExportImport)->Arg(1000000)->Unit(benchmark::kMillisecond);
 

@@ -162,8 +162,8 @@ void useDatabase(const QString& database) {
     if (current == database && rdmConfGrupo)
         return;
     qputenv("KALMORA_CONEXAO", providerString(database).toUtf8());
-    rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
-    rdmConfGrupo->adcConfGrupo.setConnected(true);
+    Srv_Kmr00003::fecha(); // a fresh instance on the database named now
+    Srv_Kmr00003::abre();
     current = database;
 }
 
@@ -416,7 +416,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_pg: %s\n", e.what());
     }
     // The data service goes before Qt's SQL registry does.
-    rdmConfGrupo.reset();
+    Srv_Kmr00003::fecha();
     std::fflush(stdout);
     return rc;
 }

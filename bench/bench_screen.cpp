@@ -11,7 +11,6 @@
 #include <TTouchButton.h>
 #include <TfrmConfGrupo.h>
 #include <TfrmPesquisa.h>
-#include <TrdmConfGrupo.h>
 #include <Zub00002.h>
 #include <Zub00005.h>
 
@@ -62,7 +61,7 @@ struct Screen {
     ~Screen() {
         form.reset();
         frmConfGrupo = nullptr;
-        rdmConfGrupo.reset();
+        Srv_Kmr00003::fecha();
     }
     TTouchButton* button(const QString& name) const { return form->findChild<TTouchButton*>(name); }
 };

@@ -27,8 +27,8 @@ void useDatabase(const QString& path) {
     if (current == path && rdmConfGrupo)
         return;
     qputenv("KALMORA_CONEXAO", ("Provider=SQLite;Data Source=" + path).toUtf8());
-    rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
-    rdmConfGrupo->adcConfGrupo.setConnected(true);
+    Srv_Kmr00003::fecha(); // a fresh instance on the database named now
+    Srv_Kmr00003::abre();
     current = path;
 }
 
@@ -225,6 +225,6 @@ int main(int argc, char** argv) {
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    rdmConfGrupo.reset();
+    Srv_Kmr00003::fecha();
     return 0;
 }

@@ -2,8 +2,8 @@
 
 #include <DataPacket.h>
 #include <HostErrors.h>
+#include <SrvColunas.h>
 #include <Srv_Kmr00003.h>
-#include <TrdmConfGrupo.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,9 +45,13 @@ struct Valor {
     const char* padrao;
 };
 
-const Valor kFilial{kBranch, "filial", 4, "9999"};
-const Valor kConfiguracao{kConfig, "configuração", 5, "00001"};
-const Valor kLoja{kStore, "loja", 2, "01"};
+// The store code the screen passes on to the product list: two characters,
+// although the catalogue's column is wider (the menu item has no store).
+constexpr int kLarguraLoja = 2;
+
+const Valor kFilial{kBranch, "filial", SrvColunas::largura(u"CDFILIAL"), "9999"};
+const Valor kConfiguracao{kConfig, "configuração", SrvColunas::largura(u"NRCONFTELA"), "00001"};
+const Valor kLoja{kStore, "loja", kLarguraLoja, "01"};
 
 // A code given on the command line: not empty, no blank at either end, no
 // control character, within its column.
@@ -77,33 +81,35 @@ QString nomeConf(const QString& filial, const QString& conf) {
     return QStringLiteral("filial %1, configuração %2").arg(filial, conf);
 }
 
-// The data service for one command: created, connected, and destroyed at the end.
+// The data service for one command: opened, and closed at the end.
 class Servico {
 public:
     Servico() {
-        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
         try {
-            rdmConfGrupo->adcConfGrupo.setConnected(true);
+            m_sessao = std::make_unique<Srv_Kmr00003::Sessao>();
         } catch (const std::exception& e) {
             qCWarning(lcComandos) << "connection failed:" << exceptionText(e);
-            rdmConfGrupo.reset();
             throw Falha{QStringLiteral("não foi possível abrir o banco de dados. Verifique a conexão configurada e "
                                        "tente de novo.")};
         }
     }
-    ~Servico() { rdmConfGrupo.reset(); }
-    Servico(const Servico&) = delete;
-    Servico& operator=(const Servico&) = delete;
+
+private:
+    std::unique_ptr<Srv_Kmr00003::Sessao> m_sessao;
 };
 
-// The result of a data service call: what it returned, or its failure text raised.
+// The result of a data service call: what it returned, or its failure text
+// raised, with the option that lets a refused command through.
 QVariant resultado(const char* funcao, int32_t status, const QVariant& r) {
     if (status != 0) {
         qCWarning(lcComandos) << funcao << "returned status" << status;
         throw Falha{QStringLiteral("o serviço de dados falhou; nada foi gravado.")};
     }
-    if (r.typeId() == QMetaType::QString && !r.toString().isEmpty())
+    if (r.typeId() == QMetaType::QString && !r.toString().isEmpty()) {
+        if (Srv_Kmr00003::causaDaFalha() == FailureCause::TargetNotEmpty)
+            throw Falha{r.toString() + QStringLiteral(" Para substituí-los, use --replace.")};
         throw Falha{r.toString()};
+    }
     return r;
 }
 

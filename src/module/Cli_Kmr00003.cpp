@@ -2,7 +2,6 @@
 
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupo.h"
-#include "TrdmConfGrupo.h"
 
 #include <HostErrors.h>
 #include <HostUi.h>
@@ -52,14 +51,14 @@ QString textoDaFalha(const std::exception& e) noexcept {
     }
 }
 
-// Destroys the screen, then the data service instance, however the call ends.
+// Destroys the screen, however the call ends; the data service's session,
+// declared before it, then destroys the shared instance.
 class FimDaChamada {
 public:
     explicit FimDaChamada(std::unique_ptr<TfrmConfGrupo>& tela) : m_tela(tela) {}
     ~FimDaChamada() {
         m_tela.reset();
         frmConfGrupo = nullptr;
-        rdmConfGrupo.reset();
     }
     FimDaChamada(const FimDaChamada&) = delete;
     FimDaChamada& operator=(const FimDaChamada&) = delete;
@@ -74,6 +73,9 @@ namespace Cli_Kmr00003 {
 
 void CriaTelaKmr00003(const QVariantList& arParams, QVariant& result) noexcept {
     Q_UNUSED(result);
+    // The screen's initialisation opens the shared instance; it is destroyed
+    // when the call ends, whether or not the initialisation succeeded.
+    const Srv_Kmr00003::Sessao servico(Srv_Kmr00003::Sessao::Abertura::Adiada);
     std::unique_ptr<TfrmConfGrupo> tela;
     FimDaChamada fim(tela);
     try {

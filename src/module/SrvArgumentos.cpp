@@ -1,5 +1,7 @@
 #include "SrvArgumentos.h"
 
+#include "SrvColunas.h"
+
 #include <HostErrors.h>
 #include <OperatorTexts.h>
 #include <TADOQuery.h>
@@ -9,45 +11,6 @@
 namespace SrvArgumentos {
 
 namespace {
-
-struct Coluna {
-    const char* nome;
-    int largura;
-    const char* comoOperadorConhece; // after "de" in the operator's text
-};
-
-// The widths of the menu item store. DSIMAGEMBUT is never written here.
-constexpr Coluna kColunas[] = {
-    {"CDFILIAL", 4, "filial"},
-    {"NRCONFTELA", 5, "configuração de tela"},
-    {"IDTPBUTTON", 1, "tipo de botão"},
-    {"NRBUTTON", 5, "posição do botão"},
-    {"NRPGCONFTELA", 2, "página"},
-    {"IDTPBUTONAUX", 1, "tipo do grupo"},
-    {"NRBUTTONAUX", 2, "posição do grupo"},
-    {"NRPGCONFTAUX", 2, "página do grupo"},
-    {"CDIDENTBUTON", 10, "código do produto"},
-    {"DSBUTTON", 50, "nome do botão"},
-    {"DSMESSAGEBUT", 100, "mensagem do botão"},
-    {"DSIMAGEMBUT", 200, "imagem do botão"},
-};
-
-QString colunaDoParametro(const QString& nome) {
-    QString coluna = nome;
-    if (coluna.startsWith(QLatin1String("P_")))
-        coluna.remove(0, 2);
-    if (coluna.endsWith(QLatin1String("_ANT")))
-        coluna.chop(4);
-    return coluna;
-}
-
-const Coluna* coluna(const QString& nome) {
-    const QString procurada = colunaDoParametro(nome);
-    for (const Coluna& c : kColunas)
-        if (procurada == QLatin1String(c.nome))
-            return &c;
-    return nullptr;
-}
 
 bool invisivel(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x200B && c <= 0x200F) ||
@@ -73,11 +36,6 @@ QString mostravel(const QString& valor) {
 
 } // namespace
 
-int larguraDaColuna(const QString& nome) {
-    const Coluna* c = coluna(nome);
-    return c ? c->largura : -1;
-}
-
 int caracteres(const QString& texto) {
     int n = 0;
     for (QChar c : texto)
@@ -94,16 +52,16 @@ bool temCaracteresDeControle(const QString& texto) {
 }
 
 void verificaLargura(const QString& parametro, const QString& valor) {
-    const Coluna* c = coluna(parametro);
-    if (!c)
+    const SrvColunas::Coluna* c = SrvColunas::coluna(parametro);
+    if (!c || c->tipo != FieldKind::Text) // numbers and moments have no width
         return;
     const int n = caracteres(valor);
     if (n <= c->largura)
         return;
     if (QLatin1String(c->nome) == QLatin1String("DSBUTTON"))
         throw DatabaseError(FailureCause::TextTooLong, OperatorTexts::textoLongo(n, c->largura));
-    throw DatabaseError(FailureCause::ValueTooWide, OperatorTexts::valorLargo(QString::fromUtf8(c->comoOperadorConhece),
-                                                                              mostravel(valor), c->largura));
+    throw DatabaseError(FailureCause::ValueTooWide,
+                        OperatorTexts::valorLargo(QString::fromUtf8(c->palavra), mostravel(valor), c->largura));
 }
 
 void verificaNome(const QString& valor) {
@@ -139,6 +97,30 @@ void bindNome(TADOQuery& statement, const QString& parametro, const QString& val
 
 void bindCor(TADOQuery& statement, const QString& parametro, const QString& valor) {
     statement.setParam(parametro, verificaCor(valor));
+}
+
+void verifica(Argumentos argumentos) {
+    for (const Argumento& a : argumentos) {
+        const QString parametro = QString::fromLatin1(a.parametro);
+        switch (a.tipo) {
+        case Argumento::Tipo::Texto:
+            verificaLargura(parametro, a.valor);
+            break;
+        case Argumento::Tipo::Nome:
+            verificaNome(a.valor);
+            break;
+        case Argumento::Tipo::Cor:
+            verificaCor(a.valor);
+            break;
+        }
+    }
+}
+
+void bind(TADOQuery& statement, Argumentos argumentos) {
+    for (const Argumento& a : argumentos) {
+        verifica({a});
+        statement.setParam(QString::fromLatin1(a.parametro), a.valor);
+    }
 }
 
 } // namespace SrvArgumentos

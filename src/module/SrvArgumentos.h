@@ -7,13 +7,11 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 class TADOQuery;
 
 namespace SrvArgumentos {
-
-// The width of a menu item column (by its name, or by a parameter name such
-// as "P_NRBUTTON_ANT"); -1 for a column without a text width.
-int larguraDaColuna(const QString& nome);
 
 // Characters as the database counts them: a character outside the basic
 // plane is one, not two.
@@ -32,8 +30,33 @@ const QString& verificaCor(const QString& valor);
 // Refuses a colour number that is not finite; returns it as a double.
 double verificaCor(float valor);
 
+// An argument of a statement: its parameter, its value, and how the value is
+// checked (as bindText, bindNome or bindCor).
+struct Argumento {
+    enum class Tipo { Texto, Nome, Cor };
+    const char* parametro;
+    const QString& valor;
+    Tipo tipo;
+};
+inline Argumento texto(const char* parametro, const QString& valor) {
+    return {parametro, valor, Argumento::Tipo::Texto};
+}
+inline Argumento nome(const char* parametro, const QString& valor) {
+    return {parametro, valor, Argumento::Tipo::Nome};
+}
+inline Argumento cor(const char* parametro, const QString& valor) {
+    return {parametro, valor, Argumento::Tipo::Cor};
+}
+using Argumentos = std::initializer_list<Argumento>;
+
+// Checks each argument in turn, binding none.
+void verifica(Argumentos argumentos);
+// Checks each argument in turn and binds it.
+void bind(TADOQuery& statement, Argumentos argumentos);
+
 // Checks the value against the parameter's column, then binds it.
 void bindText(TADOQuery& statement, const QString& parametro, const QString& valor);
+
 // Checks a caption (control characters and width), then binds it.
 void bindNome(TADOQuery& statement, const QString& parametro, const QString& valor);
 // Checks a colour text, then binds it.

@@ -6,8 +6,15 @@
 
 namespace SrvChamada {
 
+FailureCause& causa() noexcept {
+    static FailureCause atual = FailureCause::Other;
+    return atual;
+}
+
 int32_t falhou(TrdmConfGrupo& dm, Tipo tipo, const std::exception& erro, QVariant& result) noexcept {
     try {
+        const auto* falha = dynamic_cast<const DatabaseError*>(&erro);
+        causa() = falha ? falha->cause() : FailureCause::Other;
         if (tipo == Tipo::Gravacao)
             dm.Rollback(); // nothing left to do unless the guard's rollback failed
         result = ADOExceptionMessage(erro, dm.adcConfGrupo, QString());

@@ -31,6 +31,10 @@ namespace SrvChamada {
 
 enum class Tipo { Consulta, Gravacao };
 
+// The cause of the failure the running (or last) call left in its result;
+// FailureCause::Other from the start of every call.
+FailureCause& causa() noexcept;
+
 // The failure path: a write's transaction is rolled back (when the guard could
 // not), the failure text goes into the result, the status is 0. Only a failure
 // of this path itself gives the nonzero status.
@@ -42,6 +46,7 @@ int32_t falhouInesperado(TrdmConfGrupo& dm, Tipo tipo, const char* detalhe, QVar
 template <Tipo tipo, typename Work> int32_t executa(QVariant& result, Work&& work) noexcept {
     try {
         result = QVariant();
+        causa() = FailureCause::Other;
         TrdmConfGrupo* dm = rdmConfGrupo.get();
         if (dm == nullptr)
             return KMR_STATUS_FAILED;

@@ -5,6 +5,7 @@
 // leaves its text in the result with status 0.
 
 #include "SrvChamada.h"
+#include "SrvColunas.h"
 #include "Srv_Kmr00003.h"
 #include "TrdmConfGrupo.h"
 
@@ -17,38 +18,26 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <memory>
+#include <span>
 #include <stdexcept>
 
 namespace {
 
+using SrvColunas::Coluna;
+
 // A refusal of the input: nothing was written, and the text says why in the
-// integrator's words; it goes into the result as it stands.
+// integrator's words; it goes into the result as it stands. A caller that can
+// let the input through in another way (replacing the target's items) tells
+// so by the cause.
 class Recusa : public DatabaseError {
 public:
-    explicit Recusa(const QString& texto) : DatabaseError(FailureCause::Refused, texto) {}
-};
-
-struct Coluna {
-    const char* nome;
-    FieldKind tipo;
-    int largura; // 0: a number or a date
-    bool chave;
+    explicit Recusa(const QString& texto, FailureCause causa = FailureCause::Refused) : DatabaseError(causa, texto) {}
 };
 
 // The columns of a menu item, in the order the export writes them.
-const Coluna kColunas[] = {
-    {"CDFILIAL", FieldKind::Text, 4, true},          {"NRCONFTELA", FieldKind::Text, 5, true},
-    {"IDTPBUTTON", FieldKind::Text, 1, true},        {"NRBUTTON", FieldKind::Text, 5, true},
-    {"NRPGCONFTELA", FieldKind::Text, 2, true},      {"IDTPBUTONAUX", FieldKind::Text, 1, true},
-    {"NRBUTTONAUX", FieldKind::Text, 2, true},       {"NRPGCONFTAUX", FieldKind::Text, 2, true},
-    {"CDIDENTBUTON", FieldKind::Text, 10, false},    {"DSBUTTON", FieldKind::Text, 50, false},
-    {"NRCOLORTEXT", FieldKind::Float, 0, false},     {"NRCOLORBACK", FieldKind::Float, 0, false},
-    {"DSMESSAGEBUT", FieldKind::Text, 100, false},   {"DSIMAGEMBUT", FieldKind::Text, 200, false},
-    {"DTULTATUITCT", FieldKind::DateTime, 0, false},
-};
-constexpr int kNumColunas = int(std::size(kColunas));
+const std::span<const Coluna> kColunas = SrvColunas::colunas();
+const int kNumColunas = int(kColunas.size());
 constexpr int kPrimeiraPosicao = 2; // the key columns after branch and configuration
 
 QString nomeColuna(int c) {
@@ -99,8 +88,8 @@ void validaConfiguracao(const QString& filial, const QString& conf) {
                              .arg(nome, valor.left(20))
                              .arg(largura));
     };
-    valida(filial, QStringLiteral("filial"), 4);
-    valida(conf, QStringLiteral("configuração"), 5);
+    valida(filial, QStringLiteral("filial"), SrvColunas::largura(u"CDFILIAL"));
+    valida(conf, QStringLiteral("configuração"), SrvColunas::largura(u"NRCONFTELA"));
 }
 
 QString nomeConfiguracao(const QString& filial, const QString& conf) {
@@ -124,9 +113,10 @@ void preparaDestino(TrdmConfGrupo& dm, const QString& filial, const QString& con
     if (existentes == 0)
         return;
     if (!substitui)
-        throw Recusa(QStringLiteral("A %1 já tem %2 itens; nada foi gravado. Para substituí-los, use --replace.")
+        throw Recusa(QStringLiteral("A %1 já tem %2 itens; nada foi gravado.")
                          .arg(nomeConfiguracao(filial, conf))
-                         .arg(existentes));
+                         .arg(existentes),
+                     FailureCause::TargetNotEmpty);
     TADOCommand apaga(dm.adcConfGrupo, QStringLiteral("DELETE FROM ITMENUCONFTE") + kCondicao);
     apaga.setParam(QStringLiteral("P_CDFILIAL"), filial);
     apaga.setParam(QStringLiteral("P_NRCONFTELA"), conf);

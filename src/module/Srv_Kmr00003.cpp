@@ -4,6 +4,7 @@
 #include "SrvChamada.h"
 #include "TrdmConfGrupo.h"
 
+#include <HostErrors.h>
 #include <HostText.h>
 #include <SqlGuards.h>
 
@@ -11,9 +12,43 @@
 
 std::unique_ptr<TrdmConfGrupo> rdmConfGrupo;
 
-using SrvArgumentos::bindCor;
-using SrvArgumentos::bindNome;
-using SrvArgumentos::bindText;
+namespace Srv_Kmr00003 {
+
+void abre() {
+    if (!rdmConfGrupo)
+        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
+    rdmConfGrupo->adcConfGrupo.setConnected(true);
+}
+
+void fecha() noexcept {
+    rdmConfGrupo.reset();
+}
+
+Sessao::Sessao(Abertura abertura) {
+    if (abertura == Abertura::Adiada)
+        return;
+    try {
+        abre();
+    } catch (...) {
+        fecha();
+        throw;
+    }
+}
+
+Sessao::~Sessao() {
+    fecha();
+}
+
+FailureCause causaDaFalha() noexcept {
+    return SrvChamada::causa();
+}
+
+} // namespace Srv_Kmr00003
+
+using SrvArgumentos::bind;
+using SrvArgumentos::cor;
+using SrvArgumentos::nome;
+using SrvArgumentos::texto;
 
 namespace {
 
@@ -30,6 +65,16 @@ QString lookup(TADOQuery& query, const QString& field) {
 // stored in the server's zone, not the till's.
 QString insertTime() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// A write of one command: each argument checked and bound in turn, then the
+// command executed, in the write's transaction.
+int32_t writeCommand(QVariant& result, TADOCommand TrdmConfGrupo::*command, SrvArgumentos::Argumentos arguments) {
+    return runWrite(result, [&](TrdmConfGrupo& dm) {
+        TADOCommand& c = dm.*command;
+        bind(c, arguments);
+        c.execute();
+    });
 }
 
 } // namespace
@@ -157,19 +202,14 @@ int32_t getInsere(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const 
                   QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmInsere;
-        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        bindText(c, QStringLiteral("P_CDIDENTBUTON"), P_CDIDENTBUTON);
-        bindNome(c, QStringLiteral("P_DSBUTTON"), P_DSBUTTON);
+        bind(c, {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                 texto("P_IDTPBUTTON", P_IDTPBUTTON), texto("P_NRBUTTON", P_NRBUTTON),
+                 texto("P_CDIDENTBUTON", P_CDIDENTBUTON), nome("P_DSBUTTON", P_DSBUTTON)});
         c.setParam(QStringLiteral("P_NRCOLORTEXT"), SrvArgumentos::verificaCor(P_NRCOLORTEXT));
         c.setParam(QStringLiteral("P_NRCOLORBACK"), SrvArgumentos::verificaCor(P_NRCOLORBACK));
-        bindText(c, QStringLiteral("P_DSMESSAGEBUT"), P_DSMESSAGE);
-        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPAGINA);
-        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
+        bind(c, {texto("P_DSMESSAGEBUT", P_DSMESSAGE), texto("P_NRPGCONFTELA", P_NRPAGINA),
+                 texto("P_IDTPBUTONAUX", P_IDTPBUTONAUX), texto("P_NRBUTTONAUX", P_NRBUTTONAUX),
+                 texto("P_NRPGCONFTAUX", P_NRPGCONFTAUX)});
         c.setParam(QStringLiteral("P_DTULTATUITCT"), insertTime());
         c.execute();
     });
@@ -179,98 +219,61 @@ int32_t getMudaNome(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, cons
                     const QString& P_NRPGCONFTELA, const QString& P_DSBUTTON, const QString& P_NRBUTTONAUX,
                     const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
                     QVariant& result) {
-    return runWrite(result, [&](TrdmConfGrupo& dm) {
-        TADOCommand& c = dm.acmMudaNome;
-        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        bindNome(c, QStringLiteral("P_DSBUTTON"), P_DSBUTTON);
-        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.execute();
-    });
+    return writeCommand(result, &TrdmConfGrupo::acmMudaNome,
+                        {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                         texto("P_NRBUTTON", P_NRBUTTON), texto("P_NRPGCONFTELA", P_NRPGCONFTELA),
+                         nome("P_DSBUTTON", P_DSBUTTON), texto("P_NRBUTTONAUX", P_NRBUTTONAUX),
+                         texto("P_IDTPBUTTON", P_IDTPBUTTON), texto("P_IDTPBUTONAUX", P_IDTPBUTONAUX),
+                         texto("P_NRPGCONFTAUX", P_NRPGCONFTAUX)});
 }
 
 int32_t getMudaCor(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                    const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
                    const QString& P_NRPGCONFTAUX, const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON,
                    QVariant& result) {
-    return runWrite(result, [&](TrdmConfGrupo& dm) {
-        TADOCommand& c = dm.acmMudaCor;
-        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        bindCor(c, QStringLiteral("P_NRCOLORBACK"), P_NRCOLORBACK);
-        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        c.execute();
-    });
+    return writeCommand(result, &TrdmConfGrupo::acmMudaCor,
+                        {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                         texto("P_NRBUTTON", P_NRBUTTON), texto("P_NRPGCONFTELA", P_NRPGCONFTELA),
+                         texto("P_IDTPBUTONAUX", P_IDTPBUTONAUX), texto("P_NRBUTTONAUX", P_NRBUTTONAUX),
+                         texto("P_NRPGCONFTAUX", P_NRPGCONFTAUX), cor("P_NRCOLORBACK", P_NRCOLORBACK),
+                         texto("P_IDTPBUTTON", P_IDTPBUTTON)});
 }
 
 int32_t getMudaFonte(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                      const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT, const QString& P_IDTPBUTTON,
                      const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX, const QString& P_NRBUTTONAUX,
                      QVariant& result) {
-    return runWrite(result, [&](TrdmConfGrupo& dm) {
-        TADOCommand& c = dm.acmMudaFonte;
-        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        bindCor(c, QStringLiteral("P_NRCOLORTEXT"), P_NRCOLORTEXT);
-        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPBUTONAUX);
-        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        c.execute();
-    });
+    return writeCommand(result, &TrdmConfGrupo::acmMudaFonte,
+                        {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                         texto("P_NRBUTTON", P_NRBUTTON), texto("P_NRPGCONFTELA", P_NRPGCONFTELA),
+                         cor("P_NRCOLORTEXT", P_NRCOLORTEXT), texto("P_IDTPBUTTON", P_IDTPBUTTON),
+                         texto("P_IDTPBUTONAUX", P_IDTPBUTONAUX), texto("P_NRPGCONFTAUX", P_NRPGCONFTAUX),
+                         texto("P_NRBUTTONAUX", P_NRBUTTONAUX)});
 }
 
 int32_t getDelProdGrup(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPGRUPO,
                        const QString& P_NRBUTTONPAI, const QString& P_NRPGGRUPO, QVariant& result) {
-    return runWrite(result, [&](TrdmConfGrupo& dm) {
-        TADOCommand& c = dm.acmDelProdGrup;
-        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        bindText(c, QStringLiteral("P_IDTPBUTONAUX"), P_IDTPGRUPO);
-        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONPAI);
-        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGGRUPO);
-        c.execute();
-    });
+    return writeCommand(result, &TrdmConfGrupo::acmDelProdGrup,
+                        {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                         texto("P_IDTPBUTONAUX", P_IDTPGRUPO), texto("P_NRBUTTONAUX", P_NRBUTTONPAI),
+                         texto("P_NRPGCONFTAUX", P_NRPGGRUPO)});
 }
 
 int32_t getDeletaGrupo(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPBUTTON,
                        const QString& P_NRBUTTON, const QString& P_NRPAGINA, QVariant& result) {
-    return runWrite(result, [&](TrdmConfGrupo& dm) {
-        TADOCommand& c = dm.acmDeleta;
-        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        bindText(c, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
-        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPAGINA);
-        c.execute();
-    });
+    return writeCommand(result, &TrdmConfGrupo::acmDeleta,
+                        {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                         texto("P_IDTPBUTTON", P_IDTPBUTTON), texto("P_NRBUTTON", P_NRBUTTON),
+                         texto("P_NRPGCONFTELA", P_NRPAGINA)});
 }
 
 int32_t getDelProduto(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                       const QString& P_NRPGCONFTELA, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
                       QVariant& result) {
-    return runWrite(result, [&](TrdmConfGrupo& dm) {
-        TADOCommand& c = dm.acmDelProduto;
-        bindText(c, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
-        bindText(c, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
-        bindText(c, QStringLiteral("P_NRBUTTON"), P_NRBUTTON);
-        bindText(c, QStringLiteral("P_NRPGCONFTELA"), P_NRPGCONFTELA);
-        bindText(c, QStringLiteral("P_NRBUTTONAUX"), P_NRBUTTONAUX);
-        bindText(c, QStringLiteral("P_NRPGCONFTAUX"), P_NRPGCONFTAUX);
-        c.execute();
-    });
+    return writeCommand(result, &TrdmConfGrupo::acmDelProduto,
+                        {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                         texto("P_NRBUTTON", P_NRBUTTON), texto("P_NRPGCONFTELA", P_NRPGCONFTELA),
+                         texto("P_NRBUTTONAUX", P_NRBUTTONAUX), texto("P_NRPGCONFTAUX", P_NRPGCONFTAUX)});
 }
 
 namespace {
@@ -295,49 +298,28 @@ struct PasteArgs {
     const QString& IDTPBUTONAUX_ANT;
     const QString& NRBUTTONAUX_ANT;
     const QString& NRPGCONFTAUX_ANT;
+
+    // Calls f with every argument of the moved item, colours first: the
+    // paste checks them all before its first statement, then binds them.
+    template <typename F> void arguments(F f) const {
+        f({cor("P_NRCOLORBACK", NRCOLORBACK), cor("P_NRCOLORTEXT", NRCOLORTEXT), texto("P_DSBUTTON", DSBUTTON),
+           texto("P_IDTPBUTTON", IDTPBUTTON), texto("P_NRBUTTON", NRBUTTON), texto("P_NRPGCONFTELA", NRPGCONFTELA),
+           texto("P_IDTPBUTONAUX", IDTPBUTONAUX), texto("P_NRBUTTONAUX", NRBUTTONAUX),
+           texto("P_NRPGCONFTAUX", NRPGCONFTAUX), texto("P_CDFILIAL", CDFILIAL), texto("P_NRCONFTELA", NRCONFTELA),
+           texto("P_IDTPBUTTON_ANT", IDTPBUTTON_ANT), texto("P_NRBUTTON_ANT", NRBUTTON_ANT),
+           texto("P_NRPGCONFTELA_ANT", NRPGCONFTELA_ANT), texto("P_IDTPBUTONAUX_ANT", IDTPBUTONAUX_ANT),
+           texto("P_NRBUTTONAUX_ANT", NRBUTTONAUX_ANT), texto("P_NRPGCONFTAUX_ANT", NRPGCONFTAUX_ANT)});
+    }
 };
 
 // Every argument of a paste checked before the first statement runs.
 void checkPaste(const PasteArgs& a) {
-    using SrvArgumentos::verificaLargura;
-    SrvArgumentos::verificaCor(a.NRCOLORBACK);
-    SrvArgumentos::verificaCor(a.NRCOLORTEXT);
-    verificaLargura(QStringLiteral("P_DSBUTTON"), a.DSBUTTON);
-    verificaLargura(QStringLiteral("P_IDTPBUTTON"), a.IDTPBUTTON);
-    verificaLargura(QStringLiteral("P_NRBUTTON"), a.NRBUTTON);
-    verificaLargura(QStringLiteral("P_NRPGCONFTELA"), a.NRPGCONFTELA);
-    verificaLargura(QStringLiteral("P_IDTPBUTONAUX"), a.IDTPBUTONAUX);
-    verificaLargura(QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTONAUX);
-    verificaLargura(QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTAUX);
-    verificaLargura(QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
-    verificaLargura(QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
-    verificaLargura(QStringLiteral("P_IDTPBUTTON_ANT"), a.IDTPBUTTON_ANT);
-    verificaLargura(QStringLiteral("P_NRBUTTON_ANT"), a.NRBUTTON_ANT);
-    verificaLargura(QStringLiteral("P_NRPGCONFTELA_ANT"), a.NRPGCONFTELA_ANT);
-    verificaLargura(QStringLiteral("P_IDTPBUTONAUX_ANT"), a.IDTPBUTONAUX_ANT);
-    verificaLargura(QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTONAUX_ANT);
-    verificaLargura(QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTAUX_ANT);
+    a.arguments(SrvArgumentos::verifica);
 }
 
 void moveItem(TrdmConfGrupo& dm, const PasteArgs& a) {
     TADOCommand& c = dm.acmRecColProd;
-    bindCor(c, QStringLiteral("P_NRCOLORBACK"), a.NRCOLORBACK);
-    bindCor(c, QStringLiteral("P_NRCOLORTEXT"), a.NRCOLORTEXT);
-    bindText(c, QStringLiteral("P_DSBUTTON"), a.DSBUTTON);
-    bindText(c, QStringLiteral("P_IDTPBUTTON"), a.IDTPBUTTON);
-    bindText(c, QStringLiteral("P_NRBUTTON"), a.NRBUTTON);
-    bindText(c, QStringLiteral("P_NRPGCONFTELA"), a.NRPGCONFTELA);
-    bindText(c, QStringLiteral("P_IDTPBUTONAUX"), a.IDTPBUTONAUX);
-    bindText(c, QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTONAUX);
-    bindText(c, QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTAUX);
-    bindText(c, QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
-    bindText(c, QStringLiteral("P_IDTPBUTTON_ANT"), a.IDTPBUTTON_ANT);
-    bindText(c, QStringLiteral("P_NRBUTTON_ANT"), a.NRBUTTON_ANT);
-    bindText(c, QStringLiteral("P_NRPGCONFTELA_ANT"), a.NRPGCONFTELA_ANT);
-    bindText(c, QStringLiteral("P_IDTPBUTONAUX_ANT"), a.IDTPBUTONAUX_ANT);
-    bindText(c, QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTONAUX_ANT);
-    bindText(c, QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTAUX_ANT);
-    bindText(c, QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
+    a.arguments([&](SrvArgumentos::Argumentos arguments) { bind(c, arguments); });
     c.execute();
 }
 
@@ -368,16 +350,12 @@ QList<ChildKey> childrenOf(TrdmConfGrupo& dm, const PasteArgs& a) {
 
 void repointChild(TrdmConfGrupo& dm, const PasteArgs& a, const ChildKey& child) {
     TADOCommand& c = dm.acmRecortaProdutos;
-    bindText(c, QStringLiteral("P_NRBUTTONAUX"), a.NRBUTTON);
-    bindText(c, QStringLiteral("P_NRPGCONFTAUX"), a.NRPGCONFTELA);
-    bindText(c, QStringLiteral("P_CDFILIAL"), a.CDFILIAL);
-    bindText(c, QStringLiteral("P_IDTPBUTTON_ANT"), child.IDTPBUTTON);
-    bindText(c, QStringLiteral("P_NRBUTTON_ANT"), child.NRBUTTON);
-    bindText(c, QStringLiteral("P_NRPGCONFTELA_ANT"), child.NRPGCONFTELA);
-    bindText(c, QStringLiteral("P_IDTPBUTONAUX_ANT"), QStringLiteral("2"));
-    bindText(c, QStringLiteral("P_NRBUTTONAUX_ANT"), a.NRBUTTON_ANT);
-    bindText(c, QStringLiteral("P_NRPGCONFTAUX_ANT"), a.NRPGCONFTELA_ANT);
-    bindText(c, QStringLiteral("P_NRCONFTELA"), a.NRCONFTELA);
+    const QString groupType = QStringLiteral("2"); // their parent is a group button
+    bind(c, {texto("P_NRBUTTONAUX", a.NRBUTTON), texto("P_NRPGCONFTAUX", a.NRPGCONFTELA),
+             texto("P_CDFILIAL", a.CDFILIAL), texto("P_IDTPBUTTON_ANT", child.IDTPBUTTON),
+             texto("P_NRBUTTON_ANT", child.NRBUTTON), texto("P_NRPGCONFTELA_ANT", child.NRPGCONFTELA),
+             texto("P_IDTPBUTONAUX_ANT", groupType), texto("P_NRBUTTONAUX_ANT", a.NRBUTTON_ANT),
+             texto("P_NRPGCONFTAUX_ANT", a.NRPGCONFTELA_ANT), texto("P_NRCONFTELA", a.NRCONFTELA)});
     c.execute();
 }
 

@@ -1,13 +1,14 @@
 #pragma once
-// The data service: the shared instance of the data module and the thirteen
-// functions the screen calls, one per read or write.
+// The data service: the shared instance of the data module, its lifecycle,
+// and the exported functions the screen and the launcher call, one per read
+// or write (and the export, import and copy of a whole configuration).
 //
 // Calling convention: arguments are read-only UTF-16 strings (the colours of
 // getInsere are single-precision numbers); the last argument is the result,
 // first set empty. Status 0: the call ran to its end, and the result holds a
-// DataPacket (query) or an empty string (write) on success, or the failure
-// text after a rollback. A nonzero status only when there is no instance or
-// the failure path itself failed.
+// DataPacket (query), an empty string (write) or the value the function names
+// on success, or the failure text after a rollback. A nonzero status only
+// when there is no instance or the failure path itself failed.
 
 #include <QString>
 #include <QVariant>
@@ -16,11 +17,44 @@
 #include <memory>
 
 class TrdmConfGrupo;
+enum class FailureCause;
 
-extern std::unique_ptr<TrdmConfGrupo> rdmConfGrupo;
+// The shared instance: empty while no screen or command works on the store.
+extern __attribute__((visibility("default"))) std::unique_ptr<TrdmConfGrupo> rdmConfGrupo;
 
 // Status returned when an exception escapes the failure path (E_UNEXPECTED).
 constexpr int32_t KMR_STATUS_FAILED = static_cast<int32_t>(0x8000FFFFu);
+
+namespace Srv_Kmr00003 {
+
+// Creates the shared instance when there is none (an existing one is reused)
+// and connects it; the connect events run. A failed connection raises
+// DatabaseError and leaves the instance for fecha().
+void abre();
+// Destroys the shared instance, closing its connection, and clears it;
+// nothing when there is none.
+void fecha() noexcept;
+
+// The shared instance for the length of a scope: destroyed at its end however
+// the scope ends, whether this scope opened it or not. Abertura::Agora opens
+// it at once (a failed connection raises DatabaseError, no instance left);
+// Abertura::Adiada leaves the opening to the code inside the scope (the
+// screen's initialisation opens it).
+class Sessao {
+public:
+    enum class Abertura { Agora, Adiada };
+    explicit Sessao(Abertura abertura = Abertura::Agora);
+    ~Sessao();
+    Sessao(const Sessao&) = delete;
+    Sessao& operator=(const Sessao&) = delete;
+};
+
+// The cause of the failure text the last exported call left in its result
+// (FailureCause::Other after a call that succeeded or gave no cause): lets a
+// caller add its own words, such as the option that would have let it through.
+FailureCause causaDaFalha() noexcept;
+
+} // namespace Srv_Kmr00003
 
 // Every function declared from here to the end of this header is exported by
 // the loadable module (the rest of the module's code is hidden).

@@ -7,7 +7,6 @@
 #include "KmrTela.h"
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
-#include "TrdmConfGrupo.h"
 
 #include <HostErrors.h>
 #include <HostUi.h>
@@ -117,9 +116,7 @@ QString TfrmConfGrupo::parameterFilePath() {
 
 void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
-    if (!rdmConfGrupo)
-        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
-    rdmConfGrupo->adcConfGrupo.setConnected(true);
+    Srv_Kmr00003::abre();
 
     setFixedSize(800, 600);
     if (const QScreen* tela = QGuiApplication::primaryScreen()) {

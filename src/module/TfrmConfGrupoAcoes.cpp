@@ -7,7 +7,6 @@
 #include "KmrTela.h"
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
-#include "TrdmConfGrupo.h"
 
 #include <HostErrors.h>
 #include <HostText.h>

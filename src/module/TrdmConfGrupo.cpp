@@ -1,5 +1,7 @@
 #include "TrdmConfGrupo.h"
 
+#include "SrvColunas.h"
+
 #include <AdoSession.h>
 #include <HostErrors.h>
 #include <KmrConexao.h>
@@ -187,14 +189,21 @@ FieldDef number(const char* name) {
     return FieldDef{QString::fromLatin1(name), FieldKind::Float, 0};
 }
 
+// A column of the menu item, as the table of menu item columns has it.
+FieldDef item(const char* name) {
+    const QString column = QString::fromLatin1(name);
+    const SrvColunas::Coluna* c = SrvColunas::coluna(column);
+    return FieldDef{column, c->tipo, c->largura};
+}
+
 QList<FieldDef> pesqGruposColumns() {
-    return {text("NRBUTTON", 5),       text("DSBUTTON", 50),     number("NRCOLORTEXT"), number("NRCOLORBACK"),
-            text("DSMESSAGEBUT", 100), text("DSIMAGEMBUT", 200), text("IDTPBUTTON", 1), text("NRPGCONFTELA", 2)};
+    return {item("NRBUTTON"),     item("DSBUTTON"),    item("NRCOLORTEXT"), item("NRCOLORBACK"),
+            item("DSMESSAGEBUT"), item("DSIMAGEMBUT"), item("IDTPBUTTON"),  item("NRPGCONFTELA")};
 }
 
 QList<FieldDef> pesqProdGrupoColumns() {
-    return {text("NRBUTTON", 5),     text("DSBUTTON", 50),  number("NRCOLORTEXT"),    number("NRCOLORBACK"),
-            text("NRPGCONFTAUX", 2), text("IDTPBUTTON", 1), text("DSIMAGEMBUT", 200), text("NRPGCONFTELA", 2)};
+    return {item("NRBUTTON"),     item("DSBUTTON"),   item("NRCOLORTEXT"), item("NRCOLORBACK"),
+            item("NRPGCONFTAUX"), item("IDTPBUTTON"), item("DSIMAGEMBUT"), item("NRPGCONFTELA")};
 }
 
 QList<FieldDef> filtroProdColumns() {
@@ -257,6 +266,9 @@ TrdmConfGrupo::TrdmConfGrupo()
     adcConfGrupo.beforeConnect = [this](TADOConnection& sender) { adcConfGrupoBeforeConnect(sender); };
     adcConfGrupo.afterConnect = [this](TADOConnection& sender) { adcConfGrupoAfterConnect(sender); };
 }
+
+// Defined here, not inline, so that the exported class has one destructor.
+TrdmConfGrupo::~TrdmConfGrupo() = default;
 
 void TrdmConfGrupo::adcConfGrupoBeforeConnect(TADOConnection& sender) {
     sender.setConnectionString(_GetStringConexKmr(QString()));

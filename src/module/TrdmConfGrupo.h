@@ -2,15 +2,18 @@
 // The data module of the menu configuration: the connection to the
 // application's database and every statement over the menu table and the
 // catalogue. Widget-free; the exported functions drive it one call at a time.
+// Exported by the loadable module, as hosts that reach the shared instance
+// expect; its lifecycle is in Srv_Kmr00003.h.
 
 #include <SqlGuards.h>
 #include <TADOConnection.h>
 #include <TADOQuery.h>
 #include <TADOSqlStorage.h>
 
-class TrdmConfGrupo {
+class __attribute__((visibility("default"))) TrdmConfGrupo {
 public:
     TrdmConfGrupo();
+    ~TrdmConfGrupo();
     TrdmConfGrupo(const TrdmConfGrupo&) = delete;
     TrdmConfGrupo& operator=(const TrdmConfGrupo&) = delete;
 

@@ -67,11 +67,8 @@ private:
 private slots:
     void init() {
         const bool pg = QByteArray(QTest::currentDataTag()) == "postgresql";
-        if (pg && !TestDatabase::postgresAvailable()) {
-            if (TestDatabase::postgresRequired())
-                QFAIL("PostgreSQL is required (KALMORA_TEST_REQUIRE_PG) but KALMORA_TEST_PG names no server");
-            QSKIP("no PostgreSQL test server (KALMORA_TEST_PG)");
-        }
+        if (pg)
+            KMR_REQUIRE_POSTGRES();
         db = std::make_unique<TestDatabase>(pg ? TestDatabase::Engine::PostgreSQL : TestDatabase::Engine::SQLite, true);
     }
     void cleanup() { db.reset(); }

@@ -244,12 +244,8 @@ private:
             QFETCH(int, engine);
             chosen = TestDatabase::Engine(engine);
         }
-        if (chosen == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresAvailable()) {
-            if (TestDatabase::postgresRequired())
-                qFatal("KALMORA_TEST_REQUIRE_PG=1 but KALMORA_TEST_PG names no server");
-            QTest::qSkip("no PostgreSQL server for tests (KALMORA_TEST_PG)", __FILE__, __LINE__);
+        if (chosen == TestDatabase::Engine::PostgreSQL && !TestDatabase::postgresForTest(__FILE__, __LINE__))
             return nullptr;
-        }
         return std::make_unique<TestDatabase>(chosen);
     }
 

@@ -98,11 +98,11 @@ private slots:
         }
     }
     void cleanupTestCase() {
-        rdmConfGrupo.reset();
+        Srv_Kmr00003::fecha();
         m_standby.reset();
         m_primary.reset();
     }
-    void cleanup() { rdmConfGrupo.reset(); }
+    void cleanup() { Srv_Kmr00003::fecha(); }
 
     void standbyOnlyReads() {
         QCOMPARE(connectService(QStringLiteral("Provider=PostgreSQL;Host=127.0.0.1;Port=%1;Database=%2;"
@@ -203,13 +203,12 @@ private:
     }
 
     QString connectService(const QString& cs) {
-        rdmConfGrupo.reset();
+        Srv_Kmr00003::fecha();
         qputenv("KALMORA_CONEXAO", cs.toUtf8());
-        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
         try {
-            rdmConfGrupo->adcConfGrupo.setConnected(true);
+            Srv_Kmr00003::abre();
         } catch (const DatabaseError& e) {
-            return ADOExceptionMessage(e, rdmConfGrupo->adcConfGrupo, QString());
+            return rdmConfGrupo ? ADOExceptionMessage(e, rdmConfGrupo->adcConfGrupo, QString()) : e.message();
         }
         return {};
     }

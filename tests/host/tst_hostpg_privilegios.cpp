@@ -16,11 +16,7 @@ class TestHostPgPrivilegios : public QObject {
 
 private slots:
     void init() {
-        if (!TestDatabase::postgresAvailable()) {
-            if (TestDatabase::postgresRequired())
-                QFAIL("KALMORA_TEST_REQUIRE_PG=1 but KALMORA_TEST_PG names no server");
-            QSKIP("no PostgreSQL server for tests (KALMORA_TEST_PG)");
-        }
+        KMR_REQUIRE_POSTGRES();
         m_db = std::make_unique<TestDatabase>(TestDatabase::Engine::PostgreSQL, true);
         m_connection = std::make_unique<TADOConnection>();
         m_connection->setConnectionString(m_db->connectionString());

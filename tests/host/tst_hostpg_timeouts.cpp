@@ -41,21 +41,16 @@ class TestHostPgTimeouts : public QObject {
 
 private slots:
     void init() {
-        if (!TestDatabase::postgresAvailable()) {
-            if (TestDatabase::postgresRequired())
-                QFAIL("KALMORA_TEST_REQUIRE_PG=1 but KALMORA_TEST_PG names no server");
-            QSKIP("no PostgreSQL server for tests (KALMORA_TEST_PG)");
-        }
+        KMR_REQUIRE_POSTGRES();
         m_db = std::make_unique<TestDatabase>(TestDatabase::Engine::PostgreSQL);
         m_db->exec(QStringLiteral("INSERT INTO ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, "
                                   "NRPGCONFTELA, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX, DSBUTTON) VALUES "
                                   "('9999', '00001', '2', '01', '1', '0', '0', '0', 'Antes')"));
         m_db->makeCurrent();
-        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
-        rdmConfGrupo->adcConfGrupo.setConnected(true);
+        m_servico = std::make_unique<Srv_Kmr00003::Sessao>();
     }
     void cleanup() {
-        rdmConfGrupo.reset();
+        m_servico.reset();
         m_db.reset();
     }
 
@@ -103,6 +98,7 @@ private:
     }
 
     std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<Srv_Kmr00003::Sessao> m_servico;
 };
 
 QTEST_GUILESS_MAIN(TestHostPgTimeouts)

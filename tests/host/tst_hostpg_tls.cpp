@@ -119,10 +119,10 @@ private slots:
         }
     }
     void cleanupTestCase() {
-        rdmConfGrupo.reset();
+        Srv_Kmr00003::fecha();
         m_cluster.reset();
     }
-    void cleanup() { rdmConfGrupo.reset(); }
+    void cleanup() { Srv_Kmr00003::fecha(); }
 
     void verifyFullWithTheRightRoot() {
         QCOMPARE(connectService(tls(QStringLiteral("localhost"), QStringLiteral("verify-full"),
@@ -265,13 +265,12 @@ private:
     // A data service of its own on the connection string; "" when it
     // connected, else the operator's text.
     QString connectService(const QString& cs) {
-        rdmConfGrupo.reset();
+        Srv_Kmr00003::fecha();
         qputenv("KALMORA_CONEXAO", cs.toUtf8());
-        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
         try {
-            rdmConfGrupo->adcConfGrupo.setConnected(true);
+            Srv_Kmr00003::abre();
         } catch (const DatabaseError& e) {
-            return ADOExceptionMessage(e, rdmConfGrupo->adcConfGrupo, QString());
+            return rdmConfGrupo ? ADOExceptionMessage(e, rdmConfGrupo->adcConfGrupo, QString()) : e.message();
         }
         return {};
     }

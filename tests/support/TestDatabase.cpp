@@ -1,5 +1,6 @@
 #include "TestDatabase.h"
 
+#include <AdoSession.h>
 #include <ConnectionString.h>
 #include <DatabaseSchema.h>
 #include <HostErrors.h>
@@ -8,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTest>
 
 #include <atomic>
 
@@ -126,6 +128,16 @@ bool TestDatabase::postgresRequired() {
     return qEnvironmentVariable("KALMORA_TEST_REQUIRE_PG") == QLatin1String("1");
 }
 
+bool TestDatabase::postgresForTest(const char* file, int line) {
+    if (postgresAvailable())
+        return true;
+    if (postgresRequired())
+        QTest::qFail("KALMORA_TEST_REQUIRE_PG=1 but KALMORA_TEST_PG names no PostgreSQL server", file, line);
+    else
+        QTest::qSkip("no PostgreSQL test server (KALMORA_TEST_PG)", file, line);
+    return false;
+}
+
 TestDatabase::TestDatabase(Engine engine, bool demo)
     : m_engine(engine), m_connectionName(QStringLiteral("kmr_test_") + uniqueSuffix()) {
     SqlDialect dialect = SqlDialect::SQLite;
@@ -144,7 +156,7 @@ TestDatabase::TestDatabase(Engine engine, bool demo)
         if (!db.open())
             throw DatabaseError(QStringLiteral("Cannot open the test database: %1").arg(db.lastError().text()));
         run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
-        run(db, QStringLiteral("PRAGMA busy_timeout=5000"));
+        run(db, QStringLiteral("PRAGMA busy_timeout=%1").arg(kSqliteBusyTimeoutMs));
     } else {
         if (!postgresAvailable())
             throw DatabaseError(QStringLiteral("KALMORA_TEST_PG names no PostgreSQL server"));

@@ -12,6 +12,15 @@
 
 #include <memory>
 
+// In a test function, init() or initTestCase(): returns from it, the test
+// skipped (or failed when PostgreSQL is required), unless the PostgreSQL test
+// server is there.
+#define KMR_REQUIRE_POSTGRES()                                                                                         \
+    do {                                                                                                               \
+        if (!TestDatabase::postgresForTest(__FILE__, __LINE__))                                                        \
+            return;                                                                                                    \
+    } while (false)
+
 class TestDatabase {
 public:
     // The ODBC engines reach the same two servers through the ODBC driver
@@ -23,6 +32,11 @@ public:
     static bool postgresAvailable();
     // True when KALMORA_TEST_REQUIRE_PG=1: PostgreSQL cases must not be skipped.
     static bool postgresRequired();
+    // For a test that needs the PostgreSQL test server: true when it is
+    // there. Otherwise the running test is marked skipped (failed when
+    // PostgreSQL is required) and false returned: the caller returns at once
+    // (KMR_REQUIRE_POSTGRES below).
+    static bool postgresForTest(const char* file, int line);
 
     // The ODBC driver named for an ODBC engine; "" when none is named.
     static QString odbcDriver(Engine engine);

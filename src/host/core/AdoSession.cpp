@@ -168,6 +168,8 @@ const char* causeName(FailureCause cause) {
         return "unexpected";
     case FailureCause::Refused:
         return "refused";
+    case FailureCause::TargetNotEmpty:
+        return "target-not-empty";
     case FailureCause::ServerNotTrusted:
         return "server-not-trusted";
     case FailureCause::ReadOnlyServer:
@@ -243,7 +245,7 @@ void SetADODBSession(TADOConnection& connection) {
         // change on disk through a power cut; the time-out waits for a short
         // lock instead of failing at once.
         runSessionStatement(db, QStringLiteral("PRAGMA synchronous=FULL"));
-        runSessionStatement(db, QStringLiteral("PRAGMA busy_timeout=5000"));
+        runSessionStatement(db, QStringLiteral("PRAGMA busy_timeout=%1").arg(kSqliteBusyTimeoutMs));
         runSessionStatement(db, QStringLiteral("PRAGMA foreign_keys=ON"));
         break;
     case SqlDialect::PostgreSQL:

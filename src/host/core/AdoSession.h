@@ -8,11 +8,15 @@
 
 class TADOConnection;
 
+// How long a SQLite connection waits for another writer's lock before the
+// database is reported busy.
+inline constexpr int kSqliteBusyTimeoutMs = 5000;
+
 // Limits of a PostgreSQL session: a lock wait as long as SQLite's busy
 // time-out, and a statement limit below the silence after which the server
 // is taken for dead (PgWatchdog), so that a slow statement is cancelled by
 // the server, with its own message, before the connection is given up.
-inline constexpr int kLockTimeoutMs = 5000;
+inline constexpr int kLockTimeoutMs = kSqliteBusyTimeoutMs;
 inline constexpr int kStatementTimeoutMs = 10000;
 
 // Prepares the session of a connection just opened (SQLite: synchronous

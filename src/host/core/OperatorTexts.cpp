@@ -199,6 +199,7 @@ QString paraCausa(FailureCause cause, const QString& servidor, const QString& po
         return provedorDesconhecido(QString());
     case FailureCause::Unexpected:
     case FailureCause::Refused:
+    case FailureCause::TargetNotEmpty:
         return falhaInesperada();
     case FailureCause::ServerNotTrusted:
         return certificadoOutraAutoridade(servidor, porta);

@@ -62,7 +62,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
         const QString file = cs.value(QStringLiteral("Data Source")).trimmed();
         if (file == QLatin1String(":memory:")) {
             db.setDatabaseName(file);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyTimeoutMs));
             return;
         }
         // Opened read-write but never created: "mode=rw" makes SQLite itself
@@ -70,7 +70,7 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
         // database waits a while rather than failing at once.
         db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded) +
                            QStringLiteral("?mode=rw"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000;QSQLITE_OPEN_URI"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI").arg(kSqliteBusyTimeoutMs));
         return;
     }
     if (provider == QLatin1String("PostgreSQL")) {

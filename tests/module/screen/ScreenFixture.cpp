@@ -6,7 +6,6 @@
 #include <TBlendedBitBtn.h>
 #include <TTouchButton.h>
 #include <TfrmConfGrupo.h>
-#include <TrdmConfGrupo.h>
 
 #include <QApplication>
 #include <QDialog>
@@ -23,11 +22,8 @@ constexpr qint64 kModalLimitMs = 15000;
 
 void ScreenFixture::prepare() {
     const bool pg = QByteArray(QTest::currentDataTag()) == "postgresql";
-    if (pg && !TestDatabase::postgresAvailable()) {
-        if (TestDatabase::postgresRequired())
-            QFAIL("PostgreSQL is required (KALMORA_TEST_REQUIRE_PG) but KALMORA_TEST_PG names no server");
-        QSKIP("no PostgreSQL test server (KALMORA_TEST_PG)");
-    }
+    if (pg)
+        KMR_REQUIRE_POSTGRES();
     db = std::make_unique<TestDatabase>(pg ? TestDatabase::Engine::PostgreSQL : TestDatabase::Engine::SQLite, true);
     db->makeCurrent();
     m_scope = std::make_unique<ScopedPresenter>();
@@ -83,6 +79,22 @@ void ScreenFixture::prepare() {
     };
 }
 
+void ScreenFixture::engines() {
+    QTest::addColumn<int>("unused");
+    QTest::newRow("sqlite") << 0;
+    QTest::newRow("postgresql") << 0;
+}
+
+void ScreenFixture::init() {
+    prepare();
+    if (db && m_tela == Tela::Aberta)
+        openScreen();
+}
+
+void ScreenFixture::cleanup() {
+    tearDown();
+}
+
 void ScreenFixture::openScreen() {
     screen = std::make_unique<TfrmConfGrupo>();
     frmConfGrupo = screen.get();
@@ -97,7 +109,7 @@ void ScreenFixture::tearDown() {
     CorFonte.clear();
     screen.reset();
     frmConfGrupo = nullptr;
-    rdmConfGrupo.reset();
+    Srv_Kmr00003::fecha();
     if (m_teclado || m_pesquisa || m_cor) {
         TecladoAlfaNumerico = m_teclado;
         Pesquisa = m_pesquisa;

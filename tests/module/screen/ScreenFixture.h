@@ -25,6 +25,14 @@ class TTouchButton;
 class ScreenFixture : public QObject {
     Q_OBJECT
 protected:
+    // Whether each test starts on the screen opened (as the entry point
+    // leaves it) or opens it itself, through the entry point or openScreen().
+    enum class Tela { Aberta, PeloTeste };
+    explicit ScreenFixture(Tela tela = Tela::Aberta) : m_tela(tela) {}
+
+    // The data rows of a test run on both engines: "sqlite" and "postgresql".
+    static void engines();
+
     // Database (PostgreSQL when the data tag is "postgresql"), siblings,
     // presenter and parameter folder; skips when PostgreSQL is not there.
     void prepare();
@@ -68,7 +76,14 @@ protected:
     OpcoesPesquisa opcoesPesquisa;
     OpcoesCor opcoesCor;
 
+private slots:
+    // Before each test: prepare(), then the screen opened unless the test
+    // opens it (and not where PostgreSQL is skipped); after it: tearDown().
+    void init();
+    void cleanup();
+
 private:
+    Tela m_tela;
     TTecladoAlfaNumerico m_teclado;
     TPesquisa m_pesquisa;
     TCriaTelaKmr00006 m_cor;

@@ -22,11 +22,6 @@ const QStringList kConfirmCancel = {"tcbConfirma", "tcbCancela", "tcbSair"};
 class TstScreenActions : public ScreenFixture {
     Q_OBJECT
 private:
-    static void engines() {
-        QTest::addColumn<int>("unused");
-        QTest::newRow("sqlite") << 0;
-        QTest::newRow("postgresql") << 0;
-    }
     QString groupWhere(const QString& numero) {
         return QStringLiteral("IDTPBUTONAUX = '0' AND NRBUTTON = '%1'").arg(numero);
     }
@@ -66,13 +61,6 @@ private:
     }
 
 private slots:
-    void init() {
-        prepare();
-        if (db)
-            openScreen();
-    }
-    void cleanup() { tearDown(); }
-
     void addGroupAssignTwoProductsRenameOne_data() { engines(); }
     void addGroupAssignTwoProductsRenameOne() {
         teclado = {QStringLiteral("Sucos Naturais")};

@@ -12,12 +12,6 @@
 class TstScreenDialogos : public ScreenFixture {
     Q_OBJECT
 private slots:
-    void init() {
-        prepare();
-        openScreen();
-    }
-    void cleanup() { tearDown(); }
-
     void tecladoPesquisaECorRecebemOContexto() {
         teclado = {QStringLiteral("Sucos Naturais")};
         toca(grupo(7));

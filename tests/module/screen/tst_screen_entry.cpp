@@ -17,6 +17,9 @@
 
 class TstScreenEntry : public ScreenFixture {
     Q_OBJECT
+public:
+    TstScreenEntry() : ScreenFixture(Tela::PeloTeste) {}
+
 private:
     void writeParameters(const QStringList& fields, const QVariantList& values) {
         QList<FieldDef> defs;
@@ -36,9 +39,6 @@ private:
     }
 
 private slots:
-    void init() { prepare(); }
-    void cleanup() { tearDown(); }
-
     void layoutTextsAndStartState() {
         openScreen();
         QCOMPARE(screen->objectName(), QStringLiteral("frmConfGrupo"));

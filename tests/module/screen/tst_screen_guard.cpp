@@ -57,6 +57,9 @@ private:
 
 class TstScreenGuard : public ScreenFixture {
     Q_OBJECT
+public:
+    TstScreenGuard() : ScreenFixture(Tela::PeloTeste) {}
+
 private:
     // Runs an entry (0 the C++ one, 1 the export, 2 the unit-qualified
     // export) with a presenter that throws on its first `failures` calls.
@@ -78,9 +81,6 @@ private:
     }
 
 private slots:
-    void init() { prepare(); }
-    void cleanup() { tearDown(); }
-
     void failingReportNeverEscapesTheEntryPoint_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<int>("entry");

@@ -38,6 +38,9 @@ QString item(const QString& tipo, const QString& numero, const QString& nome, in
 
 class TstScreenModes : public ScreenFixture {
     Q_OBJECT
+public:
+    TstScreenModes() : ScreenFixture(Tela::PeloTeste) {}
+
 private:
     void verifyCursor(Qt::CursorShape shape) {
         for (int n = 1; n <= 12; ++n)
@@ -61,9 +64,6 @@ private:
     void mendTable() { db->exec(QStringLiteral("ALTER TABLE ITMENUCONFTE_X RENAME TO ITMENUCONFTE")); }
 
 private slots:
-    void init() { prepare(); }
-    void cleanup() { tearDown(); }
-
     void groupPageFromRowsOfEveryType() {
         db->exec(QStringLiteral("DELETE FROM ITMENUCONFTE WHERE IDTPBUTONAUX = '0' AND NRBUTTON = '05'"));
         db->exec(item("2", "05", "Vermelho", 0, 255));

@@ -21,11 +21,6 @@
 class TstScreenPaginas : public ScreenFixture {
     Q_OBJECT
 private:
-    static void engines() {
-        QTest::addColumn<int>("unused");
-        QTest::newRow("sqlite") << 0;
-        QTest::newRow("postgresql") << 0;
-    }
     TTouchButton* seta(const char* name) const { return screen->findChild<TTouchButton*>(QLatin1String(name)); }
     QString paginaGrupo() const { return label("lblPgGrupo")->text(); }
     QString paginaProduto() const { return label("lblPgProduto")->text(); }
@@ -62,13 +57,6 @@ private:
     }
 
 private slots:
-    void init() {
-        prepare();
-        if (db)
-            openScreen();
-    }
-    void cleanup() { tearDown(); }
-
     void groupPagesByKeyArrowAndNavigator_data() { engines(); }
     void groupPagesByKeyArrowAndNavigator() {
         QCOMPARE(paginaGrupo(), QStringLiteral("Grupos:\npágina 1"));
@@ -152,7 +140,7 @@ private slots:
                                  .arg(livre, 2, 10, QLatin1Char('0'));
         QCOMPARE(itens(onde, QStringLiteral("DSBUTTON, COALESCE(CDIDENTBUTON, '')")),
                  QList<QVariantList>({{QStringLiteral("Navegador_Direito_Prod"), QString()}}));
-        QVERIFY(!produto(livre)->glyphEmpty()); // drawn with an arrow
+        QVERIFY(!produto(livre)->glyphEmpty());   // drawn with an arrow
         QVERIFY(produto(livre)->captionHidden()); // the stored caption stays, under the arrow only
 
         // The navigator turns the page; the page is empty and takes a product.

@@ -26,11 +26,6 @@ const QString kConfirmar = QStringLiteral("Ctrl+Enter\nConfirmar");
 class TstScreenPendentes : public ScreenFixture {
     Q_OBJECT
 private:
-    static void engines() {
-        QTest::addColumn<int>("unused");
-        QTest::newRow("sqlite") << 0;
-        QTest::newRow("postgresql") << 0;
-    }
     QString confirmar() const { return ferramenta("tcbConfirma")->caption(); }
     QString aviso() const { return label("lblPendentes")->text(); }
     int produtosDoGrupo01() { return conta(QStringLiteral("IDTPBUTONAUX = '2' AND NRBUTTONAUX = '01'")); }
@@ -70,13 +65,6 @@ private:
     }
 
 private slots:
-    void init() {
-        prepare();
-        if (db)
-            openScreen();
-    }
-    void cleanup() { tearDown(); }
-
     void marksAndCountFollowClearColourAndPaste() {
         const int antes = produtosDoGrupo01();
         QCOMPARE(confirmar(), kConfirmar);

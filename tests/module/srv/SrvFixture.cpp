@@ -3,11 +3,8 @@
 #include <QCoreApplication>
 
 void SrvFixture::initTestCase() {
-    if (onPostgres() && !TestDatabase::postgresAvailable()) {
-        if (TestDatabase::postgresRequired())
-            QFAIL("KALMORA_TEST_REQUIRE_PG=1 but KALMORA_TEST_PG names no server");
-        QSKIP("KALMORA_TEST_PG not set: PostgreSQL cases skipped");
-    }
+    if (onPostgres())
+        KMR_REQUIRE_POSTGRES();
     if (TestDatabase::throughOdbc(m_engine) && TestDatabase::odbcDriver(m_engine).isEmpty())
         QSKIP("no ODBC driver named for this engine");
 }
@@ -16,15 +13,14 @@ void SrvFixture::init() {
     try {
         m_db = std::make_unique<TestDatabase>(m_engine, false);
         m_db->makeCurrent();
-        rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
-        rdmConfGrupo->adcConfGrupo.setConnected(true);
+        m_servico = std::make_unique<Srv_Kmr00003::Sessao>();
     } catch (const std::exception& e) {
         QFAIL(e.what());
     }
 }
 
 void SrvFixture::cleanup() {
-    rdmConfGrupo.reset();
+    m_servico.reset();
     m_db.reset();
 }
 

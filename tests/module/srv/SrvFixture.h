@@ -70,6 +70,7 @@ private slots:
 private:
     TestDatabase::Engine m_engine;
     std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<Srv_Kmr00003::Sessao> m_servico;
 };
 
 // Runs a suite once per engine; PostgreSQL only when a test server is named;

@@ -37,9 +37,9 @@ QString groupPosition() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    rdmConfGrupo = std::make_unique<TrdmConfGrupo>();
+    std::unique_ptr<Srv_Kmr00003::Sessao> servico;
     try {
-        rdmConfGrupo->adcConfGrupo.setConnected(true);
+        servico = std::make_unique<Srv_Kmr00003::Sessao>();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cannot connect: %s\n", e.what());
         return 2;

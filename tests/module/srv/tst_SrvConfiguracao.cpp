@@ -4,6 +4,8 @@
 
 #include "SrvFixture.h"
 
+#include <HostErrors.h>
+
 #include <QTemporaryDir>
 
 namespace {
@@ -122,7 +124,9 @@ private slots:
         const auto before = menu();
         verifyRefused(
             copia(QStringLiteral("0001"), QStringLiteral("00001"), QStringLiteral("0003"), QStringLiteral("00002")),
-            before, QStringLiteral("--replace"));
+            before, QStringLiteral("já tem"));
+        // Its cause lets the launcher name the option that replaces the items.
+        QCOMPARE(Srv_Kmr00003::causaDaFalha(), FailureCause::TargetNotEmpty);
         // With replace the target holds exactly the source afterwards.
         const Call r = copia(QStringLiteral("0001"), QStringLiteral("00001"), QStringLiteral("0003"),
                              QStringLiteral("00002"), true);
@@ -131,7 +135,7 @@ private slots:
                  rowsOf(QStringLiteral("0001"), QStringLiteral("00001")));
         // Import with replace too.
         const QVariant p = QVariant::fromValue(packet(exporta(QStringLiteral("9999"), QStringLiteral("00001"))));
-        verifyRefused(importa(QStringLiteral("0003"), QStringLiteral("00002"), p), menu(), QStringLiteral("--replace"));
+        verifyRefused(importa(QStringLiteral("0003"), QStringLiteral("00002"), p), menu(), QStringLiteral("já tem"));
         QCOMPARE(importa(QStringLiteral("0003"), QStringLiteral("00002"), p, true).result.toInt(), 9);
         QCOMPARE(rowsOf(QStringLiteral("0003"), QStringLiteral("00002")),
                  rowsOf(QStringLiteral("9999"), QStringLiteral("00001")));
@@ -146,6 +150,7 @@ private slots:
         verifyRefused(
             copia(QStringLiteral("9999"), QStringLiteral("00099"), QStringLiteral("0004"), QStringLiteral("00001")),
             before, QStringLiteral("não tem itens"));
+        QCOMPARE(Srv_Kmr00003::causaDaFalha(), FailureCause::Refused);
         verifyRefused(importa(QStringLiteral("0004"), QStringLiteral("00001"), QVariant::fromValue(p)), before,
                       QStringLiteral("não tem itens"));
         // Copying a configuration onto itself, with replace, would lose it.
