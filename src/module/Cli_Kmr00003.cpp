@@ -25,8 +25,7 @@ const char16_t kErroInesperado[] = u"Ocorreu um erro inesperado e a tela de conf
 // operator would see it twice or not at all); it goes to the log.
 void reportaErro(const QString& texto) noexcept {
     try {
-        Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QStringLiteral("002"), 0,
-                 nullptr);
+        MensagemErro(texto, QStringLiteral("002"));
     } catch (const std::exception& e) {
         qCritical("The error report could not be shown (%s): %s", e.what(), qUtf8Printable(texto));
     } catch (...) {

@@ -2,47 +2,26 @@
 
 #include "TfrmConfGrupo.h"
 
-#include "Cli_Kmr00003.h"
-#include "KmrPictures.h"
-#include "KmrTela.h"
+#include "ParametrosKmr.h"
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
 
-#include <HostErrors.h>
 #include <HostUi.h>
 #include <KmrConexao.h>
-#include <KmrLog.h>
-#include <OperatorTexts.h>
-#include <TBlendedBitBtn.h>
-#include <TBlendedShape.h>
-#include <TColor.h>
 #include <TTouchButton.h>
-#include <Zub00005.h>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFrame>
-#include <QKeyEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainterPath>
 #include <QScreen>
-
-#include <cmath>
-#include <limits>
-#include <stdexcept>
 
 using namespace KmrTela;
 
 namespace {
 
-const QString kParametros = QStringLiteral("PARAMETROSKMR.CDS");
 QString g_parameterDir; // empty: the launcher's folder
-
-// Default screen colours when there is no parameter file.
-constexpr std::array<int, 6> kCoresPadrao = {12960962, 14737632, 8683643, 8421504, 15658734, 8388608};
 
 // The message table of the screen; texts exactly as the operator sees them.
 const QStringList kMensagens = {
@@ -111,7 +90,7 @@ QString TfrmConfGrupo::parameterDir() {
 }
 
 QString TfrmConfGrupo::parameterFilePath() {
-    return findConfigFile(kParametros, parameterDir());
+    return findConfigFile(ParametrosKmr::kArquivo, parameterDir());
 }
 
 void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
@@ -132,10 +111,7 @@ void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
 
     carregaParametros();
 
-    boExcluir = false;
-    boMudaCor = false;
-    boMudaFonte = false;
-    boMudaNome = false;
+    m_modo = ModoEdicao::Nenhum;
     NrPagina = 1;
     NrPgGrupo = 1;
     stNrFocusGrupo = QStringLiteral("01");
@@ -148,66 +124,19 @@ void TfrmConfGrupo::InicializaForm(const QVariantList& arParams) {
     stLojaConfig = QStringLiteral("01");
     leParametros(arParams);
     lblMenu->setText(msgPadrao.Msg(QStringLiteral("Conf")));
-    ColoreTela(this, Incor1, Incor2, Incor3, Incor4, Incor5, Incor6);
+    ColoreTela(this, Incor[0], Incor[1], Incor[2], Incor[3], Incor[4], Incor[5]);
     lblCodTela->setText(MontaRodapeGeral(true, lblCodTela->text(), QStringLiteral("S")));
     MontaMenuGrupo();
     MontaMenuProduto();
-    ControlaHabilitacao(QStringLiteral("H"));
+    ControlaHabilitacao(kHabilitaFerramentas);
 }
 
-// Reads the six screen colours from the parameter file beside the launcher;
-// the defaults when there is no such file. A file that is there but cannot be
-// used stops the start with a message naming it: the operator would otherwise
-// work on a screen coloured from half-read settings.
+// The six screen colours from the parameter file beside the launcher; the
+// defaults when there is no such file. A file that is there but cannot be
+// used stops the start with a message naming what is wrong: the operator
+// would otherwise work on a screen coloured from half-read settings.
 void TfrmConfGrupo::carregaParametros() {
-    const QString caminho = parameterFilePath();
-    const QFileInfo info(caminho);
-    if (!info.exists()) {
-        Incor1 = kCoresPadrao[0];
-        Incor2 = kCoresPadrao[1];
-        Incor3 = kCoresPadrao[2];
-        Incor4 = kCoresPadrao[3];
-        Incor5 = kCoresPadrao[4];
-        Incor6 = kCoresPadrao[5];
-        return;
-    }
-    // The operator reads what is wrong and what to do; the path and the
-    // reader's own words go to the log.
-    const auto falha = [&caminho](const QString& texto, const QString& detalhe) {
-        qCWarning(lcKmrApp).noquote() << QStringLiteral("parameter file %1: %2").arg(caminho, detalhe);
-        return std::runtime_error(texto.toStdString());
-    };
-    if (!info.isFile() || !info.isReadable())
-        throw falha(OperatorTexts::parametrosIlegivel(), QStringLiteral("cannot be read"));
-    try {
-        cdsParametrosKmr.close();
-        cdsParametrosKmr.loadFromFile(caminho);
-    } catch (const std::exception& e) {
-        throw falha(OperatorTexts::parametrosInvalido(), exceptionText(e));
-    }
-    if (cdsParametrosKmr.isEmpty())
-        throw falha(OperatorTexts::parametrosVazio(), QStringLiteral("holds no record"));
-    cdsParametrosKmr.first();
-    std::array<int, 6> cores{};
-    for (int i = 0; i < 6; ++i) {
-        const QString campo = QStringLiteral("INCOR%1").arg(i + 1);
-        if (cdsParametrosKmr.fieldIndex(campo) < 0)
-            throw falha(OperatorTexts::parametrosCampoAusente(campo), QStringLiteral("no field %1").arg(campo));
-        const QVariant valor = cdsParametrosKmr.fieldValue(campo);
-        bool ok = !valor.isNull();
-        const double numero = ok ? valor.toDouble(&ok) : 0.0;
-        if (!ok || std::floor(numero) != numero || numero < std::numeric_limits<int>::min() ||
-            numero > std::numeric_limits<int>::max())
-            throw falha(OperatorTexts::parametrosCampoNaoNumero(campo),
-                        QStringLiteral("field %1 holds no whole number").arg(campo));
-        cores[static_cast<size_t>(i)] = static_cast<int>(numero);
-    }
-    Incor1 = cores[0];
-    Incor2 = cores[1];
-    Incor3 = cores[2];
-    Incor4 = cores[3];
-    Incor5 = cores[4];
-    Incor6 = cores[5];
+    Incor = ParametrosKmr::LeCoresTela(parameterFilePath());
 }
 
 // ------------------------------------------------------------- form events

@@ -14,6 +14,8 @@
 #include <QVariant>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 class QAbstractButton;
 class QFrame;
@@ -70,7 +72,7 @@ public:
 
     // Read-only views of the state, for the launcher and the tests.
     const TMessages& messages() const { return msgPadrao; }
-    std::array<int, 6> screenColors() const { return {Incor1, Incor2, Incor3, Incor4, Incor5, Incor6}; }
+    std::array<int, 6> screenColors() const { return Incor; }
     const ClientDataSet& pendingChanges() const { return cdsAlteracoes; }
     const ClientDataSet& cutSet() const { return cdsRecortar; }
     QString focusGroup() const { return stNrFocusGrupo; }
@@ -114,8 +116,17 @@ private:
     void escolheCor(QString& cor);
     bool teclaPreview(QObject* watched, QKeyEvent* event);
 
+    // What a touch on a button of one grid does, by edit mode: fill an empty
+    // button (no mode), clear, colours, rename, cut, and paste a cut that
+    // came from this grid (inCtrlColar).
+    using AcaoDeToque = void (TfrmConfGrupo::*)(TTouchButton*, const QString&);
+    struct AcoesDaGrade {
+        AcaoDeToque preenche, limpa, corFundo, corTexto, renomeia, recorta, cola;
+        int origemDoRecorte;
+    };
+    void despachaToque(TTouchButton* b, const QString& stCodigo, const AcoesDaGrade& acoes);
     // Touch actions of the group page.
-    void adicionaGrupo(TTouchButton* botao, const QString& stCodigo, QString stTipoBut);
+    void adicionaGrupo(TTouchButton* botao, const QString& stCodigo);
     void limpaGrupo(TTouchButton* botao, const QString& stCodigo);
     void corFundoGrupo(TTouchButton* botao, const QString& stCodigo);
     void corTextoGrupo(TTouchButton* botao, const QString& stCodigo);
@@ -131,12 +142,22 @@ private:
     void renomeiaProduto(TTouchButton* botao, const QString& stCodigo);
     void recortaProduto(TTouchButton* botao, const QString& stCodigo);
     void colaProduto(TTouchButton* botao, const QString& stCodigo);
-    void appendProdutoRow(ClientDataSet& set, const QString& stCodigo, const QString& tipo, const QString& cor,
-                          bool comCor);
+    // A rename in the store and on the button; redesenha draws the page again
+    // when the store refuses the name.
+    struct NomeNoBanco {
+        QString pagina, numeroAux, tipo, tipoAux, paginaAux;
+    };
+    void renomeia(TTouchButton* b, const QString& stCodigo, const NomeNoBanco& alvo,
+                  const std::function<QString(const QString& stNome)>& chaveDe, void (TfrmConfGrupo::*redesenha)());
+    // A row of the pending-change set or of the cut set for a button of the
+    // group page or of the product page of the group in focus; the colour
+    // only when one is given.
+    enum class Grade { Grupo, Produto };
+    void anotaBotao(ClientDataSet& set, Grade grade, const QString& stCodigo, const QString& tipo,
+                    const std::optional<QString>& cor = std::nullopt);
     // Confirmation blocks.
     void confirmaLimpar();
-    void confirmaCorFundo();
-    void confirmaCorTexto();
+    void confirmaCores(bool fundo);
     void confirmaColar();
     void esvaziaAlteracoes();
     void esvaziaRecortar();
@@ -145,33 +166,41 @@ private:
     QString textoLocalizado(const ClientDataSet& set, QStringView field) const;
 
     bool m_emToque = false; // a touch handler is running
-    bool boExcluir = false;
-    bool boMudaCor = false;
-    bool boMudaFonte = false;
-    bool boMudaNome = false;
-    bool boRecortar = false;
-    bool boColar = false;
-    bool boColarCtrl = false;
-    qint32 inNavegProd = 0;
+
+    // ---- edit mode ---------------------------------------------------------
+    // What a touch on a group or product button does: add or assign (no
+    // mode), clear, background colour, text colour, rename, cut, paste (a
+    // cut waits for its place) or pasted (the paste waits for confirm).
+    enum class ModoEdicao { Nenhum, Excluir, MudaCor, MudaFonte, MudaNome, Recortar, Colar, Colado };
+    ModoEdicao m_modo = ModoEdicao::Nenhum;
+    bool boExcluir() const { return m_modo == ModoEdicao::Excluir; }
+    bool boMudaCor() const { return m_modo == ModoEdicao::MudaCor; }
+    bool boMudaFonte() const { return m_modo == ModoEdicao::MudaFonte; }
+    bool boMudaNome() const { return m_modo == ModoEdicao::MudaNome; }
+    bool boRecortar() const { return m_modo == ModoEdicao::Recortar; }
+    bool boColar() const { return m_modo == ModoEdicao::Colar || m_modo == ModoEdicao::Colado; }
+    bool boColarCtrl() const { return m_modo == ModoEdicao::Colado; }
+    // A tool that edits a button already there (clear, colours, rename, cut).
+    bool editaBotao() const { return boExcluir() || boMudaCor() || boMudaFonte() || boMudaNome() || boRecortar(); }
+    // A mode with marks that confirm writes.
+    bool aguardaConfirma() const { return boExcluir() || boMudaCor() || boMudaFonte() || boColar(); }
+    // Enters a tool's edit mode: its instruction, the marks of a clear
+    // undone by drawing both pages again, and the enabling code.
+    void entraModo(ModoEdicao modo, const QString& mensagem, const QString& habilitacao);
+
     qint32 InColor = 0;
     qint32 InFontColor = 0;
     qint32 NrPagina = 0;
     qint32 NrPgGrupo = 0;
-    qint32 inCtrlColar = 0;
-    qint32 Incor1 = 0;
-    qint32 Incor2 = 0;
-    qint32 Incor3 = 0;
-    qint32 Incor4 = 0;
-    qint32 Incor5 = 0;
-    qint32 Incor6 = 0;
-    QString stNome;
+    qint32 inCtrlColar = 0; // where the cut came from: 1 the group page, 2 the product page
+    // The six screen colours, Incor1 to Incor6.
+    std::array<qint32, 6> Incor{};
     QString stCdFilial;
     QString stDescricao;
     QString stNrConf;
     QString stNmConf;
     QString stNrFocusGrupo;
     QString stLojaConfig;
-    QVariant oleRetorno;
 
     // Set by tcbSairClick: the only way the screen closes.
     bool m_podeFechar = false;
@@ -185,7 +214,6 @@ private:
     ClientDataSet cdsFiltroProduto{QStringLiteral("cdsFiltroProduto")};
     ClientDataSet cdsAlteracoes{QStringLiteral("cdsAlteracoes")};
     ClientDataSet cdsRecortar{QStringLiteral("cdsRecortar")};
-    ClientDataSet cdsParametrosKmr{QStringLiteral("cdsParametrosKmr")};
 
     TBlendedShape* blsBorda = nullptr;
     TBlendedShape* blsFundo = nullptr;
@@ -217,20 +245,20 @@ private:
     void mostraPendentes();
     void limpaMarcas();
     bool podeSair();
-    void mostraNavegadorProduto(TTouchButton* b, const QString& tipo);
     QLabel* lblPendentes = nullptr;
 
     // ---- pages, branch and configuration -------------------------------
     // Branch, configuration and store from the entry's parameter array.
     void leParametros(const QVariantList& arParams);
     void criaControlesPagina();
-    void tcbPgGrupoAntClick(QObject* Sender);
-    void tcbPgGrupoProxClick(QObject* Sender);
-    void tcbPgProdAntClick(QObject* Sender);
-    void tcbPgProdProxClick(QObject* Sender);
+    // The four page arrows: which one is the Sender.
+    void tcbPaginaClick(QObject* Sender);
     // A page changes where a touch on a group may change focus: with no edit
     // mode and in paste mode.
     bool podeMudarPagina() const;
+    // The page a turn by delta leads to; none when no page may change or the
+    // turn stays on the page shown (the first or the last).
+    std::optional<int> paginaDestino(int atual, int delta) const;
     void mudaPaginaGrupo(int delta);
     void mudaPaginaProduto(int delta);
     // Page Down/Up (group page) and Ctrl+Page Down/Up (product page).
@@ -239,6 +267,12 @@ private:
     // when it turned the page.
     bool tocaNavegadorGrupo(TTouchButton* b, const QString& stCodigo);
     bool tocaNavegadorProduto(TTouchButton* b);
+    // A navigator of type proxima turns the page forward, one of type anterior
+    // back; any other type turns nothing (false).
+    bool viraPorNavegador(const QString& tipo, const QString& proxima, const QString& anterior,
+                          void (TfrmConfGrupo::*muda)(int));
+    // A product-page navigator drawn: its arrow, its caption hidden.
+    void mostraNavegadorProduto(TTouchButton* b, const QString& tipo);
     // The two rows that create product-page navigators, before the products
     // of the search list; the type they stand for ("9" or "A") when picked.
     void ofereceNavegadores();

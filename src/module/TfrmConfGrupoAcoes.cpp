@@ -11,27 +11,10 @@
 #include <HostErrors.h>
 #include <HostText.h>
 #include <HostUi.h>
-#include <TBlendedBitBtn.h>
-#include <TBlendedShape.h>
-#include <TColor.h>
 #include <TTouchButton.h>
 #include <Zub00002.h>
-#include <Zub00005.h>
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainterPath>
-#include <QScreen>
-
-#include <cmath>
-#include <limits>
-#include <stdexcept>
 
 using namespace KmrTela;
 
@@ -101,7 +84,6 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
     auto* b = qobject_cast<TTouchButton*>(Sender);
     if (!b)
         return;
-    const QString stTipoBut = QStringLiteral("2");
     const QString stCodigo = b->objectName().right(2);
     const bool achou = cdsPesqGrupo.active() &&
                        cdsPesqGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA"),
@@ -109,32 +91,21 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
     // A button whose row the page did not load (a reload that failed after
     // its caption was set) would be recorded with the type of whatever row
     // is current. The page is drawn again from the store instead.
-    const bool editaGuardado = (boExcluir || boMudaCor || boMudaFonte || boMudaNome || boRecortar) && !vazio(b);
-    if (editaGuardado && !achou) {
+    if (editaBotao() && !vazio(b) && !achou) {
         MontaMenuGrupo();
         return;
     }
     if (tocaNavegadorGrupo(b, stCodigo))
         return;
 
-    const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
-    if (b->caption().isEmpty() && !algumModo && b->glyphEmpty())
-        adicionaGrupo(b, stCodigo, stTipoBut);
-    else if (boExcluir && !vazio(b))
-        limpaGrupo(b, stCodigo);
-    else if (boMudaCor && !vazio(b))
-        corFundoGrupo(b, stCodigo);
-    else if (boMudaFonte && temCaption(b))
-        corTextoGrupo(b, stCodigo);
-    else if (boMudaNome && temCaption(b))
-        renomeiaGrupo(b, stCodigo);
-    else if (boRecortar && !vazio(b))
-        recortaGrupo(b, stCodigo);
-    else if (boColar && vazio(b) && !boColarCtrl && inCtrlColar == 1)
-        colaGrupo(b, stCodigo);
+    static constexpr AcoesDaGrade kAcoesGrupo{&TfrmConfGrupo::adicionaGrupo, &TfrmConfGrupo::limpaGrupo,
+                                              &TfrmConfGrupo::corFundoGrupo, &TfrmConfGrupo::corTextoGrupo,
+                                              &TfrmConfGrupo::renomeiaGrupo, &TfrmConfGrupo::recortaGrupo,
+                                              &TfrmConfGrupo::colaGrupo,     1};
+    despachaToque(b, stCodigo, kAcoesGrupo);
 
     // Focus step, after every touch that raised nothing.
-    if (temCaption(b) && !boMudaCor && !boMudaFonte && !boExcluir && !boMudaNome && !boRecortar) {
+    if (temCaption(b) && !editaBotao()) {
         if (stNrFocusGrupo != stCodigo)
             NrPagina = 1; // another group opens on its first product page
         stNrFocusGrupo = stCodigo;
@@ -143,10 +114,28 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
     }
 }
 
-void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo, QString stTipoBut) {
+void TfrmConfGrupo::despachaToque(TTouchButton* b, const QString& stCodigo, const AcoesDaGrade& acoes) {
+    if (m_modo == ModoEdicao::Nenhum && vazio(b))
+        (this->*acoes.preenche)(b, stCodigo);
+    else if (boExcluir() && !vazio(b))
+        (this->*acoes.limpa)(b, stCodigo);
+    else if (boMudaCor() && !vazio(b))
+        (this->*acoes.corFundo)(b, stCodigo);
+    else if (boMudaFonte() && temCaption(b))
+        (this->*acoes.corTexto)(b, stCodigo);
+    else if (boMudaNome() && temCaption(b))
+        (this->*acoes.renomeia)(b, stCodigo);
+    else if (boRecortar() && !vazio(b))
+        (this->*acoes.recorta)(b, stCodigo);
+    else if (m_modo == ModoEdicao::Colar && vazio(b) && inCtrlColar == acoes.origemDoRecorte)
+        (this->*acoes.cola)(b, stCodigo);
+}
+
+void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo) {
+    QString stTipoBut = QStringLiteral("2");
     const double NrColorText = 0;
     const double NrColorBack = kCorBranco;
-    stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoNovoGrupo(stCodigo));
+    QString stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoNovoGrupo(stCodigo));
     if (EmptyString(stNome))
         return;
     if (stNome == QLatin1String("inNav = 1")) {
@@ -184,6 +173,8 @@ void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo, QStr
 
 void TfrmConfGrupo::limpaGrupo(TTouchButton* b, const QString& stCodigo) {
     const QString fantasma = b->caption();
+    // A group clear row holds only the button, its type and, in NRPGCONFTAUX,
+    // its page: the shape the clear confirmation reads.
     cdsAlteracoes.append();
     cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
     cdsAlteracoes.setFieldValue(u"IDTPBUTTON", tipoLocalizado(cdsPesqGrupo));
@@ -201,15 +192,7 @@ void TfrmConfGrupo::limpaGrupo(TTouchButton* b, const QString& stCodigo) {
 
 void TfrmConfGrupo::corFundoGrupo(TTouchButton* b, const QString& stCodigo) {
     const int cor = corInteira(CorButton); // refuse a row that could never be written
-    cdsAlteracoes.append();
-    cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
-    cdsAlteracoes.setFieldValue(u"IDTPBUTTON", tipoLocalizado(cdsPesqGrupo));
-    cdsAlteracoes.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
-    cdsAlteracoes.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRCOLOR", CorButton);
-    cdsAlteracoes.post();
+    anotaBotao(cdsAlteracoes, Grade::Grupo, stCodigo, tipoLocalizado(cdsPesqGrupo), CorButton);
     b->SetColor(cor);
     if (TTouchButton* marcador = botao(QStringLiteral("panGrup") + stCodigo))
         marcador->SetColor(cor);
@@ -218,59 +201,31 @@ void TfrmConfGrupo::corFundoGrupo(TTouchButton* b, const QString& stCodigo) {
 
 void TfrmConfGrupo::corTextoGrupo(TTouchButton* b, const QString& stCodigo) {
     const int cor = corInteira(CorFonte);
-    cdsAlteracoes.append();
-    cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
-    cdsAlteracoes.setFieldValue(u"IDTPBUTTON", QStringLiteral("2"));
-    cdsAlteracoes.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
-    cdsAlteracoes.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRCOLOR", CorFonte);
-    cdsAlteracoes.post();
+    anotaBotao(cdsAlteracoes, Grade::Grupo, stCodigo, QStringLiteral("2"), CorFonte);
     b->setFontColor(cor);
     b->setPendingMark(TTouchButton::PendingMark::Changed);
 }
 
 void TfrmConfGrupo::renomeiaGrupo(TTouchButton* b, const QString& stCodigo) {
-    stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoRenomeia(b->caption()));
-    if (EmptyString(stNome))
-        return;
     const QString pagina = QString::number(NrPgGrupo);
-    const QString key = chave({stCdFilial, stCodigo, pagina, stNome, QStringLiteral("0"), QStringLiteral("2"),
-                               QStringLiteral("0"), QStringLiteral("0")});
-    QVariant resultado;
-    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, pagina, stNome, QStringLiteral("0"),
-                                       QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("0"), resultado);
-    try {
-        retorno(QStringLiteral("getMudaNome"), status, resultado, key);
-    } catch (const SilentAbort&) {
-        MontaMenuGrupo(); // the name was refused: show the stored one
-        throw;
-    }
-    b->setCaption(stNome);
-    ControlaHabilitacao(QStringLiteral("H"));
-    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
-    boMudaNome = false;
+    const auto chaveDe = [&](const QString& stNome) {
+        return chave({stCdFilial, stCodigo, pagina, stNome, QStringLiteral("0"), QStringLiteral("2"),
+                      QStringLiteral("0"), QStringLiteral("0")});
+    };
+    renomeia(b, stCodigo, {pagina, QStringLiteral("0"), QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("0")},
+             chaveDe, &TfrmConfGrupo::MontaMenuGrupo);
 }
 
 void TfrmConfGrupo::recortaGrupo(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = tipoLocalizado(cdsPesqGrupo);
-    cdsRecortar.append();
-    cdsRecortar.setFieldValue(u"NRBUTTON", stCodigo);
-    cdsRecortar.setFieldValue(u"IDTPBUTTON", tipo);
-    cdsRecortar.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
-    cdsRecortar.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
-    cdsRecortar.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
-    cdsRecortar.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
-    cdsRecortar.post();
+    anotaBotao(cdsRecortar, Grade::Grupo, stCodigo, tipo);
     stDescricao = navegadorGrupo(tipo) ? textoLocalizado(cdsPesqGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();
     const QString fantasma = b->caption();
     mostraVazio(b);
     b->setPendingMark(TTouchButton::PendingMark::Cut, fantasma);
-    boColar = true;
-    boRecortar = false;
+    m_modo = ModoEdicao::Colar;
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("ColaBotao")));
     LimpaMenuProduto();
     inCtrlColar = 1;
@@ -278,14 +233,7 @@ void TfrmConfGrupo::recortaGrupo(TTouchButton* b, const QString& stCodigo) {
 
 void TfrmConfGrupo::colaGrupo(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = cdsRecortar.fieldText(u"IDTPBUTTON");
-    cdsAlteracoes.append();
-    cdsAlteracoes.setFieldValue(u"NRBUTTON", stCodigo);
-    cdsAlteracoes.setFieldValue(u"IDTPBUTTON", tipo);
-    cdsAlteracoes.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRBUTONAUX", QStringLiteral("0"));
-    cdsAlteracoes.setFieldValue(u"NRPGCONFTELA", QString::number(NrPgGrupo));
-    cdsAlteracoes.setFieldValue(u"NRPGCONFTAUX", QStringLiteral("0"));
-    cdsAlteracoes.post();
+    anotaBotao(cdsAlteracoes, Grade::Grupo, stCodigo, tipo);
     if (navegadorGrupo(tipo)) {
         // A navigator keeps its look: the arrow, no caption.
         b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('7'))));
@@ -293,10 +241,10 @@ void TfrmConfGrupo::colaGrupo(TTouchButton* b, const QString& stCodigo) {
         b->setCaption(stDescricao);
     }
     b->SetColor(InColor);
-    ControlaHabilitacao(QStringLiteral("D"));
+    ControlaHabilitacao(kHabilitaConfirma);
     b->setFontColor(InFontColor);
     b->setPendingMark(TTouchButton::PendingMark::Changed);
-    boColarCtrl = true;
+    m_modo = ModoEdicao::Colado;
 }
 
 // ----------------------------------------------------------- product page
@@ -313,36 +261,24 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
     if (tocaNavegadorProduto(b))
         return;
 
-    const bool algumModo = boMudaCor || boMudaFonte || boExcluir || boMudaNome || boRecortar || boColar || boColarCtrl;
     // A product page whose load failed still shows the buttons of the group in
     // focus before: an edit of one of them would address another group's item
     // in the store. The page is drawn again instead.
-    const bool editaGuardado = (boExcluir || boMudaCor || boMudaFonte || boMudaNome || boRecortar) && !vazio(b);
-    if (editaGuardado && !m_achouProduto) {
+    if (editaBotao() && !vazio(b) && !m_achouProduto) {
         MontaMenuProduto();
         return;
     }
-    if (vazio(b) && !algumModo)
-        associaProduto(b, stCodigo);
-    else if (boExcluir && !vazio(b))
-        limpaProduto(b, stCodigo);
-    else if (boMudaCor && !vazio(b))
-        corFundoProduto(b, stCodigo);
-    else if (boMudaFonte && temCaption(b))
-        corTextoProduto(b, stCodigo);
-    else if (boMudaNome && temCaption(b))
-        renomeiaProduto(b, stCodigo);
-    else if (boRecortar && !vazio(b))
-        recortaProduto(b, stCodigo);
-    else if (boColar && vazio(b) && !boColarCtrl && inCtrlColar == 2)
-        colaProduto(b, stCodigo);
+    static constexpr AcoesDaGrade kAcoesProduto{&TfrmConfGrupo::associaProduto,  &TfrmConfGrupo::limpaProduto,
+                                                &TfrmConfGrupo::corFundoProduto, &TfrmConfGrupo::corTextoProduto,
+                                                &TfrmConfGrupo::renomeiaProduto, &TfrmConfGrupo::recortaProduto,
+                                                &TfrmConfGrupo::colaProduto,     2};
+    despachaToque(b, stCodigo, kAcoesProduto);
 }
 
 void TfrmConfGrupo::associaProduto(TTouchButton* b, const QString& stCodigo) {
     const TTouchButton* grupo = botao(QStringLiteral("tcbGrupo") + stNrFocusGrupo);
     if (!grupo || grupo->caption().isEmpty()) {
-        Mensagem(msgPadrao.Msg(QStringLiteral("Grupo_deve")), QString(), QStringLiteral("N"), QStringLiteral("N"), 3,
-                 QString(), QString(), 0, nullptr);
+        MensagemErro(msgPadrao.Msg(QStringLiteral("Grupo_deve")));
         return;
     }
     // However the assignment ends, the page shows what the store holds.
@@ -383,21 +319,18 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
     OpcoesPesquisa opcoes;
     opcoes.titulo = QStringLiteral("Produto para o botão %1 do grupo \"%2\"").arg(stCodigo, nomeGrupo);
     opcoes.noCardapio = produtosNaPagina(cdsPesqProdGrupo, nomeGrupo);
-    if (!Pesquisa(&cdsPesqProduto, 0, QStringLiteral("S"), Incor1, Incor2, Incor3, Incor5, 0, opcoes) ||
+    if (!Pesquisa(&cdsPesqProduto, 0, QStringLiteral("S"), Incor[0], Incor[1], Incor[2], Incor[4], 0, opcoes) ||
         cdsPesqProduto.isEmpty())
         return;
-    QCoreApplication::processEvents();
     QString stNmProd = cdsPesqProduto.fieldText(u"NMPRODUTO");
     QString stCdProd = cdsPesqProduto.fieldText(u"CDPRODUTO");
     const QString navegador = navegadorEscolhido();
-    inNavegProd = navegador == QLatin1String("9") ? 2 : navegador == QLatin1String("A") ? 3 : 0;
-    if (inNavegProd == 2 || inNavegProd == 3) {
+    if (!navegador.isEmpty()) {
         // A navigator of the product page in place of a product.
-        stTipoBut = inNavegProd == 2 ? QStringLiteral("9") : QStringLiteral("A");
-        stNmProd =
-            inNavegProd == 2 ? QStringLiteral("Navegador_Direito_Prod") : QStringLiteral("Navegador_Esquerdo_Prod");
+        const bool proxima = navegador == QLatin1String("9");
+        stTipoBut = navegador;
+        stNmProd = proxima ? QStringLiteral("Navegador_Direito_Prod") : QStringLiteral("Navegador_Esquerdo_Prod");
         stCdProd.clear();
-        inNavegProd = 0;
     }
     const QString pagina = QString::number(NrPagina);
     const QString paginaGrupo = QString::number(NrPgGrupo);
@@ -411,22 +344,47 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
     b->setCaption(stNmProd);
 }
 
-void TfrmConfGrupo::appendProdutoRow(ClientDataSet& set, const QString& stCodigo, const QString& tipo,
-                                     const QString& cor, bool comCor) {
+void TfrmConfGrupo::anotaBotao(ClientDataSet& set, Grade grade, const QString& stCodigo, const QString& tipo,
+                               const std::optional<QString>& cor) {
+    const bool grupo = grade == Grade::Grupo;
     set.append();
     set.setFieldValue(u"NRBUTTON", stCodigo);
     set.setFieldValue(u"IDTPBUTTON", tipo);
-    set.setFieldValue(u"NRPGCONFTELA", QString::number(NrPagina));
-    set.setFieldValue(u"IDTPBUTONAUX", QStringLiteral("2"));
-    set.setFieldValue(u"NRBUTONAUX", stNrFocusGrupo);
-    set.setFieldValue(u"NRPGCONFTAUX", QString::number(NrPgGrupo));
-    if (comCor)
-        set.setFieldValue(u"NRCOLOR", cor);
+    set.setFieldValue(u"NRPGCONFTELA", QString::number(grupo ? NrPgGrupo : NrPagina));
+    // A product row names its group (type "2", the group in focus and its page).
+    set.setFieldValue(u"IDTPBUTONAUX", grupo ? QStringLiteral("0") : QStringLiteral("2"));
+    set.setFieldValue(u"NRBUTONAUX", grupo ? QStringLiteral("0") : stNrFocusGrupo);
+    set.setFieldValue(u"NRPGCONFTAUX", grupo ? QStringLiteral("0") : QString::number(NrPgGrupo));
+    if (cor)
+        set.setFieldValue(u"NRCOLOR", *cor);
     set.post();
 }
 
+// Asks for the new name (nothing happens when none is typed), writes it at
+// once and shows it; the tools come back.
+void TfrmConfGrupo::renomeia(TTouchButton* b, const QString& stCodigo, const NomeNoBanco& alvo,
+                             const std::function<QString(const QString& stNome)>& chaveDe,
+                             void (TfrmConfGrupo::*redesenha)()) {
+    const QString stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoRenomeia(b->caption()));
+    if (EmptyString(stNome))
+        return;
+    QVariant resultado;
+    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, alvo.pagina, stNome, alvo.numeroAux, alvo.tipo,
+                                       alvo.tipoAux, alvo.paginaAux, resultado);
+    try {
+        retorno(QStringLiteral("getMudaNome"), status, resultado, chaveDe(stNome));
+    } catch (const SilentAbort&) {
+        (this->*redesenha)(); // the name was refused: show the stored one
+        throw;
+    }
+    b->setCaption(stNome);
+    ControlaHabilitacao(kHabilitaFerramentas);
+    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
+    m_modo = ModoEdicao::Nenhum; // one rename per selection of the tool
+}
+
 void TfrmConfGrupo::limpaProduto(TTouchButton* b, const QString& stCodigo) {
-    appendProdutoRow(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqProdGrupo), QString(), false);
+    anotaBotao(cdsAlteracoes, Grade::Produto, stCodigo, tipoLocalizado(cdsPesqProdGrupo));
     const QString fantasma = b->captionHidden() ? QString() : b->caption();
     mostraVazio(b);
     b->setPendingMark(TTouchButton::PendingMark::Clear, fantasma);
@@ -434,66 +392,53 @@ void TfrmConfGrupo::limpaProduto(TTouchButton* b, const QString& stCodigo) {
 
 void TfrmConfGrupo::corFundoProduto(TTouchButton* b, const QString& stCodigo) {
     const int cor = corInteira(CorButton);
-    appendProdutoRow(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqProdGrupo), CorButton, true);
+    anotaBotao(cdsAlteracoes, Grade::Produto, stCodigo, tipoLocalizado(cdsPesqProdGrupo), CorButton);
     b->SetColor(cor);
     b->setPendingMark(TTouchButton::PendingMark::Changed);
 }
 
 void TfrmConfGrupo::corTextoProduto(TTouchButton* b, const QString& stCodigo) {
     const int cor = corInteira(CorFonte);
-    appendProdutoRow(cdsAlteracoes, stCodigo, tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo)),
-                     CorFonte, true);
+    anotaBotao(cdsAlteracoes, Grade::Produto, stCodigo,
+               tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo)), CorFonte);
     b->setFontColor(cor);
     b->setPendingMark(TTouchButton::PendingMark::Changed);
 }
 
 void TfrmConfGrupo::renomeiaProduto(TTouchButton* b, const QString& stCodigo) {
-    stNome = TecladoAlfaNumerico(0, 0, 0, 0, tecladoRenomeia(b->caption()));
-    if (EmptyString(stNome))
-        return;
     const QString tipo = tipoProdutoEditado(m_achouProduto, tipoLocalizado(cdsPesqProdGrupo));
     const QString pagina = QString::number(NrPagina);
     const QString paginaGrupo = QString::number(NrPgGrupo);
-    const QString key = chave({stCdFilial, stNrConf, stCdFilial, stNrConf, stCodigo, pagina, stNome, stNrFocusGrupo,
-                               tipo, QStringLiteral("2"), paginaGrupo});
-    QVariant resultado;
-    const int32_t status = getMudaNome(stCdFilial, stNrConf, stCodigo, pagina, stNome, stNrFocusGrupo, tipo,
-                                       QStringLiteral("2"), paginaGrupo, resultado);
-    try {
-        retorno(QStringLiteral("getMudaNome"), status, resultado, key);
-    } catch (const SilentAbort&) {
-        MontaMenuProduto(); // the name was refused: show the stored one
-        throw;
-    }
-    b->setCaption(stNome);
-    ControlaHabilitacao(QStringLiteral("H"));
-    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Tecle")));
-    boMudaNome = false;
+    const auto chaveDe = [&](const QString& stNome) {
+        return chave({stCdFilial, stNrConf, stCdFilial, stNrConf, stCodigo, pagina, stNome, stNrFocusGrupo, tipo,
+                      QStringLiteral("2"), paginaGrupo});
+    };
+    renomeia(b, stCodigo, {pagina, stNrFocusGrupo, tipo, QStringLiteral("2"), paginaGrupo}, chaveDe,
+             &TfrmConfGrupo::MontaMenuProduto);
 }
 
 void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = tipoLocalizado(cdsPesqProdGrupo);
-    appendProdutoRow(cdsRecortar, stCodigo, tipo, QString(), false);
+    anotaBotao(cdsRecortar, Grade::Produto, stCodigo, tipo);
     stDescricao = navegadorProduto(tipo) ? textoLocalizado(cdsPesqProdGrupo, u"DSBUTTON") : b->caption();
     InColor = b->color();
     InFontColor = b->fontColor();
     const QString fantasma = b->captionHidden() ? QString() : b->caption();
     mostraVazio(b);
     b->setPendingMark(TTouchButton::PendingMark::Cut, fantasma);
-    boColar = true;
-    boRecortar = false;
+    m_modo = ModoEdicao::Colar;
     lblMensagem->setText(msgPadrao.Msg(QStringLiteral("ColaBotao")));
     inCtrlColar = 2;
 }
 
 void TfrmConfGrupo::colaProduto(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = cdsRecortar.fieldText(u"IDTPBUTTON");
-    appendProdutoRow(cdsAlteracoes, stCodigo, tipo, QString(), false);
+    anotaBotao(cdsAlteracoes, Grade::Produto, stCodigo, tipo);
     b->setCaption(stDescricao);
     b->SetColor(InColor);
     b->setFontColor(InFontColor);
     mostraNavegadorProduto(b, tipo);
     b->setPendingMark(TTouchButton::PendingMark::Changed);
-    boColarCtrl = true;
-    ControlaHabilitacao(QStringLiteral("D"));
+    m_modo = ModoEdicao::Colado;
+    ControlaHabilitacao(kHabilitaConfirma);
 }

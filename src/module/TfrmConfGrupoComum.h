@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLabel>
 #include <QPalette>
 #include <QStringList>
 #include <QWidget>
@@ -39,40 +40,65 @@ inline void pintaTexto(QWidget* w, const QColor& cor) {
     w->setPalette(pal);
 }
 
-// Virtual-key codes of Page Up and Page Down, which turn the pages.
+// A child control of the screen, named and placed.
+template <class W> W* filho(QWidget* pai, const QString& nome, const QRect& geometria) {
+    auto* w = new W(pai);
+    w->setObjectName(nome);
+    w->setGeometry(geometria);
+    return w;
+}
+
+// A navy label of the screen in the given face.
+inline QLabel* rotuloAzul(QWidget* pai, const QString& nome, const QFont& f, const QRect& geometria) {
+    auto* l = filho<QLabel>(pai, nome, geometria);
+    l->setFont(f);
+    pintaTexto(l, kAzulMarinho);
+    return l;
+}
+
+// Virtual-key codes of the keys the screen handles.
+constexpr quint16 kTeclaEnter = 13;
+constexpr quint16 kTeclaEsc = 27;
 constexpr quint16 kTeclaPageUp = 33;
 constexpr quint16 kTeclaPageDown = 34;
+constexpr quint16 kTeclaDelete = 46;
+constexpr quint16 kTeclaF2 = 113;
+constexpr quint16 kTeclaF3 = 114;
+constexpr quint16 kTeclaF4 = 115;
+constexpr quint16 kTeclaF5 = 116;
+constexpr quint16 kTeclaF6 = 117;
+constexpr quint16 kTeclaF7 = 118;
 
 // Virtual-key code of a key, 0 for keys the screen does not handle.
 inline quint16 codigoVirtual(int key) {
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_PageUp:
-        return kTeclaPageUp;
-    case Qt::Key_PageDown:
-        return kTeclaPageDown;
-    case Qt::Key_Delete:
-        return 46;
-    case Qt::Key_F2:
-        return 113;
-    case Qt::Key_F3:
-        return 114;
-    case Qt::Key_F4:
-        return 115;
-    case Qt::Key_F5:
-        return 116;
-    case Qt::Key_F6:
-        return 117;
-    case Qt::Key_F7:
-        return 118;
-    default:
-        return 0;
-    }
+    struct Par {
+        int qt;
+        quint16 codigo;
+    };
+    // F2 to F7 follow one another in both numberings.
+    if (key >= Qt::Key_F2 && key <= Qt::Key_F7)
+        return static_cast<quint16>(kTeclaF2 + (key - Qt::Key_F2));
+    static constexpr Par kPares[] = {
+        {Qt::Key_Return, kTeclaEnter},  {Qt::Key_Enter, kTeclaEnter},       {Qt::Key_Escape, kTeclaEsc},
+        {Qt::Key_PageUp, kTeclaPageUp}, {Qt::Key_PageDown, kTeclaPageDown}, {Qt::Key_Delete, kTeclaDelete},
+    };
+    for (const Par& p : kPares)
+        if (p.qt == key)
+            return p.codigo;
+    return 0;
 }
+
+// The codes of ControlaHabilitacao: the tools on (confirm off); confirm and
+// cancel on (tools off); only cancel on. Any other code, such as the one of
+// the rename tool, also leaves only cancel on.
+inline const QString kHabilitaFerramentas = QStringLiteral("H");
+inline const QString kHabilitaConfirma = QStringLiteral("D");
+inline const QString kHabilitaCancela = QStringLiteral("C");
+inline const QString kHabilitaNome = QStringLiteral("D1");
+
+// The cursors of MudaCursor: the arrow with no edit mode, the hand in one.
+inline const QString kCursorSeta = QStringLiteral("0");
+inline const QString kCursorMao = QStringLiteral("1");
 
 inline bool temCaption(const TTouchButton* b) {
     return !b->caption().isEmpty();

@@ -2,37 +2,13 @@
 
 #include "TfrmConfGrupo.h"
 
-#include "Cli_Kmr00003.h"
-#include "KmrPictures.h"
-#include "KmrTela.h"
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
 
-#include <HostErrors.h>
-#include <HostText.h>
 #include <HostUi.h>
-#include <TBlendedBitBtn.h>
 #include <TBlendedShape.h>
-#include <TColor.h>
-#include <TTouchButton.h>
-#include <Zub00002.h>
-#include <Zub00005.h>
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainterPath>
-#include <QScreen>
-#include <QSet>
-
-#include <cmath>
-#include <limits>
-#include <stdexcept>
 
 using namespace KmrTela;
 
@@ -56,30 +32,28 @@ void TfrmConfGrupo::tcbConfirmaClick(QObject* Sender) {
     // they were, so that confirming again sends every row from the first;
     // the instruction line then still names the mode that is on.
     try {
-        if (boExcluir)
+        if (boExcluir())
             confirmaLimpar();
-        if (boMudaCor)
-            confirmaCorFundo();
-        if (boMudaFonte)
-            confirmaCorTexto();
-        if (boColar)
+        else if (boMudaCor())
+            confirmaCores(true);
+        else if (boMudaFonte())
+            confirmaCores(false);
+        else if (boColar())
             confirmaColar();
     } catch (...) {
-        if (boExcluir || boMudaCor || boMudaFonte || boColar)
+        if (aguardaConfirma())
             lblMensagem->setText(instrucao);
         throw;
     }
-    ControlaHabilitacao(QStringLiteral("H"));
-    MudaCursor(QStringLiteral("0"));
+    ControlaHabilitacao(kHabilitaFerramentas);
+    MudaCursor(kCursorSeta);
     shpMostraCor->setVisible(false);
     limpaMarcas();
 }
 
 void TfrmConfGrupo::confirmaLimpar() {
     if (!cdsAlteracoes.isEmpty()) {
-        const bool sim = Mensagem(msgPadrao.Msg(QStringLiteral("Deleta")), QString(), QStringLiteral("N"),
-                                  QStringLiteral("S"), 1, QString(), QStringLiteral("002"), 0, nullptr);
-        if (sim) {
+        if (MensagemPergunta(msgPadrao.Msg(QStringLiteral("Deleta")), QStringLiteral("002"))) {
             for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
                 const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
                 QVariant resultado;
@@ -108,33 +82,29 @@ void TfrmConfGrupo::confirmaLimpar() {
         MontaMenuGrupo();
         MontaMenuProduto();
     }
-    boExcluir = false;
+    m_modo = ModoEdicao::Nenhum;
     esvaziaAlteracoes();
 }
 
-void TfrmConfGrupo::confirmaCorFundo() {
+// Background colours (fundo) or text colours: one call per row, in the order
+// the buttons were touched.
+void TfrmConfGrupo::confirmaCores(bool fundo) {
     for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
         const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
         QVariant resultado;
-        const int32_t status =
-            getMudaCor(stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo, resultado);
-        retorno(QStringLiteral("getMudaCor"), status, resultado,
-                chave({stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo}));
+        if (fundo) {
+            const int32_t status =
+                getMudaCor(stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo, resultado);
+            retorno(QStringLiteral("getMudaCor"), status, resultado,
+                    chave({stCdFilial, stNrConf, numero, pagina, tipoAux, numeroAux, paginaAux, cor, tipo}));
+        } else {
+            const int32_t status =
+                getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux, resultado);
+            retorno(QStringLiteral("getMudaFonte"), status, resultado,
+                    chave({stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux}));
+        }
     }
-    boMudaCor = false;
-    esvaziaAlteracoes();
-}
-
-void TfrmConfGrupo::confirmaCorTexto() {
-    for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
-        const auto [tipo, numero, pagina, tipoAux, numeroAux, paginaAux, cor] = linhaAtual(cdsAlteracoes);
-        QVariant resultado;
-        const int32_t status =
-            getMudaFonte(stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux, resultado);
-        retorno(QStringLiteral("getMudaFonte"), status, resultado,
-                chave({stCdFilial, stNrConf, numero, pagina, cor, tipo, tipoAux, paginaAux, numeroAux}));
-    }
-    boMudaFonte = false;
+    m_modo = ModoEdicao::Nenhum;
     esvaziaAlteracoes();
 }
 
@@ -169,8 +139,7 @@ void TfrmConfGrupo::confirmaColar() {
     }
     MontaMenuGrupo();
     MontaMenuProduto();
-    boColar = false;
-    boColarCtrl = false;
+    m_modo = ModoEdicao::Nenhum;
     esvaziaAlteracoes();
     esvaziaRecortar();
 }
@@ -190,97 +159,11 @@ void TfrmConfGrupo::tcbCancelaClick(QObject* Sender) {
         throw;
     }
     MontaMenuProduto();
-    boExcluir = false;
-    boMudaNome = false;
-    boMudaCor = false;
-    boMudaFonte = false;
-    boRecortar = false;
-    boColar = false;
-    boColarCtrl = false;
+    m_modo = ModoEdicao::Nenhum;
     esvaziaAlteracoes();
     esvaziaRecortar();
-    ControlaHabilitacao(QStringLiteral("H"));
-    MudaCursor(QStringLiteral("0"));
+    ControlaHabilitacao(kHabilitaFerramentas);
+    MudaCursor(kCursorSeta);
     shpMostraCor->setVisible(false);
     limpaMarcas();
-}
-
-// ---------------------------------------------------- pending, as shown
-
-void TfrmConfGrupo::criaAvisoPendentes() {
-    // Between the group page and the instruction line, which keeps its own text.
-    lblPendentes = new QLabel(this);
-    lblPendentes->setObjectName(QStringLiteral("lblPendentes"));
-    lblPendentes->setFont(fonte(QStringLiteral("MS Sans Serif"), 11, true));
-    pintaTexto(lblPendentes, kAzulMarinho);
-    lblPendentes->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lblPendentes->setGeometry(252, 221, 448, 16);
-}
-
-// Buttons with a change waiting: each button once, however often it was
-// touched; a cut that waits for its place counts as one.
-int TfrmConfGrupo::alteracoesPendentes() const {
-    if (!cdsAlteracoes.active() || cdsAlteracoes.isEmpty())
-        return cdsRecortar.active() && !cdsRecortar.isEmpty() ? 1 : 0;
-    QList<int> campos;
-    for (const QStringView nome : {u"NRBUTTON", u"IDTPBUTONAUX", u"NRBUTONAUX", u"NRPGCONFTELA", u"NRPGCONFTAUX"})
-        campos << cdsAlteracoes.fieldIndex(nome);
-    QSet<QString> botoes;
-    for (int linha = 0; linha < cdsAlteracoes.recordCount(); ++linha) {
-        QStringList chave;
-        for (const int campo : campos)
-            chave << cdsAlteracoes.visibleValue(linha, campo).toString();
-        // A group-level clear row keeps its page in NRPGCONFTAUX, the other
-        // group-level rows in NRPGCONFTELA: the same button either way.
-        if (chave[1].isEmpty())
-            chave = QStringList{chave[0], QStringLiteral("0"), chave[4]};
-        else if (chave[1] == QLatin1String("0"))
-            chave = QStringList{chave[0], QStringLiteral("0"), chave[3]};
-        botoes.insert(chave.join(QLatin1Char('|')));
-    }
-    return static_cast<int>(botoes.size());
-}
-
-void TfrmConfGrupo::mostraPendentes() {
-    const int n = alteracoesPendentes();
-    tcbConfirma->setCaption(n > 0 && tcbConfirma->isEnabled() ? QStringLiteral("Ctrl+Enter\nConfirmar (%1)").arg(n)
-                                                              : QStringLiteral("Ctrl+Enter\nConfirmar"));
-    QString aviso;
-    if (boColar && boColarCtrl)
-        aviso = QStringLiteral("Colagem feita: confirme (Ctrl+Enter) para gravar ou cancele (F2).");
-    else if (n == 1 && tcbConfirma->isEnabled())
-        aviso = QStringLiteral("1 alteração aguarda: confirme (Ctrl+Enter) para gravar ou cancele (F2).");
-    else if (n > 1 && tcbConfirma->isEnabled())
-        aviso = QStringLiteral("%1 alterações aguardam: confirme (Ctrl+Enter) para gravar ou cancele (F2).").arg(n);
-    lblPendentes->setText(aviso);
-}
-
-void TfrmConfGrupo::limpaMarcas() {
-    for (QWidget* w : std::as_const(m_componentes)) {
-        auto* b = qobject_cast<TTouchButton*>(w);
-        if (b && (w->objectName().startsWith(QLatin1String("tcbGrupo")) ||
-                  w->objectName().startsWith(QLatin1String("tcbBalcao"))))
-            b->setPendingMark(TTouchButton::PendingMark::None);
-    }
-}
-
-// Leaving drops what is not confirmed: with changes waiting, the operator is
-// asked first, "Não" (keep working) being the answer a stray key gives.
-bool TfrmConfGrupo::podeSair() {
-    const int n = alteracoesPendentes();
-    if (n == 0)
-        return true;
-    const QString pergunta = n == 1
-                                 ? QStringLiteral("Existe 1 alteração não confirmada. Sair sem gravá-la?")
-                                 : QStringLiteral("Existem %1 alterações não confirmadas. Sair sem gravá-las?").arg(n);
-    return Mensagem(pergunta, QString(), QStringLiteral("N"), QStringLiteral("S"), 1, QString(), QString(), 0, nullptr);
-}
-
-// A product-page navigator shows its arrow, as the group page's do; its
-// stored caption is the till's name for it and stays on the button.
-void TfrmConfGrupo::mostraNavegadorProduto(TTouchButton* b, const QString& tipo) {
-    const bool navegador = navegadorProduto(tipo);
-    b->setCaptionHidden(navegador);
-    if (navegador)
-        b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('9'))));
 }

@@ -5,55 +5,30 @@
 #include "Cli_Kmr00003.h"
 #include "KmrPictures.h"
 #include "KmrTela.h"
-#include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
 
-#include <HostErrors.h>
-#include <HostText.h>
 #include <HostUi.h>
 #include <TBlendedBitBtn.h>
 #include <TBlendedShape.h>
 #include <TColor.h>
 #include <TTouchButton.h>
-#include <Zub00002.h>
-#include <Zub00005.h>
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainterPath>
-#include <QScreen>
-
-#include <cmath>
-#include <limits>
-#include <stdexcept>
 
 using namespace KmrTela;
 
 // -------------------------------------------------------------- controls
 
 void TfrmConfGrupo::criaControles() {
-    blsBorda = new TBlendedShape(this);
-    blsBorda->setObjectName(QStringLiteral("blsBorda"));
-    blsBorda->setGeometry(0, 0, 800, 600);
+    blsBorda = filho<TBlendedShape>(this, QStringLiteral("blsBorda"), QRect(0, 0, 800, 600));
     blsBorda->setFillColor(QColor(191, 205, 219)); // inactive-caption colour
-    blsFundo = new TBlendedShape(this);
-    blsFundo->setObjectName(QStringLiteral("blsFundo"));
-    blsFundo->setGeometry(5, 5, 789, 590);
-    blsBotoes = new TBlendedShape(this);
-    blsBotoes->setObjectName(QStringLiteral("blsBotoes"));
-    blsBotoes->setGeometry(10, 9, 230, 582);
+    blsFundo = filho<TBlendedShape>(this, QStringLiteral("blsFundo"), QRect(5, 5, 789, 590));
+    blsBotoes = filho<TBlendedShape>(this, QStringLiteral("blsBotoes"), QRect(10, 9, 230, 582));
     blsBotoes->setFillColor(QColor(128, 128, 128));
 
-    Bevel2 = new QFrame(this);
-    Bevel2->setObjectName(QStringLiteral("Bevel2"));
+    Bevel2 = filho<QFrame>(this, QStringLiteral("Bevel2"), QRect(246, 7, 459, 26));
     Bevel2->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel2->setGeometry(246, 7, 459, 26);
 
     lblSistema = new QLabel(this);
     lblSistema->setObjectName(QStringLiteral("lblSistema"));
@@ -61,44 +36,30 @@ void TfrmConfGrupo::criaControles() {
     pintaTexto(lblSistema, kAzulMarinho);
     lblSistema->move(36, 5);
 
-    lblMenu = new QLabel(this);
-    lblMenu->setObjectName(QStringLiteral("lblMenu"));
-    lblMenu->setFont(fonte(QStringLiteral("Tahoma"), 15, true));
-    pintaTexto(lblMenu, kAzulMarinho);
-    lblMenu->setGeometry(252, 12, 450, 18);
+    lblMenu =
+        rotuloAzul(this, QStringLiteral("lblMenu"), fonte(QStringLiteral("Tahoma"), 15, true), QRect(252, 12, 450, 18));
 
-    Bevel3 = new QFrame(this);
-    Bevel3->setObjectName(QStringLiteral("Bevel3"));
+    Bevel3 = filho<QFrame>(this, QStringLiteral("Bevel3"), QRect(246, 33, 459, 557));
     Bevel3->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel3->setGeometry(246, 33, 459, 557);
 
-    lblMensagem = new QLabel(this);
-    lblMensagem->setObjectName(QStringLiteral("lblMensagem"));
-    lblMensagem->setFont(fonte(QStringLiteral("MS Sans Serif"), 11, false));
-    pintaTexto(lblMensagem, kAzulMarinho);
+    lblMensagem = rotuloAzul(this, QStringLiteral("lblMensagem"), fonte(QStringLiteral("MS Sans Serif"), 11, false),
+                             QRect(252, 238, 448, 30));
     // Wrapped inside the frame of the grids, where the face is wider than the original.
     lblMensagem->setWordWrap(true);
     lblMensagem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblMensagem->setGeometry(252, 238, 448, 30);
 
-    shpMostraCor = new TBlendedShape(this);
-    shpMostraCor->setObjectName(QStringLiteral("shpMostraCor"));
+    shpMostraCor = filho<TBlendedShape>(this, QStringLiteral("shpMostraCor"), QRect(710, 522, 75, 45));
     shpMostraCor->setRadius(0);
-    shpMostraCor->setGeometry(710, 522, 75, 45);
     shpMostraCor->setFillColor(Qt::white);
     shpMostraCor->hide();
 
     criaFerramentas();
 
-    lblCodTela = new QLabel(QStringLiteral("Kmr00003"), this);
-    lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
-    lblCodTela->setFont(fonte(QStringLiteral("MS Sans Serif"), 11, false));
-    pintaTexto(lblCodTela, kAzulMarinho);
-    lblCodTela->setGeometry(20, 574, 215, 14);
+    lblCodTela = rotuloAzul(this, QStringLiteral("lblCodTela"), fonte(QStringLiteral("MS Sans Serif"), 11, false),
+                            QRect(20, 574, 215, 14));
+    lblCodTela->setText(QStringLiteral("Kmr00003"));
 
-    panBalcao = new QWidget(this);
-    panBalcao->setObjectName(QStringLiteral("panBalcao"));
-    panBalcao->setGeometry(248, 271, 455, 319);
+    panBalcao = filho<QWidget>(this, QStringLiteral("panBalcao"), QRect(248, 271, 455, 319));
 
     criaBotoesGrupo();
     criaBotoesProduto();
@@ -142,70 +103,67 @@ void TfrmConfGrupo::criaFerramentas() {
     }
 }
 
+namespace {
+
+// A button of the group grid or the product grid, in the grids' face.
+TTouchButton* botaoDaGrade(QWidget* pai, const QString& nome, const QRect& geometria) {
+    auto* b = filho<TTouchButton>(pai, nome, geometria);
+    b->setFont(fonte(QStringLiteral("Tahoma"), 13, true));
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+} // namespace
+
 void TfrmConfGrupo::criaBotoesGrupo() {
     const int colunas[] = {247, 363, 479, 596};
     const int linhas[] = {48, 110, 173};
     const int marcadores[] = {34, 96, 158};
-    const QFont f = fonte(QStringLiteral("Tahoma"), 13, true);
     for (int n = 1; n <= NRBUTTONSGRUP; ++n) {
         const int x = colunas[(n - 1) % 4];
         const int linha = (n - 1) / 4;
-        auto* marcador = new TTouchButton(this);
-        marcador->setObjectName(QStringLiteral("panGrup") + doisDigitos(n));
-        marcador->setGeometry(x, marcadores[linha], 105, 14);
-        marcador->setFont(f);
-        marcador->setFocusPolicy(Qt::NoFocus);
+        TTouchButton* marcador =
+            botaoDaGrade(this, QStringLiteral("panGrup") + doisDigitos(n), QRect(x, marcadores[linha], 105, 14));
         marcador->hide();
         // Markers only show which group is in focus, in its colour: they take
         // no touch. (Disabling them would grey out that colour.)
         marcador->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
     for (int n = 1; n <= NRBUTTONSGRUP; ++n) {
-        auto* b = new TTouchButton(this);
-        b->setObjectName(QStringLiteral("tcbGrupo") + doisDigitos(n));
-        b->setGeometry(colunas[(n - 1) % 4], linhas[(n - 1) / 4], 105, 47);
-        b->setFont(f);
-        b->setFocusPolicy(Qt::NoFocus);
-        conecta(b, &TfrmConfGrupo::tcbGrupo01Click);
+        const QRect geometria(colunas[(n - 1) % 4], linhas[(n - 1) / 4], 105, 47);
+        conecta(botaoDaGrade(this, QStringLiteral("tcbGrupo") + doisDigitos(n), geometria),
+                &TfrmConfGrupo::tcbGrupo01Click);
     }
 }
 
 void TfrmConfGrupo::criaBotoesProduto() {
     const int colunas[] = {0, 76, 152, 228, 304, 380};
     const int linhas[] = {1, 55, 108, 161, 214, 266};
-    const QFont f = fonte(QStringLiteral("Tahoma"), 13, true);
     for (int n = 1; n <= NRBUTTONSPROD; ++n) {
-        auto* b = new TTouchButton(panBalcao);
-        b->setObjectName(QStringLiteral("tcbBalcao") + doisDigitos(n));
-        b->setGeometry(colunas[(n - 1) % 6], linhas[(n - 1) / 6], 75, 53);
-        b->setFont(f);
-        b->setFocusPolicy(Qt::NoFocus);
-        conecta(b, &TfrmConfGrupo::tcbBalcao01Click);
+        const QRect geometria(colunas[(n - 1) % 6], linhas[(n - 1) / 6], 75, 53);
+        conecta(botaoDaGrade(panBalcao, QStringLiteral("tcbBalcao") + doisDigitos(n), geometria),
+                &TfrmConfGrupo::tcbBalcao01Click);
     }
 }
 
 // The column right of the grids: the branch and configuration edited, and for
 // each grid the page shown between the arrows that turn it.
 void TfrmConfGrupo::criaControlesPagina() {
-    lblConfiguracao = new QLabel(this);
-    lblConfiguracao->setObjectName(QStringLiteral("lblConfiguracao"));
-    lblConfiguracao->setFont(fonte(QStringLiteral("Tahoma"), 11, true));
-    pintaTexto(lblConfiguracao, kAzulMarinho);
+    lblConfiguracao = rotuloAzul(this, QStringLiteral("lblConfiguracao"), fonte(QStringLiteral("Tahoma"), 11, true),
+                                 QRect(708, 7, 82, 26));
     lblConfiguracao->setAlignment(Qt::AlignCenter);
-    lblConfiguracao->setGeometry(708, 7, 82, 26);
 
     struct Seta {
         TTouchButton** membro;
         const char* nome;
         int y;
         bool proxima;
-        void (TfrmConfGrupo::*handler)(QObject*);
     };
     const Seta setas[] = {
-        {&tcbPgGrupoAnt, "tcbPgGrupoAnt", 48, false, &TfrmConfGrupo::tcbPgGrupoAntClick},
-        {&tcbPgGrupoProx, "tcbPgGrupoProx", 166, true, &TfrmConfGrupo::tcbPgGrupoProxClick},
-        {&tcbPgProdAnt, "tcbPgProdAnt", 272, false, &TfrmConfGrupo::tcbPgProdAntClick},
-        {&tcbPgProdProx, "tcbPgProdProx", 390, true, &TfrmConfGrupo::tcbPgProdProxClick},
+        {&tcbPgGrupoAnt, "tcbPgGrupoAnt", 48, false},
+        {&tcbPgGrupoProx, "tcbPgGrupoProx", 166, true},
+        {&tcbPgProdAnt, "tcbPgProdAnt", 272, false},
+        {&tcbPgProdProx, "tcbPgProdProx", 390, true},
     };
     for (const Seta& s : setas) {
         auto* b = new TTouchButton(this);
@@ -214,15 +172,12 @@ void TfrmConfGrupo::criaControlesPagina() {
         b->setGlyph(KmrPictures::setaNavegador(s.proxima));
         b->setFocusPolicy(Qt::NoFocus);
         *s.membro = b;
-        conecta(b, s.handler);
+        conecta(b, &TfrmConfGrupo::tcbPaginaClick);
     }
     const auto rotulo = [this](const char* nome, int y) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QString::fromLatin1(nome));
-        l->setFont(fonte(QStringLiteral("Tahoma"), 12, true));
-        pintaTexto(l, kAzulMarinho);
+        QLabel* l = rotuloAzul(this, QString::fromLatin1(nome), fonte(QStringLiteral("Tahoma"), 12, true),
+                               QRect(708, y, 82, 56));
         l->setAlignment(Qt::AlignCenter);
-        l->setGeometry(708, y, 82, 56);
         return l;
     };
     lblPgGrupo = rotulo("lblPgGrupo", 106);
@@ -235,20 +190,19 @@ void TfrmConfGrupo::criaDataSets() {
     };
     const auto real = [](const char* nome) { return FieldDef{QString::fromLatin1(nome), FieldKind::Float, 0}; };
 
-    cdsPesqGrupo.addFieldDef(texto("NRBUTTON", 5));
-    cdsPesqGrupo.addFieldDef(texto("DSBUTTON", 50));
-    cdsPesqGrupo.addFieldDef(real("NRCOLORTEXT"));
-    cdsPesqGrupo.addFieldDef(real("NRCOLORBACK"));
+    // Both pages begin with the button, its caption and its two colours.
+    for (ClientDataSet* pagina : {&cdsPesqGrupo, &cdsPesqProdGrupo}) {
+        pagina->addFieldDef(texto("NRBUTTON", 5));
+        pagina->addFieldDef(texto("DSBUTTON", 50));
+        pagina->addFieldDef(real("NRCOLORTEXT"));
+        pagina->addFieldDef(real("NRCOLORBACK"));
+    }
     cdsPesqGrupo.addFieldDef(texto("DSMESSAGEBUT", 100));
     cdsPesqGrupo.addFieldDef(texto("DSIMAGEMBUT", 200));
     cdsPesqGrupo.addFieldDef(texto("IDTPBUTTON", 1));
     cdsPesqGrupo.addFieldDef(texto("NRPGCONFTELA", 2));
     cdsPesqGrupo.addIndex(QStringLiteral("Index1"), QStringLiteral("NRBUTTON"));
 
-    cdsPesqProdGrupo.addFieldDef(texto("NRBUTTON", 5));
-    cdsPesqProdGrupo.addFieldDef(texto("DSBUTTON", 50));
-    cdsPesqProdGrupo.addFieldDef(real("NRCOLORTEXT"));
-    cdsPesqProdGrupo.addFieldDef(real("NRCOLORBACK"));
     cdsPesqProdGrupo.addFieldDef(texto("NRPGCONFTAUX", 2));
     cdsPesqProdGrupo.addFieldDef(texto("IDTPBUTTON", 1));
     cdsPesqProdGrupo.addFieldDef(texto("DSIMAGEMBUT", 200));
@@ -272,8 +226,8 @@ void TfrmConfGrupo::criaDataSets() {
 
 void TfrmConfGrupo::conecta(QAbstractButton* button, void (TfrmConfGrupo::*handler)(QObject*)) {
     connect(button, &QAbstractButton::clicked, this, [this, button, handler] {
-        // One touch at a time: a touch queued while another is handled (its
-        // pending events are processed before it writes) would act on a state
+        // One touch at a time: a touch that arrives while another is handled
+        // (a modal screen it opens runs the event loop) would act on a state
         // the first has not finished with.
         if (m_emToque)
             return;

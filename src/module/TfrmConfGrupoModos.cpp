@@ -3,35 +3,17 @@
 #include "TfrmConfGrupo.h"
 
 #include "Cli_Kmr00003.h"
-#include "KmrPictures.h"
-#include "KmrTela.h"
-#include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
 
-#include <HostErrors.h>
-#include <HostText.h>
 #include <HostUi.h>
 #include <TBlendedBitBtn.h>
 #include <TBlendedShape.h>
 #include <TColor.h>
-#include <TTouchButton.h>
-#include <Zub00002.h>
 #include <Zub00005.h>
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainterPath>
-#include <QScreen>
-
-#include <cmath>
-#include <limits>
-#include <stdexcept>
 
 using namespace KmrTela;
 
@@ -63,31 +45,36 @@ void TfrmConfGrupo::keyPressEvent(QKeyEvent* event) {
 
 void TfrmConfGrupo::FormKeyDown(QObject* Sender, quint16& Key, TShiftState Shift) {
     Q_UNUSED(Sender);
-    if (Key == 13 && Shift.exactly(Qt::ControlModifier) && tcbConfirma->isEnabled())
+    if (Key == kTeclaEnter && Shift.exactly(Qt::ControlModifier) && tcbConfirma->isEnabled())
         tcbConfirmaClick(tcbConfirma);
-    if (Key == 113 && tcbCancela->isEnabled())
-        tcbCancelaClick(tcbCancela);
-    if (Key == 114 && tcbLimpar->isEnabled())
-        tcbLimparClick(tcbLimpar);
-    if (Key == 115 && tcbCorTexto->isEnabled())
-        tcbCorTextoClick(tcbCorTexto);
-    if (Key == 116 && tcbNome->isEnabled())
-        tcbNomeClick(tcbNome);
-    if (Key == 117 && tcbRecortar->isEnabled())
-        tcbRecortarClick(tcbRecortar);
-    if (Key == 118 && tcbCorButton->isEnabled())
-        tcbCorButtonClick(tcbCorButton);
-    if (Key == 27)
+    // The function keys of the tools, as their captions say; a tool that is
+    // off takes no key.
+    const struct {
+        quint16 tecla;
+        TBlendedBitBtn* botao;
+        void (TfrmConfGrupo::*acao)(QObject*);
+    } atalhos[] = {
+        {kTeclaF2, tcbCancela, &TfrmConfGrupo::tcbCancelaClick},
+        {kTeclaF3, tcbLimpar, &TfrmConfGrupo::tcbLimparClick},
+        {kTeclaF4, tcbCorTexto, &TfrmConfGrupo::tcbCorTextoClick},
+        {kTeclaF5, tcbNome, &TfrmConfGrupo::tcbNomeClick},
+        {kTeclaF6, tcbRecortar, &TfrmConfGrupo::tcbRecortarClick},
+        {kTeclaF7, tcbCorButton, &TfrmConfGrupo::tcbCorButtonClick},
+    };
+    for (const auto& a : atalhos)
+        if (Key == a.tecla && a.botao->isEnabled())
+            (this->*a.acao)(a.botao);
+    if (Key == kTeclaEsc)
         tcbSairClick(tcbSair);
-    if (Key == 46 && Shift.exactly(Qt::ControlModifier))
+    if (Key == kTeclaDelete && Shift.exactly(Qt::ControlModifier))
         Key = 0;
-    if (Key == 115 && Shift.exactly(Qt::AltModifier))
+    if (Key == kTeclaF4 && Shift.exactly(Qt::AltModifier))
         Key = 0;
     teclaPagina(Key, Shift);
 }
 
 void TfrmConfGrupo::MudaCursor(const QString& sttipo) {
-    const QCursor cursor(sttipo == QLatin1String("0") ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    const QCursor cursor(sttipo == kCursorSeta ? Qt::ArrowCursor : Qt::PointingHandCursor);
     for (int n = 1; n <= NRBUTTONSGRUP; ++n) {
         if (QWidget* b = FindComponent(QStringLiteral("tcbGrupo") + doisDigitos(n)))
             b->setCursor(cursor);
@@ -99,9 +86,9 @@ void TfrmConfGrupo::MudaCursor(const QString& sttipo) {
 }
 
 void TfrmConfGrupo::ControlaHabilitacao(const QString& stFuncao) {
-    const bool ferramentas = stFuncao == QLatin1String("H");
-    const bool confirma = stFuncao == QLatin1String("D");
-    const bool cancela = stFuncao != QLatin1String("H");
+    const bool ferramentas = stFuncao == kHabilitaFerramentas;
+    const bool confirma = stFuncao == kHabilitaConfirma;
+    const bool cancela = stFuncao != kHabilitaFerramentas;
     tcbLimpar->setEnabled(ferramentas);
     tcbNome->setEnabled(ferramentas);
     tcbCorButton->setEnabled(ferramentas);
@@ -111,102 +98,63 @@ void TfrmConfGrupo::ControlaHabilitacao(const QString& stFuncao) {
     tcbCancela->setEnabled(cancela);
 }
 
+void TfrmConfGrupo::entraModo(ModoEdicao modo, const QString& mensagem, const QString& habilitacao) {
+    lblMensagem->setText(msgPadrao.Msg(mensagem));
+    // Another tool drops the clear marks: both pages show the store again.
+    if (boExcluir() && modo != ModoEdicao::Excluir) {
+        MontaMenuGrupo();
+        MontaMenuProduto();
+    }
+    ControlaHabilitacao(habilitacao);
+    m_modo = modo;
+}
+
 void TfrmConfGrupo::tcbLimparClick(QObject* Sender) {
     Q_UNUSED(Sender);
-    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Limpar")));
-    ControlaHabilitacao(QStringLiteral("D"));
-    boExcluir = true;
-    boMudaCor = false;
-    boMudaFonte = false;
-    boMudaNome = false;
-    boRecortar = false;
-    MudaCursor(QStringLiteral("1"));
+    entraModo(ModoEdicao::Excluir, QStringLiteral("Limpar"), kHabilitaConfirma);
+    MudaCursor(kCursorMao);
 }
 
 void TfrmConfGrupo::tcbCorButtonClick(QObject* Sender) {
     Q_UNUSED(Sender);
-    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("CorBotao")));
-    if (boExcluir) {
-        MontaMenuGrupo();
-        MontaMenuProduto();
-    }
-    ControlaHabilitacao(QStringLiteral("D"));
-    boMudaCor = true;
-    boMudaNome = false;
-    boMudaFonte = false;
-    boExcluir = false;
-    boRecortar = false;
+    entraModo(ModoEdicao::MudaCor, QStringLiteral("CorBotao"), kHabilitaConfirma);
     escolheCor(CorButton);
-    if (CorButton == QLatin1String("X"))
-        boMudaCor = false;
 }
 
 void TfrmConfGrupo::tcbCorTextoClick(QObject* Sender) {
     Q_UNUSED(Sender);
-    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("CorTexto")));
-    if (boExcluir) {
-        MontaMenuGrupo();
-        MontaMenuProduto();
-    }
-    ControlaHabilitacao(QStringLiteral("D"));
-    boMudaFonte = true;
-    boMudaNome = false;
-    boMudaCor = false;
-    boExcluir = false;
-    boRecortar = false;
+    entraModo(ModoEdicao::MudaFonte, QStringLiteral("CorTexto"), kHabilitaConfirma);
     escolheCor(CorFonte);
-    if (CorFonte == QLatin1String("X"))
-        boMudaFonte = false;
 }
 
 // Opens the colour screen and keeps its choice in cor. Leaving it without a
-// choice ("X") returns the tools; a text that is no colour stops here with
-// the swatch shown and the mode on, so that the operator confirms or cancels.
+// choice ("X") ends the mode and returns the tools; a text that is no colour
+// stops here with the swatch shown and the mode on, so that the operator
+// confirms or cancels.
 void TfrmConfGrupo::escolheCor(QString& cor) {
-    oleRetorno = QVariant(QVariantList(10));
+    QVariant oleRetorno = QVariant(QVariantList(10));
     // The colour screen says which colour is being chosen.
     OpcoesCor opcoes;
     opcoes.titulo = &cor == &CorFonte ? QStringLiteral("Cor do texto") : QStringLiteral("Cor de fundo");
     CriaTelaKmr00006(QVariantList{QString()}, oleRetorno, opcoes);
     cor = oleRetorno.toList().value(0).toString();
     if (cor == QLatin1String("X")) {
-        ControlaHabilitacao(QStringLiteral("H"));
+        ControlaHabilitacao(kHabilitaFerramentas);
+        m_modo = ModoEdicao::Nenhum;
         return;
     }
-    MudaCursor(QStringLiteral("1"));
+    MudaCursor(kCursorMao);
     shpMostraCor->setVisible(true);
     shpMostraCor->setFillColor(colorFromTColor(corInteira(cor)));
 }
 
 void TfrmConfGrupo::tcbNomeClick(QObject* Sender) {
     Q_UNUSED(Sender);
-    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("Nome")));
-    if (boExcluir) {
-        MontaMenuGrupo();
-        MontaMenuProduto();
-    }
-    ControlaHabilitacao(QStringLiteral("D1"));
-    boMudaNome = true;
-    boMudaCor = false;
-    boMudaFonte = false;
-    boExcluir = false;
-    boRecortar = false;
+    entraModo(ModoEdicao::MudaNome, QStringLiteral("Nome"), kHabilitaNome);
 }
 
 void TfrmConfGrupo::tcbRecortarClick(QObject* Sender) {
     Q_UNUSED(Sender);
-    lblMensagem->setText(msgPadrao.Msg(QStringLiteral("RecortaBotao")));
-    if (boExcluir) {
-        MontaMenuGrupo();
-        MontaMenuProduto();
-    }
-    ControlaHabilitacao(QStringLiteral("C"));
-    MudaCursor(QStringLiteral("1"));
-    boRecortar = true;
-    boMudaCor = false;
-    boMudaNome = false;
-    boMudaFonte = false;
-    boExcluir = false;
-    boColar = false;
-    boColarCtrl = false;
+    entraModo(ModoEdicao::Recortar, QStringLiteral("RecortaBotao"), kHabilitaCancela);
+    MudaCursor(kCursorMao);
 }

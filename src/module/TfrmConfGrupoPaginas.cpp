@@ -9,29 +9,12 @@
 #include "TfrmConfGrupoComum.h"
 
 #include <HostErrors.h>
-#include <HostText.h>
 #include <HostUi.h>
-#include <TBlendedBitBtn.h>
-#include <TBlendedShape.h>
-#include <TColor.h>
 #include <TTouchButton.h>
-#include <Zub00002.h>
-#include <Zub00005.h>
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainterPath>
-#include <QScreen>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <stdexcept>
 
 using namespace KmrTela;
@@ -76,10 +59,7 @@ void TfrmConfGrupo::MontaMenuGrupo() {
 void TfrmConfGrupo::LimpaMenuGrupo() {
     for (int n = 1; n <= NRBUTTONSGRUP; ++n) {
         if (TTouchButton* b = botao(QStringLiteral("tcbGrupo") + doisDigitos(n))) {
-            b->setCaption(QString());
-            b->SetColor(kCorBranco);
-            b->setFontColor(0);
-            b->clearGlyph();
+            mostraVazio(b);
             b->setPendingMark(TTouchButton::PendingMark::None);
         }
     }
@@ -103,9 +83,6 @@ void TfrmConfGrupo::ControlaFocus() {
 // ------------------------------------------------------------ product page
 
 void TfrmConfGrupo::MontaMenuProduto() {
-    const auto reporta = [](const QString& texto) {
-        Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
-    };
     try {
         cdsPesqProdGrupo.emptyDataSet();
         const QString pagina = QString::number(NrPagina);
@@ -131,7 +108,7 @@ void TfrmConfGrupo::MontaMenuProduto() {
     } catch (const SilentAbort&) {
         // The failure text has been shown already.
     } catch (const std::exception& e) {
-        reporta(exceptionText(e));
+        MensagemErro(exceptionText(e));
     }
 }
 
@@ -139,34 +116,43 @@ void TfrmConfGrupo::LimpaMenuProduto() {
     try {
         for (int n = 1; n <= NRBUTTONSPROD; ++n) {
             if (TTouchButton* b = botao(QStringLiteral("tcbBalcao") + doisDigitos(n))) {
-                b->setCaption(QString());
-                b->SetColor(kCorBranco);
-                b->setFontColor(0);
-                b->clearGlyph();
-                b->setCaptionHidden(false);
+                mostraVazio(b);
                 b->setPendingMark(TTouchButton::PendingMark::None);
             }
         }
     } catch (const std::exception& e) {
-        Mensagem(exceptionText(e), QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0,
-                 nullptr);
+        MensagemErro(exceptionText(e));
     }
+}
+
+// A product-page navigator shows its arrow, as the group page's do; its
+// stored caption is the till's name for it and stays on the button.
+void TfrmConfGrupo::mostraNavegadorProduto(TTouchButton* b, const QString& tipo) {
+    const bool navegador = navegadorProduto(tipo);
+    b->setCaptionHidden(navegador);
+    if (navegador)
+        b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('9'))));
 }
 
 // ------------------------------------------------------------ page changes
 
 bool TfrmConfGrupo::podeMudarPagina() const {
-    return !boMudaCor && !boMudaFonte && !boExcluir && !boMudaNome && !boRecortar;
+    return !editaBotao();
+}
+
+std::optional<int> TfrmConfGrupo::paginaDestino(int atual, int delta) const {
+    const int nova = std::clamp(atual + delta, 1, kUltimaPagina);
+    if (!podeMudarPagina() || nova == atual)
+        return std::nullopt;
+    return nova;
 }
 
 void TfrmConfGrupo::mudaPaginaGrupo(int delta) {
-    if (!podeMudarPagina())
-        return;
-    const int nova = std::clamp(NrPgGrupo + delta, 1, kUltimaPagina);
-    if (nova == NrPgGrupo)
+    const std::optional<int> nova = paginaDestino(NrPgGrupo, delta);
+    if (!nova)
         return;
     const int anterior = NrPgGrupo;
-    NrPgGrupo = nova;
+    NrPgGrupo = *nova;
     try {
         MontaMenuGrupo();
     } catch (...) {
@@ -184,34 +170,19 @@ void TfrmConfGrupo::mudaPaginaGrupo(int delta) {
 }
 
 void TfrmConfGrupo::mudaPaginaProduto(int delta) {
-    if (!podeMudarPagina())
+    const std::optional<int> nova = paginaDestino(NrPagina, delta);
+    if (!nova)
         return;
-    const int nova = std::clamp(NrPagina + delta, 1, kUltimaPagina);
-    if (nova == NrPagina)
-        return;
-    NrPagina = nova;
+    NrPagina = *nova;
     MontaMenuProduto();
     reaplicaRecorte();
 }
 
-void TfrmConfGrupo::tcbPgGrupoAntClick(QObject* Sender) {
-    Q_UNUSED(Sender);
-    mudaPaginaGrupo(-1);
-}
-
-void TfrmConfGrupo::tcbPgGrupoProxClick(QObject* Sender) {
-    Q_UNUSED(Sender);
-    mudaPaginaGrupo(1);
-}
-
-void TfrmConfGrupo::tcbPgProdAntClick(QObject* Sender) {
-    Q_UNUSED(Sender);
-    mudaPaginaProduto(-1);
-}
-
-void TfrmConfGrupo::tcbPgProdProxClick(QObject* Sender) {
-    Q_UNUSED(Sender);
-    mudaPaginaProduto(1);
+void TfrmConfGrupo::tcbPaginaClick(QObject* Sender) {
+    if (Sender == tcbPgGrupoAnt || Sender == tcbPgGrupoProx)
+        mudaPaginaGrupo(Sender == tcbPgGrupoProx ? 1 : -1);
+    else if (Sender == tcbPgProdAnt || Sender == tcbPgProdProx)
+        mudaPaginaProduto(Sender == tcbPgProdProx ? 1 : -1);
 }
 
 void TfrmConfGrupo::teclaPagina(quint16& Key, TShiftState Shift) {
@@ -231,21 +202,23 @@ bool TfrmConfGrupo::tocaNavegadorGrupo(TTouchButton* b, const QString& stCodigo)
     if (!cdsPesqGrupo.locate(QStringLiteral("NRBUTTON;NRPGCONFTELA"), {stCodigo, QString::number(NrPgGrupo)},
                              LocateOptions{true, false}))
         return false;
-    const QString tipo = cdsPesqGrupo.fieldText(u"IDTPBUTTON");
-    if (tipo != QLatin1String("7") && tipo != QLatin1String("8"))
-        return false;
-    mudaPaginaGrupo(tipo == QLatin1String("7") ? 1 : -1);
-    return true;
+    return viraPorNavegador(cdsPesqGrupo.fieldText(u"IDTPBUTTON"), QStringLiteral("7"), QStringLiteral("8"),
+                            &TfrmConfGrupo::mudaPaginaGrupo);
 }
 
 bool TfrmConfGrupo::tocaNavegadorProduto(TTouchButton* b) {
     // The touched button's row has just been located (m_achouProduto).
     if (!podeMudarPagina() || b->glyphEmpty() || !m_achouProduto)
         return false;
-    const QString tipo = cdsPesqProdGrupo.fieldText(u"IDTPBUTTON");
-    if (tipo != QLatin1String("9") && tipo != QLatin1String("A"))
+    return viraPorNavegador(cdsPesqProdGrupo.fieldText(u"IDTPBUTTON"), QStringLiteral("9"), QStringLiteral("A"),
+                            &TfrmConfGrupo::mudaPaginaProduto);
+}
+
+bool TfrmConfGrupo::viraPorNavegador(const QString& tipo, const QString& proxima, const QString& anterior,
+                                     void (TfrmConfGrupo::*muda)(int)) {
+    if (tipo != proxima && tipo != anterior)
         return false;
-    mudaPaginaProduto(tipo == QLatin1String("9") ? 1 : -1);
+    (this->*muda)(tipo == proxima ? 1 : -1);
     return true;
 }
 
@@ -303,7 +276,7 @@ void TfrmConfGrupo::mostraPaginas() {
 // A page drawn again while a paste is pending shows the store; the cut button
 // is blanked again and a placed paste shown again where they lie on it.
 void TfrmConfGrupo::reaplicaRecorte() {
-    if (!boColar || cdsRecortar.isEmpty())
+    if (!boColar() || cdsRecortar.isEmpty())
         return;
     // The position fields of the current row of either set (the cut set has no colour).
     const auto linha = [](const ClientDataSet& set) {
@@ -329,7 +302,7 @@ void TfrmConfGrupo::reaplicaRecorte() {
         if (inCtrlColar == 1 && linha(cdsRecortar).numero == stNrFocusGrupo)
             LimpaMenuProduto(); // the cut group's products are away with it
     }
-    if (!boColarCtrl || cdsAlteracoes.isEmpty())
+    if (!boColarCtrl() || cdsAlteracoes.isEmpty())
         return;
     cdsAlteracoes.last();
     const LinhaAlteracao alvo = linha(cdsAlteracoes);

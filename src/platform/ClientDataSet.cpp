@@ -1,374 +1,16 @@
-#include "ClientDataSet.h"
-#include "DataPacketData.h"
-#include "FilterExpression.h"
+// The public face of the client dataset: fields, lifecycle, cursor, editing.
+// The visible rows are a DataSetView; locate is in DataSetLocate.
 
-#include <QHash>
+#include "ClientDataSet.h"
+#include "ClientDataSetPrivate.h"
+#include "DataSetLocate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 
-namespace {
-
-struct DataSetField {
-    FieldDef def;
-    bool visible = true;
-    QString label;
-    int column = -1; // packet column that holds the field
-};
-
-QString kindName(FieldKind kind) {
-    switch (kind) {
-    case FieldKind::Text:
-        return QStringLiteral("text");
-    case FieldKind::Float:
-        return QStringLiteral("float");
-    case FieldKind::Integer:
-        return QStringLiteral("integer");
-    case FieldKind::DateTime:
-        return QStringLiteral("date-time");
-    }
-    return {};
-}
-
-bool compatible(FieldKind wanted, FieldKind actual) {
-    if (wanted == actual)
-        return true;
-    const auto numeric = [](FieldKind k) { return k == FieldKind::Float || k == FieldKind::Integer; };
-    return numeric(wanted) && numeric(actual);
-}
-
-QStringList splitFields(const QString& fields) {
-    QStringList names;
-    for (const QString& part : fields.split(u';', Qt::SkipEmptyParts)) {
-        const QString name = part.trimmed();
-        if (!name.isEmpty())
-            names.append(name);
-    }
-    return names;
-}
-
-bool asciiEqualFolded(std::string_view a, std::string_view b, bool prefix) {
-    if (prefix ? a.size() < b.size() : a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < b.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-bool isAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
-}
-
-// One field of a locate, with the value converted once to the field's kind.
-class LocateKey {
-public:
-    static std::optional<LocateKey> make(const PacketColumn& col, FieldKind kind, const QVariant& value) {
-        LocateKey k;
-        k.m_col = &col;
-        k.m_text = kind == FieldKind::Text;
-        k.m_null = value.isNull() || !value.isValid();
-        if (k.m_null)
-            return k;
-        if (k.m_text) {
-            k.m_string = value.typeId() == QMetaType::Double ? PacketText::number(value.toDouble()) : value.toString();
-            k.m_utf8 = k.m_string.toStdString();
-            k.m_ascii = isAscii(k.m_utf8);
-            return k;
-        }
-        const QDateTime dt = value.toDateTime();
-        if (kind == FieldKind::DateTime && dt.isValid()) {
-            k.m_number = double(PacketText::toWallMsecs(dt));
-            return k;
-        }
-        bool ok = false;
-        k.m_number = value.toDouble(&ok);
-        if (!ok)
-            return std::nullopt;
-        return k;
-    }
-
-    bool matches(int row, LocateOptions options) const {
-        const bool isNull = m_col->isNull(row);
-        if (m_null || isNull)
-            return m_null == isNull;
-        if (!m_text)
-            return m_col->numberAt(row) == m_number;
-        const std::string_view cell = m_col->textAt(row);
-        if (!options.caseInsensitive)
-            return options.partialKey ? cell.substr(0, m_utf8.size()) == m_utf8 : cell == m_utf8;
-        if (m_ascii && isAscii(cell))
-            return asciiEqualFolded(cell, m_utf8, options.partialKey);
-        const QString s = QString::fromUtf8(cell.data(), qsizetype(cell.size()));
-        return options.partialKey ? s.startsWith(m_string, Qt::CaseInsensitive)
-                                  : s.compare(m_string, Qt::CaseInsensitive) == 0;
-    }
-
-private:
-    const PacketColumn* m_col = nullptr;
-    bool m_text = true;
-    bool m_null = false;
-    bool m_ascii = true;
-    std::string m_utf8;
-    QString m_string;
-    double m_number = 0;
-};
-
-} // namespace
-
-class ClientDataSetPrivate {
-public:
-    QString name;
-    QList<DataSetField> defs;   // persistent fields
-    QList<DataSetField> fields; // fields of the open dataset
-    QList<FieldDef> lastStructure;
-    bool active = false;
-    DataPacket packet;
-
-    QHash<QString, QString> indexes; // lower-case name -> "A;B"
-    QString indexName;
-
-    QString filterText;
-    bool filtered = false;
-    std::unique_ptr<FilterExpression> filter;
-
-    std::vector<int> view; // visible rows, in index order
-    int pos = -1;
-    bool eof = true;
-    bool bof = true;
-
-    bool appending = false;
-    QVariantList pending;
-
-    [[noreturn]] void fail(const QString& why) const {
-        const QString who = name.isEmpty() ? QStringLiteral("Dataset") : name;
-        throw DataSetError((who + QStringLiteral(": ") + why).toStdString());
-    }
-
-    int fieldIndex(QStringView n) const {
-        const QList<DataSetField>& list = active ? fields : defs;
-        for (int i = 0; i < list.size(); ++i)
-            if (QStringView(list[i].def.name).compare(n, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
-
-    int requireField(QStringView n) const {
-        const int f = fieldIndex(n);
-        if (f < 0)
-            fail(QStringLiteral("field \"%1\" not found").arg(n));
-        return f;
-    }
-
-    void requireActive() const {
-        if (!active)
-            fail(QStringLiteral("cannot perform this operation on a closed dataset"));
-    }
-
-    const PacketColumn& column(int field) const { return DataPacketAccess::column(packet, fields[field].column); }
-
-    std::vector<const PacketColumn*> columnPointers() const {
-        std::vector<const PacketColumn*> cols;
-        cols.reserve(size_t(fields.size()));
-        for (int f = 0; f < fields.size(); ++f)
-            cols.push_back(&column(f));
-        return cols;
-    }
-
-    // Opens on a packet: maps the persistent fields onto its columns, or
-    // takes its columns when there are none.
-    void open(const DataPacket& p) {
-        QList<DataSetField> mapped;
-        if (defs.isEmpty()) {
-            for (int c = 0; c < p.fieldCount(); ++c) {
-                DataSetField f;
-                f.def = p.fields()[c];
-                f.column = c;
-                mapped.append(f);
-            }
-        } else {
-            for (DataSetField f : defs) {
-                f.column = p.indexOf(f.def.name);
-                if (f.column < 0)
-                    fail(QStringLiteral("field \"%1\" not found in the data packet").arg(f.def.name));
-                const FieldKind actual = p.fields()[f.column].kind;
-                if (!compatible(f.def.kind, actual))
-                    fail(QStringLiteral("field \"%1\" is %2 in the data packet but %3 in the dataset")
-                             .arg(f.def.name, kindName(actual), kindName(f.def.kind)));
-                mapped.append(f);
-            }
-        }
-        appending = false;
-        pending.clear();
-        packet = p;
-        fields = mapped;
-        lastStructure.clear();
-        for (const DataSetField& f : fields)
-            lastStructure.append(f.def);
-        active = true;
-        view.clear();
-        pos = -1;
-        try {
-            rebuild();
-        } catch (const DataSetError&) {
-            // The rows stay loaded; a filter or an index that does not fit
-            // the new fields is switched off.
-            filtered = false;
-            filter.reset();
-            try {
-                rebuild();
-            } catch (const DataSetError&) {
-                indexName.clear();
-                rebuild();
-            }
-            first();
-            throw;
-        }
-        first();
-    }
-
-    void parseFilter() {
-        filter.reset();
-        if (!filtered || !active || filterText.trimmed().isEmpty())
-            return;
-        filter = std::make_unique<FilterExpression>(filterText, [this](QStringView n, FieldKind* kind) {
-            const int f = fieldIndex(n);
-            if (f >= 0)
-                *kind = fields[f].def.kind;
-            return f;
-        });
-    }
-
-    QList<int> indexFields() const {
-        QList<int> keys;
-        if (indexName.isEmpty())
-            return keys;
-        for (const QString& n : splitFields(indexes.value(indexName.toLower()))) {
-            const int f = fieldIndex(n);
-            if (f < 0)
-                fail(QStringLiteral("index \"%1\": field \"%2\" not found").arg(indexName, n));
-            keys.append(f);
-        }
-        return keys;
-    }
-
-    // Recomputes the visible rows (filter, then index order).
-    void rebuild() {
-        view.clear();
-        if (!active)
-            return;
-        parseFilter();
-        const QList<int> keys = indexFields();
-        const std::vector<const PacketColumn*> cols = columnPointers();
-        const int rows = packet.rowCount();
-        view.reserve(size_t(rows));
-        for (int r = 0; r < rows; ++r)
-            if (!filter || filter->matches(cols, r))
-                view.push_back(r);
-        if (keys.isEmpty())
-            return;
-        std::vector<const PacketColumn*> keyCols;
-        for (int f : keys)
-            keyCols.push_back(cols[size_t(f)]);
-        std::stable_sort(view.begin(), view.end(), [&keyCols](int x, int y) {
-            for (const PacketColumn* c : keyCols) {
-                const bool nx = c->isNull(x);
-                const bool ny = c->isNull(y);
-                if (nx != ny)
-                    return nx; // nulls first
-                if (nx)
-                    continue;
-                if (c->kind == FieldKind::Text) {
-                    const int cmp = c->textAt(x).compare(c->textAt(y));
-                    if (cmp != 0)
-                        return cmp < 0;
-                } else {
-                    const double a = c->numberAt(x);
-                    const double b = c->numberAt(y);
-                    if (a != b)
-                        return a < b;
-                }
-            }
-            return false;
-        });
-    }
-
-    int currentRow() const { return pos >= 0 && pos < int(view.size()) ? view[size_t(pos)] : -1; }
-
-    // Rebuilds and keeps the current row current when it is still visible.
-    void rebuildKeepingRow() {
-        const int row = currentRow();
-        rebuild();
-        moveToRow(row);
-    }
-
-    void moveToRow(int row) {
-        const auto it = std::find(view.begin(), view.end(), row);
-        if (row >= 0 && it != view.end()) {
-            pos = int(it - view.begin());
-            eof = bof = false;
-        } else {
-            first();
-        }
-    }
-
-    void first() {
-        pos = view.empty() ? -1 : 0;
-        bof = true;
-        eof = view.empty();
-    }
-
-    // Leaves edit mode the way a move does: the pending row is posted.
-    void checkBrowse(ClientDataSet* q) {
-        if (appending)
-            q->post();
-    }
-
-    QVariant convert(const QVariant& v, const DataSetField& f) const {
-        if (v.isNull() || !v.isValid())
-            return {};
-        // One-cell packet: the same conversion rules as loading a packet.
-        DataPacket cell({f.def});
-        cell.beginRow();
-        cell.appendValue(v);
-        const bool blank = v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
-        if (cell.isNull(0, 0) && !blank)
-            fail(QStringLiteral("\"%1\" is not a valid value for field \"%2\"").arg(v.toString(), f.def.name));
-        return cell.value(0, 0);
-    }
-
-    // A stored cell read as the dataset field's kind.
-    QVariant cellValue(int row, int field) const {
-        const QVariant v = packet.value(row, fields[field].column);
-        if (v.isNull())
-            return {};
-        const FieldKind want = fields[field].def.kind;
-        if (want == FieldKind::Integer && v.typeId() == QMetaType::Double)
-            return qint64(std::llround(v.toDouble()));
-        if (want == FieldKind::Float && v.typeId() == QMetaType::LongLong)
-            return v.toDouble();
-        return v;
-    }
-
-    QVariant currentValue(QStringView n) const {
-        requireActive();
-        const int f = requireField(n);
-        if (appending)
-            return pending[f];
-        const int row = currentRow();
-        if (row < 0)
-            fail(QStringLiteral("no current record (the dataset is empty)"));
-        return cellValue(row, f);
-    }
-};
+using ClientDataSetDetail::DataSetField;
+using ClientDataSetDetail::splitFields;
 
 // ---- ClientDataSet --------------------------------------------------------
 
@@ -420,15 +62,7 @@ bool ClientDataSet::isFieldVisible(int field) const {
 }
 
 void ClientDataSet::setFieldVisible(QStringView name, bool visible) {
-    bool found = false;
-    for (QList<DataSetField>* list : {&d->defs, &d->fields})
-        for (DataSetField& f : *list)
-            if (QStringView(f.def.name).compare(name, Qt::CaseInsensitive) == 0) {
-                f.visible = visible;
-                found = true;
-            }
-    if (!found)
-        d->fail(QStringLiteral("field \"%1\" not found").arg(name));
+    d->changeField(name, [visible](DataSetField& f) { f.visible = visible; });
 }
 
 QString ClientDataSet::displayLabel(int field) const {
@@ -439,15 +73,7 @@ QString ClientDataSet::displayLabel(int field) const {
 }
 
 void ClientDataSet::setDisplayLabel(QStringView name, const QString& label) {
-    bool found = false;
-    for (QList<DataSetField>* list : {&d->defs, &d->fields})
-        for (DataSetField& f : *list)
-            if (QStringView(f.def.name).compare(name, Qt::CaseInsensitive) == 0) {
-                f.label = label;
-                found = true;
-            }
-    if (!found)
-        d->fail(QStringLiteral("field \"%1\" not found").arg(name));
+    d->changeField(name, [&label](DataSetField& f) { f.label = label; });
 }
 
 void ClientDataSet::createDataSet() {
@@ -468,8 +94,7 @@ void ClientDataSet::close() {
     d->packet = DataPacket();
     d->fields.clear();
     d->filter.reset();
-    d->view.clear();
-    d->view.shrink_to_fit();
+    d->view.release();
     d->pos = -1;
     d->eof = d->bof = true;
 }
@@ -548,15 +173,7 @@ void ClientDataSet::setFilter(const QString& expression) {
     d->filterText = expression;
     if (!d->active || !d->filtered)
         return;
-    try {
-        d->rebuild();
-    } catch (const DataSetError&) {
-        d->filterText = previous;
-        d->rebuild();
-        d->first();
-        throw;
-    }
-    d->first();
+    d->rebuildOrRestore([&] { d->filterText = previous; });
 }
 
 QString ClientDataSet::filter() const {
@@ -569,15 +186,7 @@ void ClientDataSet::setFiltered(bool on) {
     d->filtered = on;
     if (!d->active)
         return;
-    try {
-        d->rebuild();
-    } catch (const DataSetError&) {
-        d->filtered = false;
-        d->rebuild();
-        d->first();
-        throw;
-    }
-    d->first();
+    d->rebuildOrRestore([&] { d->filtered = false; });
 }
 
 bool ClientDataSet::filtered() const {
@@ -593,31 +202,19 @@ void ClientDataSet::first() {
 void ClientDataSet::next() {
     d->requireActive();
     d->checkBrowse(this);
-    if (d->pos + 1 < int(d->view.size())) {
-        ++d->pos;
-        d->eof = false;
-    } else {
-        d->eof = true;
-    }
-    d->bof = false;
+    d->step(true);
 }
 
 void ClientDataSet::prior() {
     d->requireActive();
     d->checkBrowse(this);
-    if (d->pos > 0) {
-        --d->pos;
-        d->bof = false;
-    } else {
-        d->bof = true;
-    }
-    d->eof = false;
+    d->step(false);
 }
 
 void ClientDataSet::last() {
     d->requireActive();
     d->checkBrowse(this);
-    d->pos = int(d->view.size()) - 1;
+    d->pos = d->view.size() - 1;
     d->eof = true;
     d->bof = d->view.empty();
 }
@@ -632,7 +229,7 @@ bool ClientDataSet::isEmpty() const {
     return !d->active || d->view.empty();
 }
 int ClientDataSet::recordCount() const {
-    return d->active ? int(d->view.size()) : 0;
+    return d->active ? d->view.size() : 0;
 }
 int ClientDataSet::recNo() const {
     return d->active ? d->pos : -1;
@@ -643,7 +240,7 @@ void ClientDataSet::setRecNo(int position) {
     d->checkBrowse(this);
     if (d->view.empty())
         return;
-    d->pos = std::clamp(position, 0, int(d->view.size()) - 1);
+    d->pos = std::clamp(position, 0, d->view.size() - 1);
     d->eof = d->bof = false;
 }
 
@@ -666,15 +263,12 @@ bool ClientDataSet::locate(const QString& fields, const QVariantList& values, Lo
             return false; // a value that is no number matches no numeric cell
         keys.push_back(std::move(*key));
     }
-    for (size_t i = 0; i < d->view.size(); ++i) {
-        const int row = d->view[i];
-        if (std::all_of(keys.begin(), keys.end(), [&](const LocateKey& k) { return k.matches(row, options); })) {
-            d->pos = int(i);
-            d->eof = d->bof = false;
-            return true;
-        }
-    }
-    return false;
+    const int position = locatePosition(d->view, keys, options);
+    if (position < 0)
+        return false;
+    d->pos = position;
+    d->eof = d->bof = false;
+    return true;
 }
 
 QVariant ClientDataSet::fieldValue(QStringView name) const {
@@ -751,16 +345,12 @@ void ClientDataSet::post() {
     }
     d->appending = false;
     d->pending.clear();
+    // Only the new row is placed: the others keep their places.
     const int row = d->packet.rowCount() - 1;
-    d->rebuild();
-    const auto it = std::find(d->view.begin(), d->view.end(), row);
-    if (it != d->view.end()) {
-        d->pos = int(it - d->view.begin());
-        d->eof = d->bof = false;
-    } else {
-        // Hidden by the filter: stay on a visible row.
-        d->first();
-    }
+    const std::vector<int> keys = d->indexFields();
+    const std::vector<const PacketColumn*> cols = d->columnPointers();
+    // Hidden by the filter: stay on a visible row.
+    d->moveToPosition(d->view.insertAppended({cols, d->filter.get(), keys}, row));
 }
 
 void ClientDataSet::cancel() {
@@ -769,7 +359,7 @@ void ClientDataSet::cancel() {
 }
 
 QVariant ClientDataSet::visibleValue(int row, int field) const {
-    if (!d->active || row < 0 || row >= int(d->view.size()) || field < 0 || field >= d->fields.size())
+    if (!d->active || row < 0 || row >= d->view.size() || field < 0 || field >= d->fields.size())
         return {};
-    return d->cellValue(d->view[size_t(row)], field);
+    return d->cellValue(d->view.rowAt(row), field);
 }

@@ -57,7 +57,7 @@ void clickInNextDialog(const QString& buttonText, QStringList* seen) {
 MensagemArgs args(const QString& texto, const char* pergunta, int tipo) {
     MensagemArgs a;
     a.texto = texto;
-    a.p3 = QStringLiteral("N");
+    a.marca = QStringLiteral("N");
     a.pergunta = QLatin1String(pergunta);
     a.tipo = tipo;
     a.codigo = QStringLiteral("002");
@@ -243,7 +243,7 @@ void TestHostUi::mensagemMetodoReportsFailureOnce() {
     const MensagemArgs& a = scripted->calls.first();
     QCOMPARE(a.texto, failure);
     QCOMPARE(a.titulo, QString());
-    QCOMPARE(a.p3, QStringLiteral("N"));
+    QCOMPARE(a.marca, QStringLiteral("N"));
     QCOMPARE(a.pergunta, QStringLiteral("N"));
     QCOMPARE(a.tipo, 3);
     QCOMPARE(a.codigo, QStringLiteral("002"));

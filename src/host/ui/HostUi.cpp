@@ -39,7 +39,7 @@ void paintShape(QWidget* form, const char* name, const QColor& color) {
 
 void reportError(const QString& text) {
     try {
-        Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QString(), 0, nullptr);
+        MensagemErro(text);
     } catch (...) {
         // The report itself failed (no display, a broken presenter): an
         // event handler must still return normally to the event loop.
@@ -78,8 +78,8 @@ ErrorReportScope::~ErrorReportScope() {
         reportFrames().pop_back();
 }
 
-bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, const QString& pergunta, int tipo,
-              const QString& p6, const QString& codigo, int p8, ClientDataSet* dataSet) {
+bool Mensagem(const QString& texto, const QString& titulo, const QString& marca, const QString& pergunta, int tipo,
+              const QString& complemento, const QString& codigo, int contexto, ClientDataSet* dataSet) {
     auto& frames = reportFrames();
     const bool errorReport = tipo == 3 && pergunta != QLatin1String("S");
     ReportFrame* frame = !frames.empty() && frames.back().loopLevel == loopLevel() ? &frames.back() : nullptr;
@@ -90,8 +90,16 @@ bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, co
     }
     if (errorReport && frame)
         ++frame->shown;
-    MensagemArgs args{texto, titulo, p3, pergunta, tipo, p6, codigo, p8, dataSet};
+    MensagemArgs args{texto, titulo, marca, pergunta, tipo, complemento, codigo, contexto, dataSet};
     return messagePresenter().present(args);
+}
+
+void MensagemErro(const QString& texto, const QString& codigo) {
+    Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), codigo, 0, nullptr);
+}
+
+bool MensagemPergunta(const QString& texto, const QString& codigo) {
+    return Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("S"), 1, QString(), codigo, 0, nullptr);
 }
 
 // A failure text is reported with code "002", the code of the module's error
@@ -121,8 +129,7 @@ QVariant MensagemMetodo(const QVariant& resultado, bool mostra, int /*p3*/, cons
         return resultado;
     if (!mostra)
         throw DatabaseError(text);
-    Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(), QStringLiteral("002"), 0,
-             nullptr);
+    MensagemErro(text, QStringLiteral("002"));
     throw SilentAbort();
 }
 

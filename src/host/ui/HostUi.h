@@ -10,8 +10,15 @@ class QWidget;
 class ClientDataSet;
 
 // Message box through the presenter; true when the operator accepts.
-bool Mensagem(const QString& texto, const QString& titulo, const QString& p3, const QString& pergunta, int tipo,
-              const QString& p6, const QString& codigo, int p8, ClientDataSet* dataSet);
+bool Mensagem(const QString& texto, const QString& titulo, const QString& marca, const QString& pergunta, int tipo,
+              const QString& complemento, const QString& codigo, int contexto, ClientDataSet* dataSet);
+
+// The two ways the screens use Mensagem. An error report: the text, an empty
+// title, "N", "N", kind 3, an empty text, the code ("002" or empty), 0, no
+// dataset.
+void MensagemErro(const QString& texto, const QString& codigo = QString());
+// A yes/no question, the same arguments with "S" and kind 1; true on "Sim".
+bool MensagemPergunta(const QString& texto, const QString& codigo = QString());
 
 // Hands on a data service result. A failure text (a non-empty string) is shown
 // once as an error report and a SilentAbort is raised; anything else (a data

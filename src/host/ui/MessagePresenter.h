@@ -12,12 +12,12 @@ class ClientDataSet;
 struct MensagemArgs {
     QString texto;
     QString titulo;
-    QString p3;       // "N"
-    QString pergunta; // "S" for a yes/no question, "N" otherwise
-    int tipo = 0;     // 1 question, 3 error report
-    QString p6;
-    QString codigo;   // "002" or empty
-    int p8 = 0;
+    QString marca;       // "N"; passed on, the dialogs show nothing of it
+    QString pergunta;    // "S" for a yes/no question, "N" otherwise
+    int tipo = 0;        // 1 question, 3 error report
+    QString complemento; // empty; passed on, the dialogs show nothing of it
+    QString codigo;      // "002" or empty
+    int contexto = 0;    // 0; passed on, the dialogs show nothing of it
     ClientDataSet* dataSet = nullptr;
 };
 

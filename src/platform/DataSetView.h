@@ -1,0 +1,45 @@
+#pragma once
+// The visible rows of a client dataset: the rows of its packet that pass the
+// filter, in the order of the active index (storage order when none). Rows
+// are packet row numbers; a position is a place among the visible rows.
+
+#include <cstddef>
+#include <vector>
+
+class FilterExpression;
+struct PacketColumn;
+
+class DataSetView {
+public:
+    // What decides the visible rows: columns[field] is the packet column of
+    // each dataset field, filter the filter switched on (null: none), and
+    // keyFields the fields of the active index (empty: storage order).
+    struct Rule {
+        const std::vector<const PacketColumn*>& columns;
+        const FilterExpression* filter = nullptr;
+        const std::vector<int>& keyFields;
+    };
+
+    // Every row from 0 to rowCount - 1 placed anew. Rows equal on the index
+    // keep their storage order; nulls sort before any value.
+    void rebuild(const Rule& rule, int rowCount);
+
+    // Places a row appended to the packet (a row number above every row the
+    // view holds) where rebuild() would put it, without visiting the others.
+    // Returns its position, or -1 when the filter hides it.
+    int insertAppended(const Rule& rule, int row);
+
+    // Position of a row, -1 when it is not visible.
+    int positionOf(int row) const;
+    int rowAt(int position) const { return m_rows[static_cast<std::size_t>(position)]; }
+    int size() const { return static_cast<int>(m_rows.size()); }
+    bool empty() const { return m_rows.empty(); }
+    void clear() { m_rows.clear(); }
+    void release() {
+        m_rows.clear();
+        m_rows.shrink_to_fit();
+    }
+
+private:
+    std::vector<int> m_rows;
+};
