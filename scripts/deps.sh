@@ -7,9 +7,9 @@ KALMORA_PACKAGES=(
   postgresql
   fontconfig fonts-dejavu-core fonts-dejavu-extra
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
-  dpkg-dev file
-  clang-14 libclang-rt-14-dev llvm-14
   dpkg-dev file lintian man-db poppler-utils
+  clang-14 libclang-rt-14-dev llvm-14
+  openssl
 )
 
 kalmora_install_deps() {

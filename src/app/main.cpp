@@ -12,8 +12,8 @@
 #include <KmrConexao.h>
 #include <KmrLog.h>
 #include <MessagePresenter.h>
-#include <OperatorTexts.h>
 #include <ModuleLocator.h>
+#include <OperatorTexts.h>
 #include <TADOConnection.h>
 
 #include <QAbstractButton>
@@ -88,7 +88,13 @@ void logFailure(const QString& what, const std::exception& error, const Connecti
 // that is not there yet is made whole in one step; an existing database is
 // never changed when its tables are there already.
 int createSchema(bool demo) {
-    const QString named = namedConnectionString();
+    QString named;
+    try {
+        named = namedConnectionString();
+    } catch (const std::exception& e) {
+        printError(exceptionText(e)); // a connection file others can read
+        return 1;
+    }
     const ConnectionString conexao = ConnectionString::parse(named.isEmpty() ? defaultConnectionString() : named);
     try {
         if (conexao.provider() == QLatin1String("SQLite")) {

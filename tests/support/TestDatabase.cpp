@@ -25,11 +25,12 @@ QString postgresServer() {
     return qEnvironmentVariable("KALMORA_TEST_PG").trimmed();
 }
 
-// The PostgreSQL connection string of the test server, pointed at another database.
-QString withDatabase(const ConnectionString& cs, const QString& database) {
-    QString text =
-        QStringLiteral("Provider=PostgreSQL;Host=%1;Database=%2").arg(cs.value(QStringLiteral("Host")), database);
-    for (const QString& key : {QStringLiteral("Port"), QStringLiteral("User ID"), QStringLiteral("Password")}) {
+// The PostgreSQL connection string of the test server, pointed at another
+// database and used by another role.
+QString withDatabase(const ConnectionString& cs, const QString& database, const QString& role) {
+    QString text = QStringLiteral("Provider=PostgreSQL;Host=%1;Database=%2;User ID=%3")
+                       .arg(cs.value(QStringLiteral("Host")), database, role);
+    for (const QString& key : {QStringLiteral("Port"), QStringLiteral("Password")}) {
         if (cs.contains(key))
             text += QStringLiteral(";%1=%2").arg(key, cs.value(key));
     }
@@ -79,6 +80,29 @@ void onServer(const QString& statement) {
         admin.close();
     }
     QSqlDatabase::removeDatabase(name);
+}
+
+// The tills' rights on a test database, given to a login role of its own
+// (with the test server's password, if it has one): the code under test
+// reaches the database as a till does, never as its owner. Two test programs
+// may make the group role at once: the loser's attempt is repeated.
+void grantTillRole(QSqlDatabase db, const QString& role, const QString& password) {
+    const QStringList grants = DatabaseSchema::grantStatements();
+    for (int attempt = 0;; ++attempt) {
+        try {
+            run(db, grants.value(0));
+            break;
+        } catch (const DatabaseError&) {
+            if (attempt > 3)
+                throw;
+        }
+    }
+    for (const QString& statement : grants.mid(1))
+        run(db, statement);
+    QString create = QStringLiteral("CREATE ROLE %1 LOGIN IN ROLE kalmora_terminal").arg(role);
+    if (!password.isEmpty())
+        create += QStringLiteral(" PASSWORD '%1'").arg(QString(password).replace(u'\'', QLatin1String("''")));
+    run(db, create);
 }
 
 // The ODBC form of a test database's connection string.
@@ -140,11 +164,12 @@ TestDatabase::TestDatabase(Engine engine, bool demo)
         m_pgDatabase = QStringLiteral("kmr_t_") + uniqueSuffix();
         onServer(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(m_pgDatabase));
         const ConnectionString cs = ConnectionString::parse(postgresServer());
-        m_connectionString = withDatabase(cs, m_pgDatabase);
+        m_pgRole = QStringLiteral("kmr_r_") + uniqueSuffix();
+        m_connectionString = withDatabase(cs, m_pgDatabase, m_pgRole);
         if (throughOdbc(engine)) {
             QStringList pairs{QStringLiteral("Server=") + cs.value(QStringLiteral("Host")),
-                              QStringLiteral("Database=") + m_pgDatabase};
-            for (const QString& key : {QStringLiteral("Port"), QStringLiteral("User ID"), QStringLiteral("Password")}) {
+                              QStringLiteral("Database=") + m_pgDatabase, QStringLiteral("User ID=") + m_pgRole};
+            for (const QString& key : {QStringLiteral("Port"), QStringLiteral("Password")}) {
                 if (cs.contains(key))
                     pairs << key + u'=' + cs.value(key);
             }
@@ -154,6 +179,8 @@ TestDatabase::TestDatabase(Engine engine, bool demo)
     }
     QSqlDatabase own = db();
     DatabaseSchema::create(own, dialect, demo);
+    if (!m_pgRole.isEmpty())
+        grantTillRole(own, m_pgRole, ConnectionString::parse(postgresServer()).value(QStringLiteral("Password")));
 }
 
 TestDatabase::~TestDatabase() {
@@ -167,6 +194,8 @@ TestDatabase::~TestDatabase() {
         try {
             // FORCE ends the connections a failed test may have left behind.
             onServer(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_pgDatabase));
+            if (!m_pgRole.isEmpty())
+                onServer(QStringLiteral("DROP ROLE IF EXISTS %1").arg(m_pgRole));
         } catch (const std::exception& e) {
             qWarning("Could not drop the test database: %s", e.what());
         }

@@ -52,6 +52,8 @@ public:
     TestDatabase& operator=(const TestDatabase&) = delete;
 
     Engine engine() const { return m_engine; }
+    // On PostgreSQL it names a login role with the tills' rights only
+    // (db/grants_postgresql.sql); db() is the owner's connection.
     QString connectionString() const { return m_connectionString; }
     // Makes this the application's database (KALMORA_CONEXAO).
     void makeCurrent() const;
@@ -66,5 +68,6 @@ private:
     QString m_connectionString;
     QString m_connectionName;
     QString m_pgDatabase; // PostgreSQL: the database created for this test
+    QString m_pgRole;     // PostgreSQL: the till's login role the code under test connects as
     std::unique_ptr<QTemporaryDir> m_dir;
 };

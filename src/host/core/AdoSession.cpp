@@ -70,6 +70,8 @@ FailureCause fromSqlState(const QString& state) {
         return FailureCause::TimedOut;
     if (state == QLatin1String("42P01"))
         return FailureCause::TablesMissing;
+    if (state == QLatin1String("25006"))
+        return FailureCause::ReadOnlyServer;
     if (state == QLatin1String("28P01") || state == QLatin1String("28000") || state == QLatin1String("3D000"))
         return FailureCause::AccessDenied;
     if (state == QLatin1String("08001") || state == QLatin1String("08004"))
@@ -94,6 +96,8 @@ FailureCause fromText(const QString& text) {
     if (containsAny(text, {"no such table"}) ||
         (containsAny(text, {"relation \""}) && containsAny(text, {"does not exist"})))
         return FailureCause::TablesMissing;
+    if (containsAny(text, {"read-only transaction", "session is read-only", "server is in hot standby mode"}))
+        return FailureCause::ReadOnlyServer;
     if (containsAny(text, {"statement timeout", "canceling statement"}))
         return FailureCause::TimedOut;
     if (containsAny(text, {"password authentication failed", "no pg_hba.conf entry", "no password supplied"}) ||
@@ -168,6 +172,10 @@ const char* causeName(FailureCause cause) {
         return "target-not-empty";
     case FailureCause::RowChanged:
         return "row-changed";
+    case FailureCause::ServerNotTrusted:
+        return "server-not-trusted";
+    case FailureCause::ReadOnlyServer:
+        return "read-only-server";
     }
     return "?";
 }

@@ -90,6 +90,10 @@ QStringList demoDataStatements(SqlDialect dialect) {
     return readStatements(QStringLiteral(":/db/demo_data.sql"));
 }
 
+QStringList grantStatements() {
+    return readStatements(QStringLiteral(":/db/grants_postgresql.sql"));
+}
+
 bool tablesExist(QSqlDatabase& db) {
     const QStringList present = db.tables(QSql::Tables);
     for (const QString& name : present) {

@@ -12,6 +12,9 @@ namespace DatabaseSchema {
 // Statements of the schema file for the dialect, one per entry.
 QStringList schemaStatements(SqlDialect dialect);
 QStringList demoDataStatements(SqlDialect dialect);
+// PostgreSQL: the grants of the tills' group role kalmora_terminal
+// (db/grants_postgresql.sql), one statement per entry.
+QStringList grantStatements();
 // True when ITMENUCONFTE or a catalogue table already exists.
 bool tablesExist(QSqlDatabase& db);
 // Creates the tables (and with demo, the demo data) in one transaction.

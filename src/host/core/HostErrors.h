@@ -37,6 +37,8 @@ enum class FailureCause {
     TargetNotEmpty,    // refused: the configuration to be written already holds items
     RowChanged,        // the rows a write names are not what the caller showed: changed, moved or
                        // deleted by another station, or no row at all
+    ServerNotTrusted,  // a server whose certificate does not prove it is the one named
+    ReadOnlyServer,    // a server that only reads (a standby): nothing can be written there
 };
 
 // A database operation that failed; carries the operator's text, its cause,

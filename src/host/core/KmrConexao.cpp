@@ -16,6 +16,8 @@
 #include <QSqlQuery>
 #include <QTextStream>
 
+#include <atomic>
+
 namespace {
 
 const char* const kEnvVariable = "KALMORA_CONEXAO";
@@ -53,6 +55,45 @@ void exec(QSqlDatabase& db, const QString& statement) {
     QSqlQuery query(db);
     if (!query.exec(statement))
         throw DatabaseError(query.lastError().text(), query.lastError(), statement);
+}
+
+bool holdsPassword(const ConnectionString& cs) {
+    return !cs.value(QStringLiteral("Password")).isEmpty() || !cs.value(QStringLiteral("Pwd")).isEmpty();
+}
+
+// A path as the operator is shown it: the home folder as "~".
+QString shownPath(const QString& path) {
+    const QString home = QDir::homePath();
+    if (!home.isEmpty() && home != QLatin1String("/") && path.startsWith(home + u'/'))
+        return u'~' + path.mid(home.size());
+    return path;
+}
+
+// A connection file that holds a password must be readable by its owner
+// alone, as a private key is: one that others may read is refused.
+void refuseReadableSecret(const QString& path, const QString& line) {
+    if (!holdsPassword(ConnectionString::parse(line)))
+        return;
+    const QFileDevice::Permissions mode = QFileInfo(path).permissions();
+    if (!(mode & (QFileDevice::ReadGroup | QFileDevice::ReadOther)))
+        return;
+    qCWarning(lcKmrApp).noquote()
+        << QStringLiteral("the connection file %1 holds a password and can be read by group or others: refused")
+               .arg(path);
+    throw DatabaseError(FailureCause::Configuration, OperatorTexts::arquivoConexaoAberto(shownPath(path)));
+}
+
+// A password in the environment can be read by every other process of the
+// same user: said once in the log, masked.
+void warnPasswordInEnvironment(const QString& text) {
+    static std::atomic<bool> warned{false};
+    const ConnectionString cs = ConnectionString::parse(text);
+    if (!holdsPassword(cs) || warned.exchange(true))
+        return;
+    qCWarning(lcKmrApp).noquote()
+        << QStringLiteral("%1 holds a password (%2): other processes of this user can read it; a password file "
+                          "(~/.pgpass) or a connection file of mode 600 keeps it out of the environment")
+               .arg(QLatin1String(kEnvVariable), cs.redacted());
 }
 
 } // namespace
@@ -93,13 +134,16 @@ QString findConfigFile(const QString& fileName, const QString& firstFolder) {
 
 QString namedConnectionString() {
     const QString fromEnv = qEnvironmentVariable(kEnvVariable).trimmed();
-    if (!fromEnv.isEmpty())
+    if (!fromEnv.isEmpty()) {
+        warnPasswordInEnvironment(fromEnv);
         return fromEnv;
+    }
     // The first file that names a connection wins; one without a meaningful
     // line is passed over.
     for (const QString& path : configFileCandidates(QLatin1String(kConfigFile), launcherFolder())) {
         const QString line = firstLineOf(path);
         if (!line.isEmpty()) {
+            refuseReadableSecret(path, line);
             qCInfo(lcKmrApp).noquote() << QStringLiteral("connection named by %1").arg(path);
             return line;
         }

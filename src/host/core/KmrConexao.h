@@ -12,7 +12,9 @@
 QString _GetStringConexKmr(const QString& unused);
 
 // The connection string named by the environment or a configuration file,
-// without creating anything; "" when none names one.
+// without creating anything; "" when none names one. A connection file that
+// holds a password and can be read by group or others is refused (throws
+// DatabaseError); a password in the environment is logged once, masked.
 QString namedConnectionString();
 // The connection string of the embedded default database (its path quoted).
 QString defaultConnectionString();

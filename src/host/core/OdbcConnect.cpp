@@ -1,6 +1,7 @@
 #include "OdbcConnect.h"
 
 #include "HostErrors.h"
+#include "PgConnectOptions.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -66,6 +67,40 @@ struct Environment {
     Environment& operator=(const Environment&) = delete;
 };
 
+// Debian's and most PostgreSQL ODBC drivers are named so.
+bool isPostgresDriver(const QString& driver) {
+    return driver.contains(QLatin1String("postgres"), Qt::CaseInsensitive) ||
+           driver.contains(QLatin1String("psqlodbc"), Qt::CaseInsensitive);
+}
+
+// The connection-string keys of libpq's settings that a PostgreSQL ODBC
+// driver takes in its own form: the TLS mode as "SSLmode", the others as
+// libpq options in "pqopt".
+const QStringList& libpqKeys() {
+    static const QStringList keys{QStringLiteral("SSL MODE"), QStringLiteral("SSL ROOT CERT"),
+                                  QStringLiteral("SSL CERT"), QStringLiteral("SSL KEY"),
+                                  QStringLiteral("SERVICE"),  QStringLiteral("TARGET SESSION ATTRS")};
+    return keys;
+}
+
+// SSLmode and pqopt for the libpq settings named, the connection string's
+// own pqopt kept in front.
+QStringList postgresDriverParts(const ConnectionString& cs) {
+    QStringList parts;
+    QStringList options;
+    if (!cs.value(QStringLiteral("pqopt")).trimmed().isEmpty())
+        options << unbraced(cs.value(QStringLiteral("pqopt"))).trimmed();
+    for (const auto& [keyword, value] : PgConnectOptions::libpqSettings(cs)) {
+        if (keyword == QLatin1String("sslmode"))
+            parts << pair(QStringLiteral("SSLmode"), value);
+        else
+            options << keyword + u'=' + PgConnectOptions::quoted(value);
+    }
+    if (!options.isEmpty())
+        parts << pair(QStringLiteral("pqopt"), options.join(u' '), true);
+    return parts;
+}
+
 } // namespace
 
 QString driverName(const ConnectionString& cs) {
@@ -94,8 +129,11 @@ QString driverConnectString(const ConnectionString& cs) {
     static const QStringList handledApart = {
         QStringLiteral("PROVIDER"), QStringLiteral("DSN"), QStringLiteral("DRIVER"),  QStringLiteral("UID"),
         QStringLiteral("USER ID"),  QStringLiteral("PWD"), QStringLiteral("PASSWORD")};
+    const bool postgres = isPostgresDriver(driver);
     for (const QString& key : cs.keys()) {
         if (handledApart.contains(key))
+            continue;
+        if (postgres && (libpqKeys().contains(key) || key == QLatin1String("PQOPT")))
             continue;
         QString target = key;
         if (key == QLatin1String("DATA SOURCE")) {
@@ -111,6 +149,8 @@ QString driverConnectString(const ConnectionString& cs) {
         }
         parts << pair(target, cs.value(key));
     }
+    if (postgres)
+        parts << postgresDriverParts(cs);
     if (!user.isEmpty())
         parts << pair(QStringLiteral("UID"), user);
     if (!password.isEmpty())

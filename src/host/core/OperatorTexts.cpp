@@ -1,16 +1,30 @@
 #include "OperatorTexts.h"
 
 #include <QLocale>
+#include <QStringList>
 
 namespace OperatorTexts {
 
 namespace {
 
 // "10.0.0.5, porta 5432"; "local" when no host is named.
-QString servidorPorta(const QString& servidor, const QString& porta) {
+QString umServidorPorta(const QString& servidor, const QString& porta) {
     const QString nome = servidor.trimmed().isEmpty() ? QStringLiteral("local") : servidor.trimmed();
     const QString numero = porta.trimmed().isEmpty() ? QStringLiteral("5432") : porta.trimmed();
     return QStringLiteral("%1, porta %2").arg(nome, numero);
+}
+
+// A list of servers ("a,b" with ports "1,2" or one port for all) reads
+// "a, porta 1 ou b, porta 2".
+QString servidorPorta(const QString& servidor, const QString& porta) {
+    if (!servidor.contains(u',') && !porta.contains(u','))
+        return umServidorPorta(servidor, porta);
+    const QStringList nomes = servidor.split(u',');
+    const QStringList numeros = porta.split(u',');
+    QStringList partes;
+    for (qsizetype i = 0; i < nomes.size(); ++i)
+        partes << umServidorPorta(nomes.at(i), numeros.size() == 1 ? numeros.at(0) : numeros.value(i));
+    return partes.join(QLatin1String(" ou "));
 }
 
 const QString kVejaLog = QStringLiteral("Se o problema continuar, chame o suporte: os detalhes estão no arquivo "
@@ -238,6 +252,10 @@ QString paraCausa(FailureCause cause, const QString& servidor, const QString& po
     case FailureCause::Refused:
     case FailureCause::TargetNotEmpty:
         return falhaInesperada();
+    case FailureCause::ServerNotTrusted:
+        return certificadoOutraAutoridade(servidor, porta);
+    case FailureCause::ReadOnlyServer:
+        return servidorSomenteLeitura(servidor, porta);
     case FailureCause::Other:
         break;
     }
@@ -298,6 +316,75 @@ QString parametrosCampoNaoNumero(const QString& campo) {
     return QStringLiteral("No arquivo de parâmetros PARAMETROSKMR.CDS a cor %1 não é um número inteiro. "
                           "Corrija-a, ou apague o arquivo para usar as cores padrão.")
         .arg(campo);
+}
+
+QString opcaoConexaoInvalida(const QString& chave, const QString& valor, const QString& aceitos) {
+    return QStringLiteral("A configuração de conexão dá a %1 o valor \"%2\", que não é aceito (aceitos: %3). "
+                          "Corrija-a em KALMORA_CONEXAO ou kalmora.conexao.")
+        .arg(chave, valor, aceitos);
+}
+
+QString opcaoConexaoComSeparador(const QString& chave) {
+    return QStringLiteral("O valor de %1 na configuração de conexão contém \";\", que não pode ser passado ao "
+                          "banco de dados. Corrija-o em KALMORA_CONEXAO ou kalmora.conexao.")
+        .arg(chave);
+}
+
+QString portasNaoConferem(int servidores, int portas) {
+    return QStringLiteral("A configuração de conexão nomeia %1 servidores em Host e %2 portas em Port. Dê uma porta "
+                          "para cada servidor, ou uma só para todos, em KALMORA_CONEXAO ou kalmora.conexao.")
+        .arg(servidores)
+        .arg(portas);
+}
+
+QString certificadoOutroNome(const QString& servidor, const QString& porta) {
+    return QStringLiteral("A conexão com o servidor de banco de dados %1 foi recusada: o certificado que ele "
+                          "apresentou é de outro nome, não do servidor configurado. Nada foi lido nem gravado. "
+                          "Confira o nome do servidor em Host e chame o suporte: outro computador pode estar se "
+                          "passando pelo servidor.")
+        .arg(servidorPorta(servidor, porta));
+}
+
+QString certificadoOutraAutoridade(const QString& servidor, const QString& porta) {
+    return QStringLiteral("A conexão com o servidor de banco de dados %1 foi recusada: o certificado que ele "
+                          "apresentou não foi assinado pela autoridade que este terminal reconhece (SSL Root Cert). "
+                          "Nada foi lido nem gravado. Chame o suporte: outro computador pode estar se passando pelo "
+                          "servidor.")
+        .arg(servidorPorta(servidor, porta));
+}
+
+QString certificadoRaizAusente(const QString& servidor, const QString& porta) {
+    return QStringLiteral("O certificado raiz que confere o servidor de banco de dados %1 (SSL Root Cert) não foi "
+                          "encontrado ou não pôde ser lido, e a conexão não foi feita. Chame o suporte para instalar "
+                          "o certificado ou corrigir a configuração de conexão.")
+        .arg(servidorPorta(servidor, porta));
+}
+
+QString certificadoProprioIlegivel() {
+    return QStringLiteral("O certificado ou a chave deste terminal (SSL Cert, SSL Key) não foi encontrado, não pôde "
+                          "ser lido ou está sem proteção (a chave deve ter permissão 600), e a conexão não foi feita. "
+                          "Chame o suporte para corrigi-los.");
+}
+
+QString servidorSemCriptografia(const QString& servidor, const QString& porta) {
+    return QStringLiteral("O servidor de banco de dados %1 não aceita conexão criptografada, e a configuração de "
+                          "conexão a exige (SSL Mode). A conexão não foi feita. Chame o suporte para ativar a "
+                          "criptografia no servidor.")
+        .arg(servidorPorta(servidor, porta));
+}
+
+QString servidorSomenteLeitura(const QString& servidor, const QString& porta) {
+    return QStringLiteral("O servidor de banco de dados %1 só aceita leitura (é um servidor de reserva), e a "
+                          "alteração não foi gravada. Chame o suporte para conferir qual é o servidor principal, ou "
+                          "tente de novo em alguns instantes.")
+        .arg(servidorPorta(servidor, porta));
+}
+
+QString arquivoConexaoAberto(const QString& arquivo) {
+    return QStringLiteral("O arquivo de conexão %1 contém uma senha e pode ser lido por outros usuários deste "
+                          "computador, por isso não foi usado. Proteja o arquivo com o comando: chmod 600 %1 "
+                          "e abra o programa de novo.")
+        .arg(arquivo);
 }
 
 } // namespace OperatorTexts

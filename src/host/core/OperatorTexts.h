@@ -90,4 +90,28 @@ QString parametrosVazio();
 QString parametrosCampoAusente(const QString& campo);
 QString parametrosCampoNaoNumero(const QString& campo);
 
+// The connection settings of a server reached over the network.
+// A setting of the connection string with a value it does not take; `aceitos`
+// lists the values it does.
+QString opcaoConexaoInvalida(const QString& chave, const QString& valor, const QString& aceitos);
+// A setting holding ';', which cannot be passed on.
+QString opcaoConexaoComSeparador(const QString& chave);
+// A port list that does not match the host list.
+QString portasNaoConferem(int servidores, int portas);
+// A server whose certificate names another server.
+QString certificadoOutroNome(const QString& servidor, const QString& porta);
+// A server whose certificate was not signed by the configured authority.
+QString certificadoOutraAutoridade(const QString& servidor, const QString& porta);
+// The root certificate that checks the server is not there or unreadable.
+QString certificadoRaizAusente(const QString& servidor, const QString& porta);
+// This till's own certificate or key is not there, unreadable or unprotected.
+QString certificadoProprioIlegivel();
+// A server without encryption where the configuration demands it.
+QString servidorSemCriptografia(const QString& servidor, const QString& porta);
+// A server that only reads (a standby not promoted).
+QString servidorSomenteLeitura(const QString& servidor, const QString& porta);
+// A connection file holding a password that others may read; `arquivo` as
+// shown to the operator.
+QString arquivoConexaoAberto(const QString& arquivo);
+
 } // namespace OperatorTexts

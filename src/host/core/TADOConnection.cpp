@@ -5,6 +5,7 @@
 #include "KmrLog.h"
 #include "OdbcConnect.h"
 #include "OperatorTexts.h"
+#include "PgConnectOptions.h"
 #include "PgWatchdog.h"
 
 #include <QFile>
@@ -75,17 +76,16 @@ void configure(QSqlDatabase& db, const ConnectionString& cs) {
     if (provider == QLatin1String("PostgreSQL")) {
         db.setHostName(cs.value(QStringLiteral("Host")));
         const QString port = cs.value(QStringLiteral("Port"));
-        if (!port.isEmpty())
+        if (!port.isEmpty() && !port.contains(u','))
             db.setPort(port.toInt());
         db.setDatabaseName(cs.value(QStringLiteral("Database")));
         db.setUserName(cs.value(QStringLiteral("User ID")));
+        // Without a password libpq looks in its password file (~/.pgpass or
+        // PGPASSFILE), and a Service takes its settings from pg_service.conf.
         db.setPassword(passwordOf(cs));
-        // An unreachable server must not freeze the till's screen: the connect
-        // gives up after 10 s, and a server that goes away is noticed within
-        // about 15 s, idle (keepalives: 5 s, then 3 probes 2 s apart) or with
-        // data unanswered by its TCP stack (tcp_user_timeout).
-        db.setConnectOptions(QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=5;"
-                                            "keepalives_interval=2;keepalives_count=3;tcp_user_timeout=15000"));
+        // The bounded waits, and the TLS, service and multi-host settings
+        // where the connection string names them.
+        db.setConnectOptions(PgConnectOptions::forQtDriver(cs));
         return;
     }
     configureOdbc(db, cs);
@@ -121,7 +121,7 @@ DatabaseError openFailure(const ConnectionString& cs, const QSqlError& error) {
                                                                  : OperatorTexts::bancoNaoEncontrado(file),
                              error);
     }
-    if (cause != FailureCause::AccessDenied && cause != FailureCause::Busy)
+    if (cause != FailureCause::AccessDenied && cause != FailureCause::Busy && cause != FailureCause::ReadOnlyServer)
         cause = FailureCause::ConnectionRefused;
     return DatabaseError(cause, OperatorTexts::paraCausa(cause, cs.server(), cs.port()), error);
 }
@@ -212,6 +212,8 @@ void TADOConnection::openDatabase(const ConnectionString& cs) {
             m_db.setDatabaseName(QString());            // the ODBC text holds the password
             OdbcConnect::explainOpenFailure(error, cs); // a missing driver or data source, named
         }
+        if (cs.provider() != QLatin1String("SQLite"))
+            PgConnectOptions::explainOpenFailure(error, cs); // a refused certificate, a standby
         throw openFailure(cs, error);
     }
 }
