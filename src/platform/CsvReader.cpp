@@ -1,5 +1,6 @@
 #include "CsvReader.h"
 
+#include <QStringDecoder>
 
 namespace {
 
@@ -21,8 +22,8 @@ public:
             record.line = m_line;
             if (!readRecord(record))
                 return m_error;
-            const bool blank = record.fields.size() == 1 && !record.fields.first().quoted &&
-                               record.fields.first().text.isEmpty();
+            const bool blank =
+                record.fields.size() == 1 && !record.fields.first().quoted && record.fields.first().text.isEmpty();
             if (!blank)
                 out.append(std::move(record));
         }
@@ -198,7 +199,10 @@ CsvResult readCsv(const QByteArray& bytes, char separator) {
     if (bad >= 0)
         return errorAt(text, bad, separator,
                        QStringLiteral("o texto não está em UTF-8; grave a planilha como \"CSV UTF-8\""));
-    const QString decoded = QString::fromUtf8(text);
+    // The mark is already gone; a second U+FEFF is the first field's own
+    // character and stays (QString::fromUtf8 would drop it as well).
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    const QString decoded = utf8.decode(text);
     return Leitor(decoded, QLatin1Char(separator)).records();
 }
 

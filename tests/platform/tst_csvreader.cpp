@@ -52,7 +52,9 @@ private slots:
     }
 
     void bothSeparatorsAndEveryLineEnd() {
-        QCOMPARE(csvSeparator("\xEF\xBB\xBF" "A,B;C\n1;2"), ',');
+        QCOMPARE(csvSeparator("\xEF\xBB\xBF"
+                              "A,B;C\n1;2"),
+                 ',');
         QCOMPARE(csvSeparator("\"a,b\";c\n"), ';');
         QCOMPARE(csvSeparator("ABC\n1,2"), ';');
         const QList<CsvRecord> r = ok("a,\"b;c\"\r1,2\n\n3,4\r\n", ',');
@@ -62,6 +64,12 @@ private slots:
         QCOMPARE(r[2].line, 4);
         QVERIFY(ok("").isEmpty());
         QVERIFY(ok("\xEF\xBB\xBF").isEmpty());
+        // Only the one mark at the start is the file's: a U+FEFF right after
+        // it, or anywhere else, is the field's own character.
+        const QList<CsvRecord> marca = ok("\xEF\xBB\xBF\xEF\xBB\xBFx;y\n\xEF\xBB\xBFz");
+        QCOMPARE(marca.size(), 2);
+        QCOMPARE(textos(marca[0]), (QStringList{QStringLiteral("\uFEFFx"), "y"}));
+        QCOMPARE(textos(marca[1]), (QStringList{QStringLiteral("\uFEFFz")}));
     }
 
     void faultsNameTheirLineAndField() {
