@@ -2,7 +2,7 @@
 # project needs when any is missing.
 KALMORA_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev
   libsqlite3-dev libbenchmark-dev libpq-dev
   postgresql
   fontconfig fonts-dejavu-core fonts-dejavu-extra

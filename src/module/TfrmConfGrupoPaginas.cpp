@@ -10,6 +10,7 @@
 
 #include <HostErrors.h>
 #include <HostUi.h>
+#include <KmrImagens.h>
 #include <TTouchButton.h>
 
 #include <QLabel>
@@ -43,6 +44,7 @@ void TfrmConfGrupo::MontaMenuGrupo() {
             if (tipo != QLatin1String("7") && tipo != QLatin1String("8")) {
                 b->setFontColor(static_cast<int>(cdsPesqGrupo.fieldInteger(u"NRCOLORTEXT")));
                 b->setCaption(cdsPesqGrupo.fieldText(u"DSBUTTON"));
+                b->setPicture(caminhoImagem(cdsPesqGrupo.fieldText(u"DSIMAGEMBUT")));
             } else {
                 // A navigator shows its arrow, so the operator sees it is there,
                 // and nothing of an earlier row on the same button.
@@ -104,6 +106,7 @@ void TfrmConfGrupo::MontaMenuProduto() {
             b->clearGlyph();
             b->setFontColor(static_cast<int>(cdsPesqProdGrupo.fieldInteger(u"NRCOLORTEXT")));
             b->setCaption(cdsPesqProdGrupo.fieldText(u"DSBUTTON"));
+            b->setPicture(caminhoImagem(cdsPesqProdGrupo.fieldText(u"DSIMAGEMBUT")));
             b->SetColor(static_cast<int>(cdsPesqProdGrupo.fieldInteger(u"NRCOLORBACK")));
             mostraNavegadorProduto(b, cdsPesqProdGrupo.fieldText(u"IDTPBUTTON"));
         }

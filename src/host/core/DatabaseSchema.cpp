@@ -1,9 +1,12 @@
 #include "DatabaseSchema.h"
 
 #include "HostErrors.h"
+#include "KmrLog.h"
 #include "OperatorTexts.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -128,6 +131,30 @@ void create(QSqlDatabase& db, SqlDialect dialect, bool demo) {
         db.rollback();
         throw DatabaseError(FailureCause::Other, OperatorTexts::tabelasNaoCriadas(), error);
     }
+}
+
+int copyDemoPictures(const QString& folder) {
+    const QDir source(QStringLiteral(":/db/imagens"));
+    const QStringList names = source.entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name);
+    if (names.isEmpty() || !QDir().mkpath(folder)) {
+        qCWarning(lcKmrApp).noquote() << QStringLiteral("demo pictures not copied into %1").arg(folder);
+        return 0;
+    }
+    int copied = 0;
+    for (const QString& name : names) {
+        const QString target = QDir(folder).filePath(name);
+        if (QFileInfo::exists(target))
+            continue;
+        if (!QFile::copy(source.filePath(name), target)) {
+            qCWarning(lcKmrApp).noquote() << QStringLiteral("demo picture %1 not copied").arg(target);
+            continue;
+        }
+        // Copied out of the resources the file is read-only; the operator owns it now.
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                          QFileDevice::ReadOther);
+        ++copied;
+    }
+    return copied;
 }
 
 } // namespace DatabaseSchema

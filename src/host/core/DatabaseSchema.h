@@ -20,4 +20,9 @@ bool tablesExist(QSqlDatabase& db);
 // Creates the tables (and with demo, the demo data) in one transaction.
 // Throws DatabaseError; refuses when the tables already exist.
 void create(QSqlDatabase& db, SqlDialect dialect, bool demo);
+// The pictures the demo menu names (db/imagens), copied into folder, which is
+// created when missing; a file already there is kept as it is. Returns how
+// many were copied; a failure is logged, never raised (the menu shows the
+// captions without them).
+int copyDemoPictures(const QString& folder);
 } // namespace DatabaseSchema

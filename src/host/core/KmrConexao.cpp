@@ -203,6 +203,9 @@ void createSqliteDatabase(const QString& path, bool demo, bool wal) {
     }
     QFile::remove(temp + QStringLiteral("-wal"));
     QFile::remove(temp + QStringLiteral("-shm"));
+    // The embedded database's demo menu shows pictures from the folder beside it.
+    if (demo && info.absoluteFilePath() == QFileInfo(defaultDatabasePath()).absoluteFilePath())
+        DatabaseSchema::copyDemoPictures(info.dir().filePath(QStringLiteral("imagens")));
 }
 
 QString _GetStringConexKmr(const QString& /*unused*/) {

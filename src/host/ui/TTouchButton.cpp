@@ -1,5 +1,6 @@
 #include "TTouchButton.h"
 
+#include "ButtonPictureCache.h"
 #include "CaptionLayoutCache.h"
 #include "TColor.h"
 
@@ -16,6 +17,10 @@ constexpr qreal kRadius = 8.0;
 constexpr int kMarginX = 5;
 constexpr int kMarginY = 5;
 constexpr qreal kFocusWidth = 3.0;
+// A picture above a caption keeps at least half the face's height, and at
+// least this many pixels, and a pixel of room between the two.
+constexpr int kMinPictureHeight = 16;
+constexpr int kPictureGap = 1;
 
 // Bold, readable at arm's length; narrow faces first, so that the captions
 // fit the buttons they were written for.
@@ -72,7 +77,17 @@ void TTouchButton::setGlyph(const QPixmap& glyph) {
 
 void TTouchButton::clearGlyph() {
     m_glyph = QPixmap();
+    m_picture.clear();
     update();
+}
+
+void TTouchButton::setPicture(const QString& path) {
+    m_picture = path;
+    update();
+}
+
+bool TTouchButton::pictureMissing() const {
+    return m_glyph.isNull() && !m_picture.isEmpty() && faceLayout().missing;
 }
 
 void TTouchButton::setCaptionHidden(bool hidden) {
@@ -95,8 +110,48 @@ QSize TTouchButton::sizeHint() const {
     return {105, 47};
 }
 
-QRect TTouchButton::captionArea() const {
+QRect TTouchButton::innerArea() const {
     return rect().adjusted(kMarginX, kMarginY, -kMarginX, -kMarginY);
+}
+
+QString TTouchButton::shownCaption() const {
+    return m_captionHidden ? QString() : text();
+}
+
+// The caption laid out first, on the room a picture of the smallest height
+// leaves, and then the picture given what the lines do not take.
+TTouchButton::FaceLayout TTouchButton::faceLayout() const {
+    const QRect area = innerArea();
+    if (!m_glyph.isNull() || m_picture.isEmpty())
+        return {QRect(), area, QImage(), false};
+    QRect picture = area;
+    const QString caption = shownCaption();
+    if (!caption.isEmpty()) {
+        const int minPicture = std::max(area.height() / 2, std::min(area.height(), kMinPictureHeight));
+        const QSize room(area.width(), area.height() - minPicture - kPictureGap);
+        const int lines =
+            room.isEmpty() ? 0 : std::min(cachedCaptionLayout(caption, font(), room).height(), room.height());
+        if (lines > 0) {
+            picture.setHeight(area.height() - lines - kPictureGap);
+            const ButtonPicture shown =
+                ButtonPictureCache::instance().picture(m_picture, picture.size(), devicePixelRatioF());
+            if (shown.status != ButtonPictureStatus::Shown)
+                return {QRect(), area, QImage(), true};
+            return {picture, QRect(area.left(), area.bottom() - lines + 1, area.width(), lines), shown.image, false};
+        }
+    }
+    const ButtonPicture shown = ButtonPictureCache::instance().picture(m_picture, picture.size(), devicePixelRatioF());
+    if (shown.status != ButtonPictureStatus::Shown)
+        return {QRect(), area, QImage(), true};
+    return {picture, caption.isEmpty() ? area : QRect(), shown.image, false};
+}
+
+QRect TTouchButton::captionArea() const {
+    return faceLayout().caption;
+}
+
+QRect TTouchButton::pictureArea() const {
+    return faceLayout().picture;
 }
 
 CaptionLayout TTouchButton::captionLayout(const QString& text) const {
@@ -118,16 +173,23 @@ void TTouchButton::paintEvent(QPaintEvent* /*event*/) {
     p.setPen(QPen(fill.darker(isDown() ? 160 : 125), 1.0));
     p.drawPath(path);
 
-    QRect area = captionArea();
-    if (isDown())
-        area.translate(1, 1); // the face seems to sink under the finger
+    FaceLayout layout = faceLayout();
+    QRect area = layout.caption;
+    if (isDown()) {
+        // the face seems to sink under the finger
+        area.translate(1, 1);
+        layout.picture.translate(1, 1);
+    }
     paintGlyph(p, area);
+    paintPicture(p, layout.picture, layout.image);
     const QColor textColor = isEnabled() ? colorFromTColor(m_fontColor) : QColor(Qt::darkGray);
     if (!text().isEmpty() && !m_captionHidden)
         paintCaption(p, area, text(), textColor, false);
     else if (text().isEmpty() && !m_ghost.isEmpty())
         paintCaption(p, area, m_ghost, darkFace(fill) ? fill.lighter(170) : fill.darker(170),
                      m_mark == PendingMark::Clear);
+    if (layout.missing)
+        paintMissingPicture(p, face, fill);
     paintMark(p, face, fill);
     if (m_focusFrame)
         paintFocusFrame(p, face, fill);
@@ -149,8 +211,32 @@ void TTouchButton::paintGlyph(QPainter& p, QRect& area) const {
     area.setTop(target.bottom() + 2);
 }
 
+void TTouchButton::paintPicture(QPainter& p, const QRect& area, const QImage& image) const {
+    if (image.isNull() || area.isEmpty())
+        return;
+    const QSizeF size = image.deviceIndependentSize();
+    const QRectF target(area.left() + (area.width() - size.width()) / 2.0,
+                        area.top() + (area.height() - size.height()) / 2.0, size.width(), size.height());
+    p.setOpacity(isEnabled() ? 1.0 : 0.4);
+    p.drawImage(target, image);
+    p.setOpacity(1.0);
+}
+
+void TTouchButton::paintMissingPicture(QPainter& p, const QRectF& face, const QColor& fill) const {
+    // A little picture frame struck through, in the top left corner: the
+    // button has a picture that could not be shown.
+    const QRectF frame(face.left() + 4.0, face.top() + 4.0, 11.0, 9.0);
+    p.setPen(QPen(darkFace(fill) ? QColor(235, 235, 235) : QColor(70, 70, 70), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(frame);
+    p.setPen(QPen(QColor(200, 0, 0), 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(frame.bottomLeft() + QPointF(-1.0, 1.0), frame.topRight() + QPointF(1.0, -1.0));
+}
+
 void TTouchButton::paintCaption(QPainter& p, const QRect& area, const QString& caption, const QColor& color,
                                 bool struck) const {
+    if (area.isEmpty())
+        return; // no room left beside the picture
     p.setPen(color);
     drawCaption(p, area, caption, font(), struck);
 }

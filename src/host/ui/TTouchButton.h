@@ -3,6 +3,11 @@
 // caption centred, word-wrapped and bold, an optional picture (glyph), and a
 // visible pressed state. Colours are Windows colour values (0x00BBGGRR).
 //
+// A picture can also be given as a file (PNG, JPEG, SVG): it is decoded on
+// first paint through the picture cache, scaled to fit the face above the
+// caption and centred. A file that cannot be shown leaves the caption alone
+// with a small mark in the top left corner.
+//
 // Besides what it holds, a button can show a change that is waiting to be
 // confirmed (a mark), and a thick frame when it is the one in focus. Neither
 // changes its caption, colours or picture.
@@ -10,6 +15,7 @@
 #include "CaptionLayout.h"
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QPixmap>
 
 class TTouchButton : public QAbstractButton {
@@ -33,8 +39,17 @@ public:
     void setFontColor(int color);
     QPixmap GetGlyph() const { return m_glyph; }
     void setGlyph(const QPixmap& glyph);
-    bool glyphEmpty() const { return m_glyph.isNull(); }
+    // Neither a glyph nor a picture file.
+    bool glyphEmpty() const { return m_glyph.isNull() && m_picture.isEmpty(); }
+    // Clears the glyph and the picture file.
     void clearGlyph();
+
+    // The picture file shown when there is no glyph; "" for none.
+    void setPicture(const QString& path);
+    QString picture() const { return m_picture; }
+    // Whether the picture file, if any, can be shown at the button's size
+    // (it is decoded now when it was not yet).
+    bool pictureMissing() const;
 
     // Shows only the picture; the caption is kept but not drawn (navigators
     // whose stored caption is a name for the till, not for the operator).
@@ -51,8 +66,11 @@ public:
     bool focusFrame() const { return m_focusFrame; }
 
     // The area the caption is laid out in, and its layout at the button's
-    // font: what paintEvent draws.
+    // font: what paintEvent draws. With a picture file shown, the caption
+    // takes the room its lines need at the bottom and the picture the rest
+    // (pictureArea); the picture alone takes the whole face.
     QRect captionArea() const;
+    QRect pictureArea() const;
     CaptionLayout captionLayout(const QString& text) const;
 
     QSize sizeHint() const override;
@@ -61,6 +79,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct FaceLayout {
+        QRect picture; // empty without a picture file shown
+        QRect caption;
+        QImage image;         // the picture file decoded for the picture area
+        bool missing = false; // a picture file that cannot be shown
+    };
+    QRect innerArea() const;
+    QString shownCaption() const;
+    FaceLayout faceLayout() const;
+    void paintPicture(QPainter& p, const QRect& area, const QImage& image) const;
+    void paintMissingPicture(QPainter& p, const QRectF& face, const QColor& fill) const;
     void paintGlyph(QPainter& p, QRect& area) const;
     void paintCaption(QPainter& p, const QRect& area, const QString& text, const QColor& color, bool struck) const;
     void paintMark(QPainter& p, const QRectF& face, const QColor& fill) const;
@@ -69,6 +98,7 @@ private:
     int m_color = 11571344;
     int m_fontColor = 0;
     QPixmap m_glyph;
+    QString m_picture;
     bool m_captionHidden = false;
     PendingMark m_mark = PendingMark::None;
     QString m_ghost;
