@@ -79,6 +79,7 @@ struct EstadoBotao {
     int cor = 0;
     int corFonte = 0;
     QPixmap glyph;
+    QString imagem; // the picture file
     bool captionOculto = false;
     TTouchButton::PendingMark marca = TTouchButton::PendingMark::None;
     QString fantasma;
@@ -86,8 +87,9 @@ struct EstadoBotao {
 };
 
 EstadoBotao estadoDe(const TTouchButton* b, const TTouchButton* marcador) {
-    return {b->caption(),       b->color(),        b->fontColor(),  b->GetGlyph(), b->captionHidden(),
-            b->pendingMark(),   b->ghostCaption(), marcador ? marcador->color() : -1};
+    return {b->caption(),     b->color(),        b->fontColor(),
+            b->GetGlyph(),    b->picture(),      b->captionHidden(),
+            b->pendingMark(), b->ghostCaption(), marcador ? marcador->color() : -1};
 }
 
 void restaura(TTouchButton* b, TTouchButton* marcador, const EstadoBotao& e) {
@@ -98,6 +100,7 @@ void restaura(TTouchButton* b, TTouchButton* marcador, const EstadoBotao& e) {
         b->clearGlyph();
     else
         b->setGlyph(e.glyph);
+    b->setPicture(e.imagem);
     b->setCaptionHidden(e.captionOculto);
     b->setPendingMark(e.marca, e.fantasma);
     if (marcador && e.corMarcador >= 0)

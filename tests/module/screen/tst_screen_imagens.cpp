@@ -105,6 +105,25 @@ private slots:
             QVERIFY(produto(n)->picture().isEmpty());
     }
 
+    // Another station changes a group: the page is drawn again, the buttons
+    // it left alone keep their look, pictures and marks included.
+    void refreshKeepsPicturesAndMarks_data() { engines(); }
+    void refreshKeepsPicturesAndMarks() {
+        cores = {QStringLiteral("255")};
+        tecla(Qt::Key_F7);
+        toca(grupo(1));
+        QCOMPARE(grupo(1)->pendingMark(), TTouchButton::PendingMark::Changed);
+        db->exec(
+            QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
+        screen->atualizaDaBase();
+        QCOMPARE(grupo(4)->caption(), QStringLiteral("Doces"));
+        QCOMPARE(grupo(4)->picture(), pic(QStringLiteral("pudim.svg")));
+        QCOMPARE(grupo(1)->pendingMark(), TTouchButton::PendingMark::Changed);
+        QCOMPARE(grupo(1)->picture(), pic(QStringLiteral("refrigerante.svg")));
+        QCOMPARE(grupo(2)->picture(), pic(QStringLiteral("hamburguer.svg")));
+        QVERIFY(drawnInPicture(grupo(1)) > 100);
+    }
+
     void navigatorKeepsItsArrow_data() { engines(); }
     void navigatorKeepsItsArrow() {
         db->exec(QStringLiteral(
