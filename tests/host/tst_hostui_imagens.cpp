@@ -114,7 +114,7 @@ private slots:
         QVERIFY(inner.contains(pic));
         QVERIFY(inner.contains(cap));
         QVERIFY2(cap.top() > pic.bottom(), "the caption lies below the picture");
-        QVERIFY2(pic.height() >= inner.height() / 2, "the picture keeps at least half the face");
+        QVERIFY2(pic.height() >= inner.height() * 2 / 5, "the picture keeps at least two fifths of the face");
 
         const QImage shot = b->grab().toImage();
         const QRect blue = inked(shot, isBlue);

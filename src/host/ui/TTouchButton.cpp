@@ -17,9 +17,10 @@ constexpr qreal kRadius = 8.0;
 constexpr int kMarginX = 5;
 constexpr int kMarginY = 5;
 constexpr qreal kFocusWidth = 3.0;
-// A picture above a caption keeps at least half the face's height, and at
-// least this many pixels, and a pixel of room between the two.
-constexpr int kMinPictureHeight = 16;
+// A picture above a caption keeps at least two fifths of the face's height,
+// and at least this many pixels, and a pixel of room between the two: the
+// caption, what the operator reads, takes the rest when it needs it.
+constexpr int kMinPictureHeight = 14;
 constexpr int kPictureGap = 1;
 
 // Bold, readable at arm's length; narrow faces first, so that the captions
@@ -127,7 +128,7 @@ TTouchButton::FaceLayout TTouchButton::faceLayout() const {
     QRect picture = area;
     const QString caption = shownCaption();
     if (!caption.isEmpty()) {
-        const int minPicture = std::max(area.height() / 2, std::min(area.height(), kMinPictureHeight));
+        const int minPicture = std::max(area.height() * 2 / 5, std::min(area.height(), kMinPictureHeight));
         const QSize room(area.width(), area.height() - minPicture - kPictureGap);
         const int lines =
             room.isEmpty() ? 0 : std::min(cachedCaptionLayout(caption, font(), room).height(), room.height());
@@ -223,11 +224,12 @@ void TTouchButton::paintPicture(QPainter& p, const QRect& area, const QImage& im
 }
 
 void TTouchButton::paintMissingPicture(QPainter& p, const QRectF& face, const QColor& fill) const {
-    // A little picture frame struck through, in the top left corner: the
-    // button has a picture that could not be shown.
-    const QRectF frame(face.left() + 4.0, face.top() + 4.0, 11.0, 9.0);
+    // A little picture frame struck through, in the top left corner, mostly
+    // in the margin the caption keeps free: the button has a picture that
+    // could not be shown.
+    const QRectF frame(face.left() + 2.5, face.top() + 2.5, 9.0, 7.0);
     p.setPen(QPen(darkFace(fill) ? QColor(235, 235, 235) : QColor(70, 70, 70), 1.2));
-    p.setBrush(Qt::NoBrush);
+    p.setBrush(fill);
     p.drawRect(frame);
     p.setPen(QPen(QColor(200, 0, 0), 1.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(frame.bottomLeft() + QPointF(-1.0, 1.0), frame.topRight() + QPointF(1.0, -1.0));
