@@ -96,20 +96,20 @@ QString textoOuNada(const QString& texto, const QString& nada) {
 }
 
 // What changed on one position, in the order the operator looks at a button.
-QStringList mudancas(const Botao& a, const Botao& d) {
+QStringList mudancas(const Botao& a, const Botao& d, unsigned campos) {
     QStringList lista;
     const QString seta = QStringLiteral(" → ");
-    if (a.nome != d.nome)
+    if ((campos & Nome) && a.nome != d.nome)
         lista << QStringLiteral("nome ") + textoOuNada(a.nome, QStringLiteral("(vazio)")) + seta +
                      textoOuNada(d.nome, QStringLiteral("(vazio)"));
-    if (!mesmaCor(a.corFundo, d.corFundo))
+    if ((campos & CorFundo) && !mesmaCor(a.corFundo, d.corFundo))
         lista << QStringLiteral("cor do botão ") + textoCor(a.corFundo) + seta + textoCor(d.corFundo);
-    if (!mesmaCor(a.corTexto, d.corTexto))
+    if ((campos & CorTexto) && !mesmaCor(a.corTexto, d.corTexto))
         lista << QStringLiteral("cor do texto ") + textoCor(a.corTexto) + seta + textoCor(d.corTexto);
-    if (a.produto != d.produto)
+    if ((campos & Produto) && a.produto != d.produto)
         lista << QStringLiteral("produto ") + textoOuNada(a.produto, QStringLiteral("(nenhum)")) + seta +
                      textoOuNada(d.produto, QStringLiteral("(nenhum)"));
-    if (a.imagem != d.imagem)
+    if ((campos & Imagem) && a.imagem != d.imagem)
         lista << QStringLiteral("imagem ") + textoOuNada(a.imagem, QStringLiteral("(nenhuma)")) + seta +
                      textoOuNada(d.imagem, QStringLiteral("(nenhuma)"));
     return lista;
@@ -171,7 +171,7 @@ struct Leitor {
 
 } // namespace
 
-std::variant<QList<Botao>, QString> botoes(const DataPacket& itens) {
+std::variant<Itens, QString> botoes(const DataPacket& itens) {
     Leitor leitor{itens};
     for (int i = 0; i < 6; ++i) {
         leitor.colunas[i] = itens.indexOf(QString::fromLatin1(kPosicao[i]));
@@ -184,7 +184,17 @@ std::variant<QList<Botao>, QString> botoes(const DataPacket& itens) {
     leitor.corTexto = itens.indexOf(u"NRCOLORTEXT");
     leitor.corFundo = itens.indexOf(u"NRCOLORBACK");
     leitor.local = itens.indexOf(u"DSLOCALITEM");
-    QList<Botao> lista;
+    Itens lidos;
+    const std::pair<int, Campo> campos[] = {{leitor.nome, Nome},
+                                            {leitor.produto, Produto},
+                                            {leitor.imagem, Imagem},
+                                            {leitor.corTexto, CorTexto},
+                                            {leitor.corFundo, CorFundo}};
+    lidos.campos = 0;
+    for (const auto& [coluna, campo] : campos)
+        if (coluna >= 0)
+            lidos.campos |= campo;
+    QList<Botao>& lista = lidos.botoes;
     lista.reserve(itens.rowCount());
     QHash<QString, int> vistos;
     try {
@@ -200,10 +210,13 @@ std::variant<QList<Botao>, QString> botoes(const DataPacket& itens) {
     } catch (const Recusa& recusa) {
         return recusa.texto;
     }
-    return lista;
+    return lidos;
 }
 
-QStringList diferencas(const QList<Botao>& antes, const QList<Botao>& depois) {
+QStringList diferencas(const Itens& itensAntes, const Itens& itensDepois) {
+    const QList<Botao>& antes = itensAntes.botoes;
+    const QList<Botao>& depois = itensDepois.botoes;
+    const unsigned campos = itensAntes.campos & itensDepois.campos;
     QHash<QString, const Botao*> deAntes, deDepois;
     for (const Botao& b : antes)
         deAntes.insert(chave(b), &b);
@@ -225,7 +238,7 @@ QStringList diferencas(const QList<Botao>& antes, const QList<Botao>& depois) {
             linhas.append({&a, rotulo(a, grupos) + QStringLiteral(": excluído")});
             continue;
         }
-        const QStringList lista = mudancas(a, *d);
+        const QStringList lista = mudancas(a, *d, campos);
         if (!lista.isEmpty())
             linhas.append({&a, rotulo(a, grupos) + QStringLiteral(": ") + lista.join(QStringLiteral("; "))});
     }

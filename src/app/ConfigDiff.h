@@ -39,17 +39,27 @@ struct Botao {
     bool noGrupo() const { return tipoPai != QLatin1String("0"); }
 };
 
+// The columns compared, each as a bit: a file may leave a column out, and
+// what it does not hold is not compared.
+enum Campo : unsigned { Nome = 1, Produto = 2, Imagem = 4, CorTexto = 8, CorFundo = 16, Todos = 31 };
+
+struct Itens {
+    QList<Botao> botoes;
+    unsigned campos = Todos; // the columns the items carry
+};
+
 // The items of a packet as buttons, or why not, in Portuguese and to follow
 // a colon: a position column missing, an item without its position, a colour
 // that is not a number, two items at one position. An item is named by its
 // DSLOCALITEM column when the packet has one ("linha 7 do arquivo"), else by
 // its number ("item 3").
-std::variant<QList<Botao>, QString> botoes(const DataPacket& itens);
+std::variant<Itens, QString> botoes(const DataPacket& itens);
 
 // One line per position that differs, from antes to depois: buttons of the
 // group pages first (by page, then button), then the products (by group page
 // and button, then page and button). Empty when both hold the same buttons.
-QStringList diferencas(const QList<Botao>& antes, const QList<Botao>& depois);
+// A column is compared when both sides carry it.
+QStringList diferencas(const Itens& antes, const Itens& depois);
 
 // A colour as the lines show it: "11571344 (#9090B0)"; "(sem cor)" for none.
 QString textoCor(const std::optional<double>& cor);

@@ -28,11 +28,11 @@ constexpr int kErro = 2;
 // As the spreadsheet import: a menu of thousands of items is a few hundred kilobytes.
 constexpr qint64 kMaiorPlanilha = 64 * 1024 * 1024;
 
-QList<ConfigDiff::Botao> botoesDe(const DataPacket& itens, const QString& origem) {
+ConfigDiff::Itens botoesDe(const DataPacket& itens, const QString& origem) {
     auto lidos = ConfigDiff::botoes(itens);
     if (const auto* erro = std::get_if<QString>(&lidos))
         throw Falha{QStringLiteral("%1 não pôde ser comparado: %2").arg(origem, *erro)};
-    return std::get<QList<ConfigDiff::Botao>>(std::move(lidos));
+    return std::get<ConfigDiff::Itens>(std::move(lidos));
 }
 
 // Every item of a configuration of the store; one without items is not there
@@ -117,11 +117,11 @@ int compara(const LauncherOptions::OrigemDiff& origem, const Configuracao& alvo)
     if (!origem.arquivo.isEmpty())
         doArquivo = arquivoExportado(origem.arquivo);
     Sessao sessao;
-    const QList<ConfigDiff::Botao> antes =
+    const ConfigDiff::Itens antes =
         doArquivo ? botoesDe(*doArquivo, QStringLiteral("o arquivo"))
                   : botoesDe(itensDaConfiguracao(origem.filial, origem.conf),
                              QStringLiteral("a filial %1, configuração %2").arg(origem.filial, origem.conf));
-    const QList<ConfigDiff::Botao> depois = botoesDe(itensDaConfiguracao(alvo.filial, alvo.conf), alvo.nome());
+    const ConfigDiff::Itens depois = botoesDe(itensDaConfiguracao(alvo.filial, alvo.conf), alvo.nome());
     const QStringList linhas = ConfigDiff::diferencas(antes, depois);
     QTextStream saida(stdout);
     for (const QString& l : linhas)
