@@ -51,7 +51,11 @@ QString nomeDoTipo(const QString& tipo) {
     return nomes.value(tipo, QStringLiteral("Botão de tipo \"%1\"").arg(tipo));
 }
 
-QString aspas(const QString& texto) {
+// A text in quotes on one line: a line break inside a caption shows as "↵",
+// so that each button stays one line of the output.
+QString aspas(QString texto) {
+    texto.replace(QLatin1String("\r\n"), QStringLiteral("↵")).replace(QLatin1Char('\n'), QStringLiteral("↵"));
+    texto.replace(QLatin1Char('\r'), QStringLiteral("↵")).replace(QLatin1Char('\t'), QLatin1Char(' '));
     return QLatin1Char('"') + texto + QLatin1Char('"');
 }
 

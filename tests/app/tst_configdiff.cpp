@@ -59,6 +59,9 @@ private slots:
         QCOMPARE(linhas, QStringList({"Grupo p.1 / 01 \"Bebidas\": excluído", "Grupo p.1 / 1 \"Bebidas\": incluído",
                                       "Grupo p.1 / 04 \"Pratos\": cor do botão 11571344 (#9090B0) → (sem cor)"}));
         QVERIFY(ConfigDiff::diferencas(Itens{{semNome}}, Itens{{nomeNulo}}).isEmpty());
+        // A caption of two lines stays on the button's one line.
+        QCOMPARE(ConfigDiff::diferencas(Itens{{grupo("05", "Dois\nlinhas")}}, Itens{}),
+                 QStringList({"Grupo p.1 / 05 \"Dois↵linhas\": excluído"}));
         // A column one side does not carry is not compared.
         QVERIFY(ConfigDiff::diferencas(Itens{{grupo("04", "Pratos")}, ConfigDiff::Todos & ~ConfigDiff::CorFundo},
                                        Itens{{semCor}})
