@@ -200,6 +200,36 @@ void BM_bare_MudaCor(benchmark::State& state) {
     }
 }
 
+// Every product button of one configuration with its group's caption, as the
+// search list reads them when it opens (about 1,300 rows per configuration).
+void BM_getProdutosNoCardapio(benchmark::State& state) {
+    useDatabase(BenchData::menuDatabase(int(state.range(0))));
+    QVariant result;
+    for (auto _ : state) {
+        const int32_t status = getProdutosNoCardapio(BenchData::kBranch, BenchData::kConfiguration, result);
+        benchmark::DoNotOptimize(packetOf(status, result).rowCount());
+    }
+}
+
+// The same statement as the data service's (SrvNoCardapio.cpp).
+void BM_bare_ProdutosNoCardapio(benchmark::State& state) {
+    const QString path = BenchData::menuDatabase(int(state.range(0)));
+    useDatabase(path);
+    Bare bare(path, QStringLiteral(
+                        "SELECT P.CDIDENTBUTON, P.DSBUTTON, P.NRBUTTON, P.NRPGCONFTELA, P.NRBUTTONAUX, P.NRPGCONFTAUX, "
+                        "G.DSBUTTON AS DSGRUPO FROM ITMENUCONFTE P LEFT JOIN ITMENUCONFTE G ON (G.CDFILIAL = "
+                        "P.CDFILIAL) AND (G.NRCONFTELA = P.NRCONFTELA) AND (G.IDTPBUTTON = '2') AND (G.NRBUTTON = "
+                        "P.NRBUTTONAUX) AND (G.NRPGCONFTELA = P.NRPGCONFTAUX) AND (G.IDTPBUTONAUX = '0') AND "
+                        "(G.NRBUTTONAUX = '0') AND (G.NRPGCONFTAUX = '0') WHERE (P.CDFILIAL = :P_CDFILIAL) AND "
+                        "(P.NRCONFTELA = :P_NRCONFTELA) AND (P.IDTPBUTTON = '1') AND (P.IDTPBUTONAUX = '2') ORDER BY "
+                        "P.NRPGCONFTAUX, P.NRBUTTONAUX, P.NRPGCONFTELA, P.NRBUTTON"));
+    for (auto _ : state) {
+        bare.bind(":P_CDFILIAL", "9999");
+        bare.bind(":P_NRCONFTELA", "00001");
+        benchmark::DoNotOptimize(bare.readAll());
+    }
+}
+
 constexpr int kMenuSizes[] = {10'000, 100'000, 1'000'000};
 
 void menuSizes(benchmark::internal::Benchmark* b) {
@@ -213,6 +243,8 @@ BENCHMARK(BM_getPesqGrupo)->Apply(menuSizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_bare_PesqGrupo)->Apply(menuSizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_getPesqProdGrupo)->Apply(menuSizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_bare_PesqProdGrupo)->Apply(menuSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_getProdutosNoCardapio)->Apply(menuSizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_bare_ProdutosNoCardapio)->Apply(menuSizes)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_getProduto)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_bare_Produto)->Arg(100'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_getMudaCor)->Arg(100'000)->Unit(benchmark::kMillisecond);

@@ -261,7 +261,7 @@ void addOptions(QCommandLineParser& parser) {
                                   "transação.")},
     });
     parser.addPositionalArgument(QStringLiteral("CONF_ORIGEM"),
-                                 QStringLiteral("Com --copy-config: a configuração de origem."),
+                                 QStringLiteral("Com --copy-config ou --diff: a configuração de origem."),
                                  QStringLiteral("[CONF_ORIGEM]"));
 }
 

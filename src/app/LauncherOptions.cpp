@@ -1,5 +1,7 @@
 #include "LauncherOptions.h"
 
+#include <SrvColunas.h>
+
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -57,13 +59,58 @@ int recusaLinha(const QCommandLineParser& parser) {
 }
 
 QStringList comandos(const QCommandLineParser& parser) {
-    static const char* const comandos[] = {"create-schema", "export", "import",     "copy-config", "export-csv",
-                                           "import-csv",    "pdf",    "png",        "screenshot"};
+    static const char* const comandos[] = {"create-schema", "export", "import", "copy-config", "export-csv",
+                                           "import-csv",    "pdf",    "png",    "screenshot",  "diff"};
     QStringList dados;
     for (const char* c : comandos)
         if (parser.isSet(QString::fromLatin1(c)))
             dados << QStringLiteral("--") + QString::fromLatin1(c);
     return dados;
+}
+
+namespace {
+
+// A code of the source configuration: not empty, no blank at either end, no
+// control character, within its column.
+bool codigoValido(const QString& texto, int largura) {
+    for (const QChar c : texto)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            return false;
+    return !texto.trimmed().isEmpty() && texto.size() <= largura && texto.trimmed() == texto;
+}
+
+} // namespace
+
+std::optional<OrigemDiff> origemDiff(const QCommandLineParser& parser, QString& erro) {
+    const QString primeiro = parser.value(QStringLiteral("diff"));
+    const QStringList posicionais = parser.positionalArguments();
+    if (primeiro.isEmpty()) {
+        erro = QStringLiteral("informe com o que comparar: --diff ARQUIVO ou --diff FILIAL CONFIGURAÇÃO.");
+        return std::nullopt;
+    }
+    if (posicionais.size() > 1) {
+        erro = QStringLiteral("argumento não reconhecido: \"%1\". Veja --help.").arg(posicionais.at(1));
+        return std::nullopt;
+    }
+    if (posicionais.isEmpty())
+        return OrigemDiff{primeiro, {}, {}};
+    const int larguraFilial = SrvColunas::largura(u"CDFILIAL");
+    const int larguraConf = SrvColunas::largura(u"NRCONFTELA");
+    if (!codigoValido(primeiro, larguraFilial)) {
+        erro = QStringLiteral("a filial \"%1\" não é válida: informe um código de 1 a %2 caracteres, sem espaços nas "
+                              "pontas.")
+                   .arg(primeiro.left(20))
+                   .arg(larguraFilial);
+        return std::nullopt;
+    }
+    if (!codigoValido(posicionais.first(), larguraConf)) {
+        erro = QStringLiteral("a configuração \"%1\" não é válida: informe um código de 1 a %2 caracteres, sem "
+                              "espaços nas pontas.")
+                   .arg(posicionais.first().left(20))
+                   .arg(larguraConf);
+        return std::nullopt;
+    }
+    return OrigemDiff{{}, primeiro, posicionais.first()};
 }
 
 bool semTela() {

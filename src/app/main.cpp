@@ -3,6 +3,7 @@
 
 #include "ConfigCommands.h"
 #include "CsvCommands.h"
+#include "DiffCommands.h"
 #include "LauncherOptions.h"
 #include "SheetCommands.h"
 
@@ -207,6 +208,7 @@ int main(int argc, char* argv[]) {
     ConfigCommands::addOptions(parser);
     CsvCommands::addOptions(parser);
     SheetCommands::addOptions(parser);
+    DiffCommands::addOptions(parser);
     const bool lida = parser.parse(LauncherOptions::argumentos(argc, argv));
     const bool ajuda = lida && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")));
 
@@ -247,7 +249,8 @@ int main(int argc, char* argv[]) {
     }
     if (comandos.size() > 1) {
         printError(QStringLiteral("use só um dos comandos de cada vez: %1.").arg(comandos.join(QStringLiteral(", "))));
-        return 1;
+        // --diff tells a comparison that could not be made (2) from one that found differences (1).
+        return comandos.contains(QStringLiteral("--diff")) ? 2 : 1;
     }
     if (parser.isSet(createSchemaOption))
         return createSchema(parser.isSet(demoData));
@@ -260,6 +263,8 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status = CsvCommands::run(parser))
         return *status;
     if (const std::optional<int> status = SheetCommands::run(parser))
+        return *status;
+    if (const std::optional<int> status = DiffCommands::run(parser))
         return *status;
     if (const std::optional<int> status = ConfigCommands::run(parser, parametros))
         return *status;

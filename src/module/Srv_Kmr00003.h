@@ -111,6 +111,15 @@ int32_t setColarProd(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT,
                      const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT, const QString& P_NRCONFTELA,
                      QVariant& result);
 
+// ---- The products already on the menu ------------------------------------
+// Same convention. Every product button (type "1") of the configuration, all
+// groups and pages, in one read: CDIDENTBUTON, DSBUTTON, NRBUTTON,
+// NRPGCONFTELA, NRBUTTONAUX, NRPGCONFTAUX and DSGRUPO, the caption of the
+// group button it belongs to (null when that group button is not there);
+// ordered by group page, group button, page and button as text. The search
+// list marks these products by code.
+int32_t getProdutosNoCardapio(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, QVariant& result);
+
 // ---- A whole configuration: export, import and copy ----------------------
 // Same convention as above. A configuration is every menu item of one
 // (P_CDFILIAL, P_NRCONFTELA) pair, all pages, all columns. A refused input

@@ -5,6 +5,7 @@
 #include "Cli_Kmr00003.h"
 #include "KmrPictures.h"
 #include "KmrTela.h"
+#include "ProdutosNoCardapio.h"
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
 
@@ -41,8 +42,9 @@ OpcoesTeclado tecladoRenomeia(const QString& nomeAtual) {
 }
 
 // The products on the product page the screen holds (the group in focus), for
-// the search list to mark. The page carries the buttons' captions, not the
-// product codes, so the list matches them by name.
+// the search list to mark when the configuration's products cannot be read.
+// The page carries the buttons' captions, not the product codes, so the list
+// matches them by name.
 QList<ProdutoNoCardapio> produtosNaPagina(const ClientDataSet& pagina, const QString& nomeGrupo) {
     QList<ProdutoNoCardapio> produtos;
     if (!pagina.active())
@@ -320,7 +322,12 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
     const QString nomeGrupo = grupo ? grupo->caption() : QString();
     OpcoesPesquisa opcoes;
     opcoes.titulo = QStringLiteral("Produto para o botão %1 do grupo \"%2\"").arg(stCodigo, nomeGrupo);
-    opcoes.noCardapio = produtosNaPagina(cdsPesqProdGrupo, nomeGrupo);
+    // Every product of the configuration by its code; the page's captions
+    // when the configuration cannot be read.
+    if (auto todos = ProdutosNoCardapio::le(stCdFilial, stNrConf))
+        opcoes.noCardapio = std::move(*todos);
+    else
+        opcoes.noCardapio = produtosNaPagina(cdsPesqProdGrupo, nomeGrupo);
     if (!Pesquisa(&cdsPesqProduto, 0, QStringLiteral("S"), Incor[0], Incor[1], Incor[2], Incor[4], 0, opcoes) ||
         cdsPesqProduto.isEmpty())
         return;

@@ -1,6 +1,6 @@
 // What the screen tells the keyboard, search and colour screens: which
 // button the text is for, the current caption on a rename, the caption limit,
-// the products already on the page, and which colour is being chosen.
+// the products already on the menu, and which colour is being chosen.
 
 #include "ScreenFixture.h"
 
@@ -8,6 +8,8 @@
 #include <TfrmConfGrupo.h>
 
 #include <QTest>
+
+#include <algorithm>
 
 class TstScreenDialogos : public ScreenFixture {
     Q_OBJECT
@@ -23,14 +25,20 @@ private slots:
         produtoEscolhido = QStringLiteral("101001");
         toca(produto(7));
         QVERIFY(opcoesPesquisa.titulo.contains(QStringLiteral("botão 07")));
-        QVERIFY(opcoesPesquisa.noCardapio.isEmpty()); // the page was empty
+        for (const ProdutoNoCardapio& p : opcoesPesquisa.noCardapio) // the group's page was empty
+            QVERIFY2(!p.local.startsWith(QStringLiteral("Sucos Naturais")), qPrintable(p.local));
+        const qsizetype noMenu = opcoesPesquisa.noCardapio.size();
 
         // The product just placed is marked when the next one is picked.
         produtoEscolhido = QStringLiteral("101003");
         toca(produto(2));
-        QCOMPARE(opcoesPesquisa.noCardapio.size(), 1);
-        QCOMPARE(opcoesPesquisa.noCardapio.at(0).nome, QStringLiteral("Coca-Cola Lata 350ml"));
-        QCOMPARE(opcoesPesquisa.noCardapio.at(0).local, QStringLiteral("Sucos Naturais / 07"));
+        QCOMPARE(opcoesPesquisa.noCardapio.size(), noMenu + 1);
+        const auto novo = std::find_if(opcoesPesquisa.noCardapio.cbegin(), opcoesPesquisa.noCardapio.cend(),
+                                       [](const ProdutoNoCardapio& p) { return p.local.startsWith(u"Sucos"); });
+        QVERIFY(novo != opcoesPesquisa.noCardapio.cend());
+        QCOMPARE(novo->codigo, QStringLiteral("101001"));
+        QCOMPARE(novo->nome, QStringLiteral("Coca-Cola Lata 350ml"));
+        QCOMPARE(novo->local, QStringLiteral("Sucos Naturais / p.1 / 07"));
         QVERIFY(opcoesPesquisa.titulo.contains(QStringLiteral("\"Sucos Naturais\"")));
 
         // A rename starts from the caption on the button.
