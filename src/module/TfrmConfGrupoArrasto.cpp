@@ -124,7 +124,8 @@ void TfrmConfGrupo::mostraPosicao(const PosicaoArrasto& posicao) {
 void TfrmConfGrupo::levantaBotao(QWidget* origem) {
     auto* b = static_cast<TTouchButton*>(origem);
     m_origemArrasto = posicaoAtual(ehGrupo(b), b->objectName().right(2));
-    m_vistaLevantada = {b->caption(), b->captionHidden() ? QString() : b->caption(), b->color(), b->fontColor(),
+    m_vistaLevantada = {b->caption(),  b->captionHidden() ? QString() : b->caption(),
+                        b->color(),    b->fontColor(),
                         b->GetGlyph(), b->captionHidden()};
     // No other touch, and no refresh from the store, while a button is lifted.
     m_emToque = true;

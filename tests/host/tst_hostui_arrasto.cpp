@@ -137,6 +137,21 @@ private slots:
         QCOMPARE(clicked.count(), 0);
     }
 
+    // The place under the finger when it leaves the screen is the one
+    // reported, whether or not a move was seen there.
+    void theReleasePointDecides() {
+        QSignalSpy dropped(drag, &TTouchDrag::dropped);
+        QTest::mousePress(a, Qt::LeftButton, {}, inicio);
+        QTest::mouseMove(a, sobre(b));
+        QTest::mouseRelease(a, Qt::LeftButton, {}, sobre(fora));
+        QCOMPARE(dropped.count(), 1);
+        QCOMPARE(dropped.at(0).at(1).value<QWidget*>(), nullptr);
+        QTest::mousePress(a, Qt::LeftButton, {}, inicio);
+        QTest::mouseMove(a, sobre(fora));
+        QTest::mouseRelease(a, Qt::LeftButton, {}, sobre(b));
+        QCOMPARE(dropped.at(1).at(1).value<QWidget*>(), b);
+    }
+
     // A button its owner will not let go is not lifted: the press stays the
     // button's, released on it a click as before.
     void aButtonThatMayNotBeLiftedKeepsItsPress() {

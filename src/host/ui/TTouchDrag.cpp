@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr int kShadow = 6;          // offset of the shadow under the lifted picture
-constexpr int kOutlineMargin = 4;   // the outline stands this far outside its target
+constexpr int kShadow = 6;        // offset of the shadow under the lifted picture
+constexpr int kOutlineMargin = 4; // the outline stands this far outside its target
 constexpr qreal kOutlineWidth = 4.0;
 constexpr qreal kRadius = 9.0;
 
@@ -125,7 +125,7 @@ bool TTouchDrag::eventFilter(QObject* watched, QEvent* event) {
             return mouse->button() == Qt::LeftButton && press(source, hostPos);
         if (event->type() == QEvent::MouseMove)
             return (mouse->buttons() & Qt::LeftButton) && move(source, hostPos);
-        return mouse->button() == Qt::LeftButton && release(source);
+        return mouse->button() == Qt::LeftButton && release(source, hostPos);
     }
     case QEvent::Hide:
         // A source that goes away under the finger ends the drag.
@@ -165,7 +165,7 @@ bool TTouchDrag::move(QWidget* source, const QPoint& hostPos) {
     return true;
 }
 
-bool TTouchDrag::release(QWidget* source) {
+bool TTouchDrag::release(QWidget* source, const QPoint& hostPos) {
     if (!m_dragging) {
         if (source == m_pressed)
             m_pressed.clear();
@@ -173,6 +173,7 @@ bool TTouchDrag::release(QWidget* source) {
     }
     if (source != m_source)
         return true;
+    follow(hostPos); // where the finger left the screen, even without a move there
     QWidget* lifted = m_source;
     QWidget* over = m_target;
     finish();

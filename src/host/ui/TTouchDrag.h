@@ -72,7 +72,7 @@ protected:
 private:
     bool press(QWidget* source, const QPoint& hostPos);
     bool move(QWidget* source, const QPoint& hostPos);
-    bool release(QWidget* source);
+    bool release(QWidget* source, const QPoint& hostPos);
     void lift(QWidget* source);
     void follow(const QPoint& hostPos);
     void outline();
