@@ -5,7 +5,9 @@
 #include <TTouchButton.h>
 #include <TTouchDrag.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -150,6 +152,21 @@ private slots:
         QTest::mouseMove(a, sobre(fora));
         QTest::mouseRelease(a, Qt::LeftButton, {}, sobre(b));
         QCOMPARE(dropped.at(1).at(1).value<QWidget*>(), b);
+    }
+
+    // Two quick touches: the second arrives as a double click, and lifts too.
+    void theSecondOfTwoQuickTouchesLifts() {
+        QTest::mouseClick(a, Qt::LeftButton, {}, inicio);
+        const auto envia = [this](QEvent::Type tipo, const QPoint& p, Qt::MouseButton botao, Qt::MouseButtons botoes) {
+            QMouseEvent e(tipo, p, a->mapToGlobal(p), botao, botoes, Qt::NoModifier);
+            QApplication::sendEvent(a, &e);
+        };
+        envia(QEvent::MouseButtonDblClick, inicio, Qt::LeftButton, Qt::LeftButton);
+        envia(QEvent::MouseMove, sobre(b), Qt::NoButton, Qt::LeftButton);
+        QVERIFY(drag->dragging());
+        QCOMPARE(drag->target(), b);
+        envia(QEvent::MouseButtonRelease, sobre(b), Qt::LeftButton, Qt::NoButton);
+        QVERIFY(!drag->dragging());
     }
 
     // A button its owner will not let go is not lifted: the press stays the

@@ -117,11 +117,12 @@ bool TTouchDrag::eventFilter(QObject* watched, QEvent* event) {
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the second of two quick touches is a press as well
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint hostPos = source->mapTo(m_host, mouse->position().toPoint());
-        if (event->type() == QEvent::MouseButtonPress)
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
             return mouse->button() == Qt::LeftButton && press(source, hostPos);
         if (event->type() == QEvent::MouseMove)
             return (mouse->buttons() & Qt::LeftButton) && move(source, hostPos);

@@ -243,6 +243,23 @@ private slots:
         arrasta(grupo(3), produto(30));
         nadaPendente();
 
+        // A product page whose group position is empty takes no product: it
+        // would belong to no group. Given up there, the product is back on
+        // the page it came from.
+        const QString nome = produto(1)->caption();
+        levanta(produto(1));
+        vaiPara(produto(1), seta("tcbPgGrupoProx"));
+        QTRY_VERIFY_WITH_TIMEOUT(screen->groupPage() >= 2, 10000);
+        vaiPara(produto(1), produto(30));
+        QVERIFY(grupo(1)->caption().isEmpty());
+        QVERIFY(produto(30)->caption().isEmpty());
+        QVERIFY(!drag()->targetAccepted());
+        solta(produto(1), produto(30));
+        QCOMPARE(screen->groupPage(), 1);
+        QCOMPARE(screen->focusGroup(), QStringLiteral("03"));
+        QCOMPARE(produto(1)->caption(), nome);
+        nadaPendente();
+
         // While a cut waits, its own place is held until it is confirmed.
         tecla(Qt::Key_F6);
         toca(produto(3));
