@@ -12,7 +12,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <QWidget>

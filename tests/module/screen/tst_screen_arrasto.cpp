@@ -102,6 +102,11 @@ private slots:
         QCOMPARE(enabledTools(), (QStringList{"tcbConfirma", "tcbCancela", "tcbSair"}));
         QCOMPARE(conta(produtoEm("30", "01")), 0);
         QCOMPARE(conta(produtoEm("01", "01")), 1);
+        // One move per confirmation, as with the cut tool: nothing more lifts.
+        levanta(produto(2));
+        QVERIFY(!drag()->dragging());
+        QTest::mouseRelease(produto(2), Qt::LeftButton, {}, produto(2)->rect().center());
+        QCOMPARE(screen->pendingChanges().recordCount(), 1);
 
         tecla(Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(presenter->calls.isEmpty());
