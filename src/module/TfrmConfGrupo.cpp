@@ -55,6 +55,7 @@ TfrmConfGrupo::TfrmConfGrupo(QWidget* parent) : QDialog(parent) {
     setFocusPolicy(Qt::StrongFocus);
     msgPadrao.setLines(kMensagens);
     criaControles();
+    criaArrasto();
     criaAvisoPendentes();
     criaDataSets();
     // Key preview: the screen sees every key press before any control does.

@@ -11,6 +11,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QPixmap>
 #include <QString>
 #include <QVariant>
 
@@ -26,6 +27,7 @@ class QTimer;
 class TBlendedBitBtn;
 class TBlendedShape;
 class TTouchButton;
+class TTouchDrag;
 
 // Modifier state of a key press: the modifier keys and the mouse buttons held.
 struct TShiftState {
@@ -318,6 +320,50 @@ private:
     QTimer* m_atualizacao = nullptr;
     int m_avisoEstacao = 0; // marks just dropped, shown while the pending count stays
     int m_avisoPendentes = -1;
+
+    // ---- moving a button by dragging it (TfrmConfGrupoArrasto.cpp): a
+    // lifted button is cut where it stood and pasted where it is let go, as
+    // the cut tool and two touches would; held over a page arrow it turns
+    // the page.
+public:
+    TTouchDrag* arrasto() const { return m_arrasto; }
+    // How long a lifted button is held over a page arrow before the page turns.
+    static constexpr int kEsperaArrastoPagina = 500;
+
+private:
+    // Where a button stands: its grid, its position, and the pages and group
+    // in focus that show it.
+    struct PosicaoArrasto {
+        bool grupo = false;
+        QString numero;
+        int paginaGrupo = 1;
+        QString foco;
+        int paginaProduto = 1;
+    };
+    void criaArrasto();
+    bool podeLevantar(QWidget* origem) const;
+    bool aceitaSoltar(QWidget* origem, QWidget* alvo) const;
+    void levantaBotao(QWidget* origem);
+    void arrastoSobre(QWidget* alvo);
+    void viraPaginaArrastada();
+    void soltaBotao(QWidget* origem, QWidget* alvo);
+    void moveArrastado(TTouchButton* origem, TTouchButton* alvo);
+    void desisteArrasto();
+    void mostraLevantado();
+    void desfazLevantado();
+    bool mostraOrigemArrasto() const;
+    PosicaoArrasto posicaoAtual(bool grupo, const QString& numero) const;
+    void mostraPosicao(const PosicaoArrasto& posicao);
+    bool ehSetaPagina(const QWidget* w) const;
+    TTouchDrag* m_arrasto = nullptr;
+    QTimer* tmrArrastoPagina = nullptr;
+    PosicaoArrasto m_origemArrasto;
+    struct VistaLevantada {
+        QString caption, fantasma;
+        int cor = 0, corFonte = 0;
+        QPixmap glyph;
+        bool captionOculto = false;
+    } m_vistaLevantada; // the lifted button as it looked
 
     QLabel* lblConfiguracao = nullptr;
     QLabel* lblPgGrupo = nullptr;

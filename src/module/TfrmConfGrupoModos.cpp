@@ -9,6 +9,7 @@
 #include <TBlendedBitBtn.h>
 #include <TBlendedShape.h>
 #include <TColor.h>
+#include <TTouchDrag.h>
 #include <Zub00005.h>
 
 #include <QGuiApplication>
@@ -31,6 +32,10 @@ bool TfrmConfGrupo::teclaPreview(QObject* watched, QKeyEvent* event) {
     quint16 key = codigoVirtual(event->key());
     if (key == 0)
         return false;
+    if (m_arrasto && m_arrasto->dragging()) {
+        m_arrasto->cancel(); // a key while a button is lifted gives the drag up, and does nothing else
+        return true;
+    }
     const TShiftState shift{event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier),
                             QGuiApplication::mouseButtons()};
     HandleEvent([&] { FormKeyDown(watched, key, shift); });

@@ -304,6 +304,11 @@ void TfrmConfGrupo::reaplicaRecorte() {
     cdsRecortar.first();
     if (TTouchButton* b = naPagina(linha(cdsRecortar))) {
         mostraVazio(b);
+        // Still marked as cut, its caption faint, as when it was cut (a
+        // navigator shows no caption).
+        const QString tipoRecortado = cdsRecortar.fieldText(u"IDTPBUTTON");
+        b->setPendingMark(TTouchButton::PendingMark::Cut,
+                          navegadorGrupo(tipoRecortado) || navegadorProduto(tipoRecortado) ? QString() : stDescricao);
         if (inCtrlColar == 1 && linha(cdsRecortar).numero == stNrFocusGrupo)
             LimpaMenuProduto(); // the cut group's products are away with it
     }
@@ -320,6 +325,7 @@ void TfrmConfGrupo::reaplicaRecorte() {
         b->SetColor(InColor);
         b->setFontColor(InFontColor);
         mostraNavegadorProduto(b, tipo);
+        b->setPendingMark(TTouchButton::PendingMark::Changed);
     }
 }
 
