@@ -101,7 +101,8 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
     static constexpr AcoesDaGrade kAcoesGrupo{&TfrmConfGrupo::adicionaGrupo, &TfrmConfGrupo::limpaGrupo,
                                               &TfrmConfGrupo::corFundoGrupo, &TfrmConfGrupo::corTextoGrupo,
                                               &TfrmConfGrupo::renomeiaGrupo, &TfrmConfGrupo::recortaGrupo,
-                                              &TfrmConfGrupo::colaGrupo,     1};
+                                              &TfrmConfGrupo::colaGrupo,     &TfrmConfGrupo::imagemGrupo,
+                                              1};
     despachaToque(b, stCodigo, kAcoesGrupo);
 
     // Focus step, after every touch that raised nothing.
@@ -127,6 +128,8 @@ void TfrmConfGrupo::despachaToque(TTouchButton* b, const QString& stCodigo, cons
         (this->*acoes.renomeia)(b, stCodigo);
     else if (boRecortar() && !vazio(b))
         (this->*acoes.recorta)(b, stCodigo);
+    else if (boMudaImagem() && !vazio(b))
+        (this->*acoes.imagem)(b, stCodigo);
     else if (m_modo == ModoEdicao::Colar && vazio(b) && inCtrlColar == acoes.origemDoRecorte)
         (this->*acoes.cola)(b, stCodigo);
 }
@@ -273,7 +276,8 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
     static constexpr AcoesDaGrade kAcoesProduto{&TfrmConfGrupo::associaProduto,  &TfrmConfGrupo::limpaProduto,
                                                 &TfrmConfGrupo::corFundoProduto, &TfrmConfGrupo::corTextoProduto,
                                                 &TfrmConfGrupo::renomeiaProduto, &TfrmConfGrupo::recortaProduto,
-                                                &TfrmConfGrupo::colaProduto,     2};
+                                                &TfrmConfGrupo::colaProduto,     &TfrmConfGrupo::imagemProduto,
+                                                2};
     despachaToque(b, stCodigo, kAcoesProduto);
 }
 
