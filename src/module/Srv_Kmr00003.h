@@ -157,16 +157,18 @@ int32_t getPesqItens(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, con
                      QVariant& result);
 int32_t getMudaNomeConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                              const QString& P_NRPGCONFTELA, const QString& P_DSBUTTON, const QString& P_NRBUTTONAUX,
-                             const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
-                             const QVariant& P_ESPERADO, QVariant& result);
+                             const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX,
+                             const QString& P_NRPGCONFTAUX, const QVariant& P_ESPERADO, QVariant& result);
 int32_t getMudaCorConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
-                            const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
-                            const QString& P_NRPGCONFTAUX, const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON,
-                            const QVariant& P_ESPERADO, QVariant& result);
+                            const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX,
+                            const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                            const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON, const QVariant& P_ESPERADO,
+                            QVariant& result);
 int32_t getMudaFonteConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
-                              const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT, const QString& P_IDTPBUTTON,
-                              const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
-                              const QString& P_NRBUTTONAUX, const QVariant& P_ESPERADO, QVariant& result);
+                              const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT,
+                              const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX,
+                              const QString& P_NRPGCONFTAUX, const QString& P_NRBUTTONAUX,
+                              const QVariant& P_ESPERADO, QVariant& result);
 int32_t getDelProdutoConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                                const QString& P_NRPGCONFTELA, const QString& P_NRBUTTONAUX,
                                const QString& P_NRPGCONFTAUX, const QVariant& P_ESPERADO, QVariant& result);
@@ -190,11 +192,11 @@ int32_t setColarGrupConferido(const QString& P_NRCOLORBACK, const QString& P_NRC
 int32_t setColarProdConferido(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT, const QString& P_DSBUTTON,
                               const QString& P_IDTPBUTTON, const QString& P_NRBUTTON, const QString& P_NRPGCONFTELA,
                               const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
-                              const QString& P_NRPGCONFTAUX, const QString& P_CDFILIAL, const QString& P_IDTPBUTTON_ANT,
-                              const QString& P_NRBUTTON_ANT, const QString& P_NRPGCONFTELA_ANT,
-                              const QString& P_IDTPBUTONAUX_ANT, const QString& P_NRBUTTONAUX_ANT,
-                              const QString& P_NRPGCONFTAUX_ANT, const QString& P_NRCONFTELA,
-                              const QVariant& P_ESPERADO, QVariant& result);
+                              const QString& P_NRPGCONFTAUX, const QString& P_CDFILIAL,
+                              const QString& P_IDTPBUTTON_ANT, const QString& P_NRBUTTON_ANT,
+                              const QString& P_NRPGCONFTELA_ANT, const QString& P_IDTPBUTONAUX_ANT,
+                              const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
+                              const QString& P_NRCONFTELA, const QVariant& P_ESPERADO, QVariant& result);
 
 // ---- The picture of a button ------------------------------------------------
 // Same convention. Sets DSIMAGEMBUT (a file name relative to the picture
