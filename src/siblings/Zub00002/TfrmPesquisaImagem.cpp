@@ -90,7 +90,7 @@ void TfrmPesquisaImagem::montaTopo(QVBoxLayout* raiz) {
     topo->setSpacing(6);
     m_edtFiltro = new CampoTexto(this);
     m_edtFiltro->setObjectName(QStringLiteral("edtFiltro"));
-    m_edtFiltro->setPlaceholderText(QStringLiteral("Pesquisar pelo nome"));
+    m_edtFiltro->setPlaceholderText(QStringLiteral("Nome da imagem"));
     m_edtFiltro->setFixedHeight(kAlturaControle);
     m_edtFiltro->installEventFilter(this);
     connect(m_edtFiltro, &QLineEdit::textChanged, this, &TfrmPesquisaImagem::aplicaFiltro);
