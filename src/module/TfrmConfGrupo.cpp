@@ -39,7 +39,6 @@ const QStringList kMensagens = {
     QStringLiteral("CorTexto|Clique no botão ou nos botões desejados para mudar a cor do texto."),
     QStringLiteral("RecortaBotao|Clique no botão que deseja recortar."),
     QStringLiteral("ColaBotao|Clique no botão onde deseja colar a configuração."),
-    QStringLiteral("Imagem|Clique no botão ou nos botões desejados para escolher a imagem."),
     QStringLiteral("Conf_Caixa|Configuração do Caixa"),
 };
 

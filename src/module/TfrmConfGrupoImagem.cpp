@@ -14,9 +14,18 @@
 
 using namespace KmrTela;
 
+namespace {
+
+// The instruction of the picture tool; the message table keeps the texts of
+// the other tools only.
+const QString kInstrucaoImagem = QStringLiteral("Clique no botão ou nos botões desejados para escolher a imagem.");
+
+} // namespace
+
 void TfrmConfGrupo::tcbImagemClick(QObject* Sender) {
     Q_UNUSED(Sender);
-    entraModo(ModoEdicao::MudaImagem, QStringLiteral("Imagem"), kHabilitaConfirma);
+    entraModo(ModoEdicao::MudaImagem, QString(), kHabilitaConfirma);
+    lblMensagem->setText(kInstrucaoImagem);
     MudaCursor(kCursorMao);
 }
 

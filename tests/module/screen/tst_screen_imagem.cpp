@@ -75,7 +75,7 @@ private slots:
         const QVariant produto3Antes = imagemProduto("03");
 
         tecla(Qt::Key_F8);
-        QCOMPARE(mensagem(), screen->messages().Msg(QStringLiteral("Imagem")));
+        QCOMPARE(mensagem(), QStringLiteral("Clique no botão ou nos botões desejados para escolher a imagem."));
         QVERIFY(ferramenta("tcbConfirma")->isEnabled());
         QVERIFY(!ferramenta("tcbImagem")->isEnabled());
         QVERIFY(!ferramenta("tcbLimpar")->isEnabled());
