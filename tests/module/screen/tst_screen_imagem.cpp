@@ -9,12 +9,20 @@
 #include <TBlendedBitBtn.h>
 #include <TTouchButton.h>
 
+#include <QDir>
 #include <QLabel>
 #include <QTest>
 
 namespace {
 using Marca = TTouchButton::PendingMark;
 const QString kConfirmar = QStringLiteral("Ctrl+Enter\nConfirmar");
+
+// With KALMORA_TEST_SHOTS naming a folder, the screen as the operator sees it.
+void foto(QWidget* tela, const QString& nome) {
+    const QString pasta = qEnvironmentVariable("KALMORA_TEST_SHOTS");
+    if (!pasta.isEmpty())
+        tela->grab().save(QDir(pasta).filePath(nome + QStringLiteral(".png")));
+}
 } // namespace
 
 class TstScreenImagem : public ScreenFixture {
@@ -95,6 +103,7 @@ private slots:
         QCOMPARE(chamadas, 3);
         QCOMPARE(confirmar(), QStringLiteral("Ctrl+Enter\nConfirmar (2)"));
         QVERIFY(aviso().startsWith(QStringLiteral("2 alterações")));
+        foto(screen.get(), QStringLiteral("tela-imagem-pendente"));
         // Nothing is written before the confirmation.
         QVERIFY(semImagem(imagemGrupo("01")));
         QCOMPARE(imagemProduto("03"), produto3Antes);
