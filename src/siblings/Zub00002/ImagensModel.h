@@ -37,6 +37,8 @@ public:
     // The row of a reference among those shown; -1 when it is not shown.
     int linhaDe(const QString& referencia) const;
     int total() const { return static_cast<int>(m_entradas.size()); }
+    // Thumbnails decoded so far (each picture at most once).
+    int miniaturasFeitas() const { return static_cast<int>(m_miniaturas.size()); }
 
     // Whether a file name is of a kind the pickers offer.
     static bool ehImagem(const QString& nomeArquivo);
