@@ -266,6 +266,9 @@ private slots:
         TfrmPesquisaImagem origem(PictureImport::raiz(), TfrmPesquisaImagem::Forma::Importacao);
         QCOMPARE(nomes(origem.modelo()), QStringList({"USB/cardapio/bebidas/cafe.png", "USB/lanche.png"}));
         QVERIFY(botao(&origem, "tcbSemImagem") == nullptr);
+        origem.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&origem));
+        foto(&origem, QStringLiteral("picker-importar"));
         qunsetenv("KALMORA_IMPORTA_IMAGENS");
         QCOMPARE(PictureImport::raiz(), QString("/media"));
 

@@ -60,7 +60,8 @@ void ImagensModel::carregaArvore(const QString& raiz) {
     const QDir base(raiz);
     // Links are not followed: a stick cannot lead the walk elsewhere.
     QDirIterator it(raiz, QDir::Files | QDir::Readable | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext() && entradas.size() < kMaxArquivos) {
+    int visitados = 0;
+    while (it.hasNext() && entradas.size() < kMaxArquivos && ++visitados <= kMaxVisitados) {
         const QString caminho = it.next();
         const QString relativo = base.relativeFilePath(caminho);
         if (!ehImagem(caminho) || relativo.count(QLatin1Char('/')) >= kMaxProfundidade)
@@ -122,8 +123,7 @@ QVariant ImagensModel::data(const QModelIndex& index, int role) const {
 }
 
 QPixmap ImagensModel::miniaturaDe(const Entrada& e) const {
-    const auto achada = m_miniaturas.constFind(e.caminho);
-    if (achada != m_miniaturas.constEnd())
+    if (const QPixmap* achada = m_miniaturas.object(e.caminho))
         return *achada;
     QString motivo;
     const QImage imagem = miniatura(e.caminho, m_tamanho, &motivo);
@@ -134,7 +134,7 @@ QPixmap ImagensModel::miniaturaDe(const Entrada& e) const {
     } else {
         p = QPixmap::fromImage(imagem);
     }
-    m_miniaturas.insert(e.caminho, p);
+    m_miniaturas.insert(e.caminho, new QPixmap(p));
     return p;
 }
 

@@ -6,7 +6,7 @@
 // the names holding every word typed, ignoring case and accents.
 
 #include <QAbstractListModel>
-#include <QHash>
+#include <QCache>
 #include <QPixmap>
 #include <QSize>
 #include <QStringList>
@@ -37,7 +37,7 @@ public:
     // The row of a reference among those shown; -1 when it is not shown.
     int linhaDe(const QString& referencia) const;
     int total() const { return static_cast<int>(m_entradas.size()); }
-    // Thumbnails decoded so far (each picture at most once).
+    // Thumbnails held decoded (the most recently shown, at most kMaxMiniaturas).
     int miniaturasFeitas() const { return static_cast<int>(m_miniaturas.size()); }
 
     // Whether a file name is of a kind the pickers offer.
@@ -51,6 +51,8 @@ public:
     static constexpr qint64 kMaxPixels = 40'000'000;      // width x height as declared by the file
     static constexpr int kMaxArquivos = 2000;
     static constexpr int kMaxProfundidade = 6;
+    static constexpr int kMaxVisitados = 50000; // entries a walk of a stick looks at
+    static constexpr int kMaxMiniaturas = 600;  // about 30 MB of thumbnails
 
 private:
     struct Entrada {
@@ -66,5 +68,5 @@ private:
     QList<Entrada> m_entradas;
     QList<int> m_visiveis;
     QString m_filtro;
-    mutable QHash<QString, QPixmap> m_miniaturas;
+    mutable QCache<QString, QPixmap> m_miniaturas{kMaxMiniaturas};
 };
