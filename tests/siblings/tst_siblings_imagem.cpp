@@ -14,6 +14,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -146,11 +147,13 @@ private slots:
         QCOMPARE(picker.caminhoSelecionado(), QDir(pasta()).filePath("lanche.svg"));
         const QSize caixa = TfrmPesquisaImagem::tamanhoMiniatura();
         for (int r = 0; r < picker.modelo()->rowCount(); ++r) {
-            const QPixmap p = picker.modelo()->data(picker.modelo()->index(r), Qt::DecorationRole).value<QPixmap>();
+            const QPixmap p = qvariant_cast<QIcon>(picker.modelo()->data(picker.modelo()->index(r), Qt::DecorationRole))
+                                  .pixmap(caixa);
             QVERIFY(!p.isNull());
             QVERIFY(p.width() <= caixa.width() && p.height() <= caixa.height());
         }
-        const QPixmap laranja = picker.modelo()->data(picker.modelo()->index(2), Qt::DecorationRole).value<QPixmap>();
+        const QPixmap laranja =
+            qvariant_cast<QIcon>(picker.modelo()->data(picker.modelo()->index(2), Qt::DecorationRole)).pixmap(caixa);
         QCOMPARE(laranja.size(), QSize(128, 85)); // 300x200 kept in proportion
         QCOMPARE(laranja.toImage().pixelColor(4, 4), QColor(240, 140, 0));
         QVERIFY(picker.findChild<QLabel*>("lblAviso")->text().contains("4 imagens"));

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QIcon>
 #include <QImageReader>
 #include <QPainter>
 
@@ -115,8 +116,15 @@ QVariant ImagensModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
     case kReferenciaRole:
         return e.referencia;
-    case Qt::DecorationRole:
-        return miniaturaDe(e);
+    case Qt::DecorationRole: {
+        // The same picture when selected: the selection shows around it,
+        // not tinted over it.
+        const QPixmap p = miniaturaDe(e);
+        QIcon icone;
+        icone.addPixmap(p, QIcon::Normal);
+        icone.addPixmap(p, QIcon::Selected);
+        return icone;
+    }
     default:
         return {};
     }
