@@ -3,6 +3,7 @@
 KALMORA_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc libgl-dev
+  libqt6svg6
   libsqlite3-dev libbenchmark-dev libpq-dev
   postgresql
   fontconfig fonts-dejavu-core fonts-dejavu-extra
