@@ -148,6 +148,15 @@ private slots:
         QCOMPARE(chamadas, 0);
         QCOMPARE(grupo(1)->pendingMark(), Marca::Clear);
         tecla(Qt::Key_F2);
+        // The same button twice is one change, and the last picture stays.
+        tecla(Qt::Key_F8);
+        respostas = {QStringLiteral("a.png"), QStringLiteral("b.png")};
+        toca(grupo(3));
+        toca(grupo(3));
+        QCOMPARE(confirmar(), QStringLiteral("Ctrl+Enter\nConfirmar (1)"));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(imagemGrupo("03").toString(), QString("b.png"));
+        QCOMPARE(presenter->calls.size(), 0);
         // A picture too wide for the store is refused at confirm, with the
         // operator told, and nothing is written.
         tecla(Qt::Key_F8);
