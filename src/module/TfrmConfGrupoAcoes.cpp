@@ -98,11 +98,10 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
     if (tocaNavegadorGrupo(b, stCodigo))
         return;
 
-    static constexpr AcoesDaGrade kAcoesGrupo{&TfrmConfGrupo::adicionaGrupo, &TfrmConfGrupo::limpaGrupo,
-                                              &TfrmConfGrupo::corFundoGrupo, &TfrmConfGrupo::corTextoGrupo,
-                                              &TfrmConfGrupo::renomeiaGrupo, &TfrmConfGrupo::recortaGrupo,
-                                              &TfrmConfGrupo::colaGrupo,     &TfrmConfGrupo::imagemGrupo,
-                                              1};
+    static constexpr AcoesDaGrade kAcoesGrupo{
+        &TfrmConfGrupo::adicionaGrupo, &TfrmConfGrupo::limpaGrupo,    &TfrmConfGrupo::corFundoGrupo,
+        &TfrmConfGrupo::corTextoGrupo, &TfrmConfGrupo::renomeiaGrupo, &TfrmConfGrupo::recortaGrupo,
+        &TfrmConfGrupo::colaGrupo,     &TfrmConfGrupo::imagemGrupo,   1};
     despachaToque(b, stCodigo, kAcoesGrupo);
 
     // Focus step, after every touch that raised nothing.
@@ -273,11 +272,10 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
         MontaMenuProduto();
         return;
     }
-    static constexpr AcoesDaGrade kAcoesProduto{&TfrmConfGrupo::associaProduto,  &TfrmConfGrupo::limpaProduto,
-                                                &TfrmConfGrupo::corFundoProduto, &TfrmConfGrupo::corTextoProduto,
-                                                &TfrmConfGrupo::renomeiaProduto, &TfrmConfGrupo::recortaProduto,
-                                                &TfrmConfGrupo::colaProduto,     &TfrmConfGrupo::imagemProduto,
-                                                2};
+    static constexpr AcoesDaGrade kAcoesProduto{
+        &TfrmConfGrupo::associaProduto,  &TfrmConfGrupo::limpaProduto,    &TfrmConfGrupo::corFundoProduto,
+        &TfrmConfGrupo::corTextoProduto, &TfrmConfGrupo::renomeiaProduto, &TfrmConfGrupo::recortaProduto,
+        &TfrmConfGrupo::colaProduto,     &TfrmConfGrupo::imagemProduto,   2};
     despachaToque(b, stCodigo, kAcoesProduto);
 }
 
