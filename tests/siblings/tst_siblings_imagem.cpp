@@ -129,7 +129,7 @@ private slots:
         escreve(pasta() + "/lanche.svg", kSvg);
         escreve(pasta() + "/leia-me.txt", "not a picture");
         escreve(pasta() + "/quebrada.png", "\x89PNG garbage that is no picture");
-        desenha(pasta() + "/sub/escondida.png", {20, 20}, Qt::blue);
+        desenha(pasta() + "/bebidas/agua.png", {20, 20}, Qt::blue);
     }
 
     void listsThumbnailsFiltersAndChooses() {
@@ -140,10 +140,10 @@ private slots:
         QAbstractItemModelTester tester(picker.modelo());
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
-        // Pictures of the folder itself, by name; the broken one is listed
-        // (and shown crossed out), the text file and the subfolder are not.
-        QCOMPARE(nomes(picker.modelo()),
-                 QStringList({"lanche.svg", "quebrada.png", "suco de laranja.png", "suco de limão.jpg"}));
+        // Pictures of the folder and its subfolders, by name; the broken one
+        // is listed (and shown crossed out), the text file is not.
+        QCOMPARE(nomes(picker.modelo()), QStringList({"bebidas/agua.png", "lanche.svg", "quebrada.png",
+                                                      "suco de laranja.png", "suco de limão.jpg"}));
         QCOMPARE(picker.caminhoSelecionado(), QDir(pasta()).filePath("lanche.svg"));
         const QSize caixa = TfrmPesquisaImagem::tamanhoMiniatura();
         for (int r = 0; r < picker.modelo()->rowCount(); ++r) {
@@ -153,10 +153,10 @@ private slots:
             QVERIFY(p.width() <= caixa.width() && p.height() <= caixa.height());
         }
         const QPixmap laranja =
-            qvariant_cast<QIcon>(picker.modelo()->data(picker.modelo()->index(2), Qt::DecorationRole)).pixmap(caixa);
+            qvariant_cast<QIcon>(picker.modelo()->data(picker.modelo()->index(3), Qt::DecorationRole)).pixmap(caixa);
         QCOMPARE(laranja.size(), QSize(128, 85)); // 300x200 kept in proportion
         QCOMPARE(laranja.toImage().pixelColor(4, 4), QColor(240, 140, 0));
-        QVERIFY(picker.findChild<QLabel*>("lblAviso")->text().contains("4 imagens"));
+        QVERIFY(picker.findChild<QLabel*>("lblAviso")->text().contains("5 imagens"));
         foto(&picker, QStringLiteral("picker"));
 
         // The docked keys narrow the list, ignoring case and accents.

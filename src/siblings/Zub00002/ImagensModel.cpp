@@ -44,22 +44,10 @@ bool ImagensModel::ehImagem(const QString& nomeArquivo) {
            sufixo == QLatin1String("svg");
 }
 
-void ImagensModel::carregaPasta(const QString& pasta) {
-    QList<Entrada> entradas;
-    const QDir dir(pasta);
-    QStringList nomes = dir.entryList(QDir::Files | QDir::Readable);
-    std::sort(nomes.begin(), nomes.end(), porNome);
-    for (const QString& nome : std::as_const(nomes)) {
-        if (ehImagem(nome) && entradas.size() < kMaxArquivos)
-            entradas.append({nome, dir.filePath(nome), PesquisaFiltroModel::dobra(nome)});
-    }
-    defineEntradas(std::move(entradas));
-}
-
-void ImagensModel::carregaArvore(const QString& raiz) {
+void ImagensModel::carrega(const QString& raiz) {
     QList<Entrada> entradas;
     const QDir base(raiz);
-    // Links are not followed: a stick cannot lead the walk elsewhere.
+    // Links are not followed: a folder cannot lead the walk elsewhere.
     QDirIterator it(raiz, QDir::Files | QDir::Readable | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     int visitados = 0;
     while (it.hasNext() && entradas.size() < kMaxArquivos && ++visitados <= kMaxVisitados) {

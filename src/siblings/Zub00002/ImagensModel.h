@@ -19,12 +19,11 @@ public:
 
     explicit ImagensModel(QSize miniatura, QObject* parent = nullptr);
 
-    // The pictures of a folder, its files only, by name.
-    void carregaPasta(const QString& pasta);
-    // Every picture under a folder and its subfolders (a USB stick), at most
-    // kMaxArquivos files and kMaxProfundidade levels deep; the reference is
-    // the path relative to the folder.
-    void carregaArvore(const QString& raiz);
+    // Every picture under a folder and its subfolders (the picture folder,
+    // a USB stick), by name, at most kMaxArquivos files and kMaxProfundidade
+    // levels deep; the reference is the path relative to the folder
+    // ("bebidas/suco.png"). Links are not followed.
+    void carrega(const QString& raiz);
 
     void setFiltro(const QString& filtro);
     QString filtro() const { return m_filtro; }

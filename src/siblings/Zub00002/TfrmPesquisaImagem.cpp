@@ -45,10 +45,7 @@ TfrmPesquisaImagem::TfrmPesquisaImagem(const QString& pasta, Forma forma, const 
     setWindowTitle(forma == Forma::Escolha ? QStringLiteral("Imagem do botão") : QStringLiteral("Importar imagem"));
     setModal(true);
     m_modelo = new ImagensModel(tamanhoMiniatura(), this);
-    if (forma == Forma::Escolha)
-        m_modelo->carregaPasta(pasta);
-    else
-        m_modelo->carregaArvore(pasta);
+    m_modelo->carrega(pasta);
 
     auto* raiz = new QVBoxLayout(this);
     raiz->setContentsMargins(10, 8, 10, 10);
@@ -237,7 +234,7 @@ bool TfrmPesquisaImagem::importaArquivo(const QString& caminho) {
         MensagemErro(r.erro);
         return false;
     }
-    m_modelo->carregaPasta(m_pasta);
+    m_modelo->carrega(m_pasta);
     m_edtFiltro->clear(); // shows every picture, the new one selected
     seleciona(m_modelo->linhaDe(r.referencia));
     mostraVazio();
