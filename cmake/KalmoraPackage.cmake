@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_PREFIX}/${KALMOR
 # Loaded at run time, so not seen by dpkg-shlibdeps: the screen's platform
 # plugins, the SQL drivers, the fonts the screen is drawn with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql, libqt6sql6-odbc, fontconfig, fonts-dejavu-core")
+    "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql, libqt6sql6-odbc, libqt6svg6, fontconfig, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "odbc-postgresql, libsqliteodbc")
 
 include(CPack)

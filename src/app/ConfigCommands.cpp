@@ -1,8 +1,11 @@
 #include "ConfigCommands.h"
 
+#include "ConfigPictures.h"
+
 #include <DataPacket.h>
 #include <DataPacketFile.h>
 #include <HostErrors.h>
+#include <KmrImagens.h>
 #include <OperatorTexts.h>
 #include <SrvColunas.h>
 #include <Srv_Kmr00003.h>
@@ -25,6 +28,7 @@ const QString kExport = QStringLiteral("export");
 const QString kImport = QStringLiteral("import");
 const QString kCopy = QStringLiteral("copy-config");
 const QString kReplace = QStringLiteral("replace");
+const QString kWithPictures = QStringLiteral("with-pictures");
 
 // A refusal or failure of a command: the Portuguese text printed, exit 1.
 struct Falha {
@@ -116,11 +120,14 @@ QVariant resultado(const char* funcao, int32_t status, const QVariant& r) {
 
 // ---------------------------------------------------------------- commands
 
-int exporta(const QString& arquivo, const QString& filial, const QString& conf) {
+int exporta(const QString& arquivo, const QString& filial, const QString& conf, bool comImagens) {
     Servico servico;
     QVariant r;
-    const DataPacket pacote = resultado("getExportaConf", getExportaConf(filial, conf, r), r).value<DataPacket>();
+    DataPacket pacote = resultado("getExportaConf", getExportaConf(filial, conf, r), r).value<DataPacket>();
     QString erro;
+    ConfigPictures::Exportadas imagens;
+    if (comImagens && !ConfigPictures::exporta(pacote, arquivo, imagens, erro))
+        throw Falha{erro};
     if (!pacote.saveToFile(arquivo, &erro)) {
         qCWarning(lcComandos) << erro;
         throw Falha{QStringLiteral("não foi possível gravar o arquivo de exportação. Verifique a pasta e a permissão "
@@ -130,6 +137,8 @@ int exporta(const QString& arquivo, const QString& filial, const QString& conf) 
         imprime(QStringLiteral("a %1 não tem itens; o arquivo foi gravado sem itens.").arg(nomeConf(filial, conf)));
     else
         imprime(QStringLiteral("%1 itens da %2 exportados.").arg(pacote.rowCount()).arg(nomeConf(filial, conf)));
+    if (const QString texto = ConfigPictures::resumo(imagens); !texto.isEmpty())
+        imprime(texto);
     return 0;
 }
 
@@ -164,15 +173,29 @@ DataPacket lePacote(const QString& arquivo) {
 }
 
 int importa(const QString& arquivo, const QString& filial, const QString& conf, bool substitui) {
-    const DataPacket pacote = lePacote(arquivo);
+    DataPacket pacote = lePacote(arquivo);
     Servico servico;
+    // The pictures beside the file come in first, so that the items point at
+    // the names they take; they go again when the items do not go in.
+    ConfigPictures::Importadas imagens;
+    QString erro;
+    if (!ConfigPictures::importa(pacote, arquivo, pastaImagens(), imagens, erro))
+        throw Falha{erro};
     QVariant r;
-    const int n = resultado("setImportaConf",
-                            setImportaConf(filial, conf, QVariant::fromValue(pacote),
-                                           substitui ? QStringLiteral("S") : QStringLiteral("N"), r),
-                            r)
-                      .toInt();
+    int n = 0;
+    try {
+        n = resultado("setImportaConf",
+                      setImportaConf(filial, conf, QVariant::fromValue(pacote),
+                                     substitui ? QStringLiteral("S") : QStringLiteral("N"), r),
+                      r)
+                .toInt();
+    } catch (...) {
+        ConfigPictures::desfaz(imagens);
+        throw;
+    }
     imprime(QStringLiteral("%1 itens importados na %2.").arg(n).arg(nomeConf(filial, conf)));
+    if (const QString texto = ConfigPictures::resumo(imagens); !texto.isEmpty())
+        imprime(texto);
     return 0;
 }
 
@@ -204,13 +227,16 @@ int executa(const QCommandLineParser& parser, QVariantList& arParams, bool& cont
         throw Falha{QStringLiteral("argumento não reconhecido: \"%1\". Veja --help.").arg(posicionais.first())};
     if (parser.isSet(kReplace) && !parser.isSet(kImport) && !parser.isSet(kCopy))
         throw Falha{QStringLiteral("--replace só vale com --import ou --copy-config.")};
+    if (parser.isSet(kWithPictures) && !parser.isSet(kExport))
+        throw Falha{QStringLiteral("--with-pictures só vale com --export (a importação traz as imagens sempre que "
+                                   "a pasta delas está ao lado do arquivo).")};
     if ((parser.isSet(kImport) || parser.isSet(kCopy)) && (!parser.isSet(kBranch) || !parser.isSet(kConfig)))
         throw Falha{QStringLiteral("informe a configuração de destino com --branch e --config.")};
 
     if (parser.isSet(kExport)) {
         if (parser.value(kExport).isEmpty())
             throw Falha{QStringLiteral("informe o arquivo de exportação: --export ARQUIVO.")};
-        return exporta(parser.value(kExport), filial, conf);
+        return exporta(parser.value(kExport), filial, conf, parser.isSet(kWithPictures));
     }
     if (parser.isSet(kImport)) {
         if (parser.value(kImport).isEmpty())
@@ -259,6 +285,8 @@ void addOptions(QCommandLineParser& parser) {
          QStringLiteral("FILIAL_ORIGEM")},
         {kReplace, QStringLiteral("Com --import ou --copy-config: apaga antes os itens do destino, na mesma "
                                   "transação.")},
+        {kWithPictures, QStringLiteral("Com --export: grava também as imagens dos botões na pasta ARQUIVO.imagens, "
+                                       "ao lado do arquivo; --import as copia de lá para a pasta de imagens.")},
     });
     parser.addPositionalArgument(QStringLiteral("CONF_ORIGEM"),
                                  QStringLiteral("Com --copy-config ou --diff: a configuração de origem."),

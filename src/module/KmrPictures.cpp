@@ -92,6 +92,20 @@ void pintaSair(QPainter& p) {
     p.drawPolyline(QPolygonF({QPointF(20, 9), QPointF(25, 14), QPointF(20, 19)}));
 }
 
+// A framed picture: a sun over two hills.
+void pintaImagem(QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 1.5));
+    p.setBrush(QColor(200, 230, 250));
+    p.drawRect(QRectF(2, 5, 24, 19));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(240, 190, 0));
+    p.drawEllipse(QPointF(20, 10), 3, 3);
+    p.setBrush(QColor(40, 150, 60));
+    p.drawPolygon(QPolygonF({QPointF(3, 23), QPointF(11, 12), QPointF(18, 23)}));
+    p.setBrush(QColor(20, 110, 40));
+    p.drawPolygon(QPolygonF({QPointF(12, 23), QPointF(19, 15), QPointF(25, 23)}));
+}
+
 } // namespace
 
 namespace KmrPictures {
@@ -127,6 +141,7 @@ QPixmap ferramenta(const QString& nome) {
         {QStringLiteral("tcbNome"), pintaLapis},       {QStringLiteral("tcbRecortar"), pintaTesoura},
         {QStringLiteral("tcbLimpar"), pintaBorracha},  {QStringLiteral("tcbConfirma"), pintaConfirma},
         {QStringLiteral("tcbCancela"), pintaCancela},  {QStringLiteral("tcbSair"), pintaSair},
+        {QStringLiteral("tcbImagem"), pintaImagem},
     };
     const auto it = pintores.constFind(nome);
     if (it == pintores.constEnd())

@@ -207,4 +207,23 @@ int32_t setColarProdConferido(const QString& P_NRCOLORBACK, const QString& P_NRC
                               const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
                               const QString& P_NRCONFTELA, const QVariant& P_ESPERADO, QVariant& result);
 
+// ---- The picture of a button ------------------------------------------------
+// Same convention. Sets DSIMAGEMBUT (a file name relative to the picture
+// folder, or an absolute path; at most 200 characters, no control
+// characters) of the one item the key names; an empty P_DSIMAGEMBUT clears
+// it. Arguments in the order of getMudaCor. A key that matches no row fails
+// with the text of a button changed in another station, as the other writes
+// that name one row.
+int32_t setMudaImagem(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                      const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
+                      const QString& P_NRPGCONFTAUX, const QString& P_DSIMAGEMBUT, const QString& P_IDTPBUTTON,
+                      QVariant& result);
+// setMudaImagem checked as the other checked writes (P_ESPERADO: the item as
+// the caller showed it).
+int32_t setMudaImagemConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
+                               const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX,
+                               const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
+                               const QString& P_DSIMAGEMBUT, const QString& P_IDTPBUTTON, const QVariant& P_ESPERADO,
+                               QVariant& result);
+
 #pragma GCC visibility pop

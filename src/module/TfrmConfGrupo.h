@@ -62,6 +62,7 @@ public:
     void tcbCorTextoClick(QObject* Sender);
     void tcbNomeClick(QObject* Sender);
     void tcbRecortarClick(QObject* Sender);
+    void tcbImagemClick(QObject* Sender);
     void tcbConfirmaClick(QObject* Sender);
     void tcbCancelaClick(QObject* Sender);
     void tcbSairClick(QObject* Sender);
@@ -126,7 +127,7 @@ private:
     // came from this grid (inCtrlColar).
     using AcaoDeToque = void (TfrmConfGrupo::*)(TTouchButton*, const QString&);
     struct AcoesDaGrade {
-        AcaoDeToque preenche, limpa, corFundo, corTexto, renomeia, recorta, cola;
+        AcaoDeToque preenche, limpa, corFundo, corTexto, renomeia, recorta, cola, imagem;
         int origemDoRecorte;
     };
     void despachaToque(TTouchButton* b, const QString& stCodigo, const AcoesDaGrade& acoes);
@@ -147,6 +148,12 @@ private:
     void renomeiaProduto(TTouchButton* botao, const QString& stCodigo);
     void recortaProduto(TTouchButton* botao, const QString& stCodigo);
     void colaProduto(TTouchButton* botao, const QString& stCodigo);
+    // The picture tool (TfrmConfGrupoImagem.cpp): a touch opens the picture
+    // picker and marks the button for the picture chosen.
+    void imagemGrupo(TTouchButton* botao, const QString& stCodigo);
+    void imagemProduto(TTouchButton* botao, const QString& stCodigo);
+    bool escolheImagem(TTouchButton* botao, const QString& atual, QString& referencia);
+    void confirmaImagens();
     // A rename in the store and on the button; redesenha draws the page again
     // when the store refuses the name.
     struct NomeNoBanco {
@@ -176,7 +183,7 @@ private:
     // What a touch on a group or product button does: add or assign (no
     // mode), clear, background colour, text colour, rename, cut, paste (a
     // cut waits for its place) or pasted (the paste waits for confirm).
-    enum class ModoEdicao { Nenhum, Excluir, MudaCor, MudaFonte, MudaNome, Recortar, Colar, Colado };
+    enum class ModoEdicao { Nenhum, Excluir, MudaCor, MudaFonte, MudaNome, Recortar, Colar, Colado, MudaImagem };
     ModoEdicao m_modo = ModoEdicao::Nenhum;
     bool boExcluir() const { return m_modo == ModoEdicao::Excluir; }
     bool boMudaCor() const { return m_modo == ModoEdicao::MudaCor; }
@@ -185,10 +192,13 @@ private:
     bool boRecortar() const { return m_modo == ModoEdicao::Recortar; }
     bool boColar() const { return m_modo == ModoEdicao::Colar || m_modo == ModoEdicao::Colado; }
     bool boColarCtrl() const { return m_modo == ModoEdicao::Colado; }
-    // A tool that edits a button already there (clear, colours, rename, cut).
-    bool editaBotao() const { return boExcluir() || boMudaCor() || boMudaFonte() || boMudaNome() || boRecortar(); }
+    bool boMudaImagem() const { return m_modo == ModoEdicao::MudaImagem; }
+    // A tool that edits a button already there (clear, colours, rename, cut, picture).
+    bool editaBotao() const {
+        return boExcluir() || boMudaCor() || boMudaFonte() || boMudaNome() || boRecortar() || boMudaImagem();
+    }
     // A mode with marks that confirm writes.
-    bool aguardaConfirma() const { return boExcluir() || boMudaCor() || boMudaFonte() || boColar(); }
+    bool aguardaConfirma() const { return boExcluir() || boMudaCor() || boMudaFonte() || boColar() || boMudaImagem(); }
     // Enters a tool's edit mode: its instruction, the marks of a clear
     // undone by drawing both pages again, and the enabling code.
     void entraModo(ModoEdicao modo, const QString& mensagem, const QString& habilitacao);
@@ -234,6 +244,7 @@ private:
     TBlendedBitBtn* tcbNome = nullptr;
     TBlendedBitBtn* tcbRecortar = nullptr;
     TBlendedBitBtn* tcbLimpar = nullptr;
+    TBlendedBitBtn* tcbImagem = nullptr;
     TBlendedBitBtn* tcbConfirma = nullptr;
     TBlendedBitBtn* tcbCancela = nullptr;
     TBlendedBitBtn* tcbSair = nullptr;

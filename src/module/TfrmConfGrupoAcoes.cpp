@@ -100,10 +100,10 @@ void TfrmConfGrupo::tcbGrupo01Click(QObject* Sender) {
     if (tocaNavegadorGrupo(b, stCodigo))
         return;
 
-    static constexpr AcoesDaGrade kAcoesGrupo{&TfrmConfGrupo::adicionaGrupo, &TfrmConfGrupo::limpaGrupo,
-                                              &TfrmConfGrupo::corFundoGrupo, &TfrmConfGrupo::corTextoGrupo,
-                                              &TfrmConfGrupo::renomeiaGrupo, &TfrmConfGrupo::recortaGrupo,
-                                              &TfrmConfGrupo::colaGrupo,     1};
+    static constexpr AcoesDaGrade kAcoesGrupo{
+        &TfrmConfGrupo::adicionaGrupo, &TfrmConfGrupo::limpaGrupo,    &TfrmConfGrupo::corFundoGrupo,
+        &TfrmConfGrupo::corTextoGrupo, &TfrmConfGrupo::renomeiaGrupo, &TfrmConfGrupo::recortaGrupo,
+        &TfrmConfGrupo::colaGrupo,     &TfrmConfGrupo::imagemGrupo,   1};
     despachaToque(b, stCodigo, kAcoesGrupo);
 
     // Focus step, after every touch that raised nothing.
@@ -129,6 +129,8 @@ void TfrmConfGrupo::despachaToque(TTouchButton* b, const QString& stCodigo, cons
         (this->*acoes.renomeia)(b, stCodigo);
     else if (boRecortar() && !vazio(b))
         (this->*acoes.recorta)(b, stCodigo);
+    else if (boMudaImagem() && !vazio(b))
+        (this->*acoes.imagem)(b, stCodigo);
     else if (m_modo == ModoEdicao::Colar && vazio(b) && inCtrlColar == acoes.origemDoRecorte)
         (this->*acoes.cola)(b, stCodigo);
 }
@@ -272,10 +274,10 @@ void TfrmConfGrupo::tcbBalcao01Click(QObject* Sender) {
         MontaMenuProduto();
         return;
     }
-    static constexpr AcoesDaGrade kAcoesProduto{&TfrmConfGrupo::associaProduto,  &TfrmConfGrupo::limpaProduto,
-                                                &TfrmConfGrupo::corFundoProduto, &TfrmConfGrupo::corTextoProduto,
-                                                &TfrmConfGrupo::renomeiaProduto, &TfrmConfGrupo::recortaProduto,
-                                                &TfrmConfGrupo::colaProduto,     2};
+    static constexpr AcoesDaGrade kAcoesProduto{
+        &TfrmConfGrupo::associaProduto,  &TfrmConfGrupo::limpaProduto,    &TfrmConfGrupo::corFundoProduto,
+        &TfrmConfGrupo::corTextoProduto, &TfrmConfGrupo::renomeiaProduto, &TfrmConfGrupo::recortaProduto,
+        &TfrmConfGrupo::colaProduto,     &TfrmConfGrupo::imagemProduto,   2};
     despachaToque(b, stCodigo, kAcoesProduto);
 }
 

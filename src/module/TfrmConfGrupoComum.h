@@ -68,6 +68,7 @@ constexpr quint16 kTeclaF4 = 115;
 constexpr quint16 kTeclaF5 = 116;
 constexpr quint16 kTeclaF6 = 117;
 constexpr quint16 kTeclaF7 = 118;
+constexpr quint16 kTeclaF8 = 119;
 
 // Virtual-key code of a key, 0 for keys the screen does not handle.
 inline quint16 codigoVirtual(int key) {
@@ -75,8 +76,8 @@ inline quint16 codigoVirtual(int key) {
         int qt;
         quint16 codigo;
     };
-    // F2 to F7 follow one another in both numberings.
-    if (key >= Qt::Key_F2 && key <= Qt::Key_F7)
+    // F2 to F8 follow one another in both numberings.
+    if (key >= Qt::Key_F2 && key <= Qt::Key_F8)
         return static_cast<quint16>(kTeclaF2 + (key - Qt::Key_F2));
     static constexpr Par kPares[] = {
         {Qt::Key_Return, kTeclaEnter},  {Qt::Key_Enter, kTeclaEnter},       {Qt::Key_Escape, kTeclaEsc},

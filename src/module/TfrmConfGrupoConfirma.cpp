@@ -40,6 +40,8 @@ void TfrmConfGrupo::tcbConfirmaClick(QObject* Sender) {
             confirmaCores(false);
         else if (boColar())
             confirmaColar();
+        else if (boMudaImagem())
+            confirmaImagens();
     } catch (...) {
         if (aguardaConfirma())
             lblMensagem->setText(instrucao);

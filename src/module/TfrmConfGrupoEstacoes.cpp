@@ -449,7 +449,7 @@ int TfrmConfGrupo::retiraMarcas(bool grupo, const QSet<QString>& mudados) {
     const QStringList campos{QStringLiteral("NRBUTTON"),     QStringLiteral("IDTPBUTTON"),
                              QStringLiteral("IDTPBUTONAUX"), QStringLiteral("NRPGCONFTELA"),
                              QStringLiteral("NRPGCONFTAUX"), QStringLiteral("NRBUTONAUX"),
-                             QStringLiteral("NRCOLOR")};
+                             QStringLiteral("NRCOLOR"),      QStringLiteral("DSIMAGEMBUT")};
     QSet<QString> retirados;
     for (cdsAlteracoes.first(); !cdsAlteracoes.eof(); cdsAlteracoes.next()) {
         const QString numero = cdsAlteracoes.fieldText(u"NRBUTTON");

@@ -82,6 +82,7 @@ void TfrmConfGrupo::criaFerramentas() {
         {&tcbNome, "tcbNome", 15, 117, QStringLiteral("F5-Mudar Nome"), &TfrmConfGrupo::tcbNomeClick},
         {&tcbRecortar, "tcbRecortar", 127, 117, QStringLiteral("F6-Recortar Botão"), &TfrmConfGrupo::tcbRecortarClick},
         {&tcbLimpar, "tcbLimpar", 15, 221, QStringLiteral("F3-Limpar Botão"), &TfrmConfGrupo::tcbLimparClick},
+        {&tcbImagem, "tcbImagem", 127, 221, QStringLiteral("F8-Imagem"), &TfrmConfGrupo::tcbImagemClick},
         {&tcbConfirma, "tcbConfirma", 15, 325, QStringLiteral("Ctrl+Enter\nConfirmar"),
          &TfrmConfGrupo::tcbConfirmaClick},
         {&tcbCancela, "tcbCancela", 127, 325, QStringLiteral("F2 - Cancelar"), &TfrmConfGrupo::tcbCancelaClick},
@@ -222,6 +223,8 @@ void TfrmConfGrupo::criaDataSets() {
         cdsRecortar.addFieldDef(texto(campos[i], larguras[i]));
     }
     cdsAlteracoes.addFieldDef(texto("NRCOLOR", 50));
+    // The picture a row of the picture tool sets (empty: none).
+    cdsAlteracoes.addFieldDef(texto("DSIMAGEMBUT", 200));
 }
 
 void TfrmConfGrupo::conecta(QAbstractButton* button, void (TfrmConfGrupo::*handler)(QObject*)) {

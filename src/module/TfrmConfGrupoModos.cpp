@@ -65,6 +65,7 @@ void TfrmConfGrupo::FormKeyDown(QObject* Sender, quint16& Key, TShiftState Shift
         {kTeclaF5, tcbNome, &TfrmConfGrupo::tcbNomeClick},
         {kTeclaF6, tcbRecortar, &TfrmConfGrupo::tcbRecortarClick},
         {kTeclaF7, tcbCorButton, &TfrmConfGrupo::tcbCorButtonClick},
+        {kTeclaF8, tcbImagem, &TfrmConfGrupo::tcbImagemClick},
     };
     for (const auto& a : atalhos)
         if (Key == a.tecla && a.botao->isEnabled())
@@ -99,6 +100,7 @@ void TfrmConfGrupo::ControlaHabilitacao(const QString& stFuncao) {
     tcbCorButton->setEnabled(ferramentas);
     tcbCorTexto->setEnabled(ferramentas);
     tcbRecortar->setEnabled(ferramentas);
+    tcbImagem->setEnabled(ferramentas);
     tcbConfirma->setEnabled(confirma);
     tcbCancela->setEnabled(cancela);
 }
