@@ -134,38 +134,91 @@ QVariant valorTexto(const DataPacket& p, int linha, int coluna) {
     return t.isEmpty() ? QVariant(QString(QLatin1String(""))) : QVariant(t);
 }
 
+// The columns a caller showed, by their index in its packet (-1 when not
+// shown): the position, the texts, the colours.
+struct Mostradas {
+    QList<int> chave;
+    QList<bool> fixa; // the position columns the statement itself fixes
+    QList<int> textos;
+    QList<int> cores;
+};
+
+Mostradas mostradas(const DataPacket& visto, const SrvEstacoes::Posicao& posicao) {
+    Mostradas m{indicesChave(visto), {}, {}, {}};
+    for (const auto& valor : posicao)
+        m.fixa << valor.has_value();
+    for (const QString& coluna : colunasTexto())
+        m.textos << visto.indexOf(coluna);
+    for (const QString& coluna : colunasCor())
+        m.cores << visto.indexOf(coluna);
+    return m;
+}
+
+// What sets the text of a checked statement apart: the statement, the
+// columns shown, the colours shown null, the rows, the free position.
+QString formaDe(const TADOQuery& base, const DataPacket& visto, const Mostradas& m, const char livre) {
+    QString forma = QString::number(quintptr(&base), 16) + QLatin1Char(livre);
+    for (const bool fixa : m.fixa)
+        forma += fixa ? QLatin1Char('=') : QLatin1Char('?');
+    for (const QList<int>* indices : {&m.textos, &m.cores})
+        for (const int c : *indices)
+            forma += c < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    for (int linha = 0; linha < visto.rowCount(); ++linha) {
+        forma += QLatin1Char('/');
+        for (const int c : m.cores)
+            forma += c >= 0 && visto.isNull(linha, c) ? QLatin1Char('n') : QLatin1Char('v');
+    }
+    return forma;
+}
+
 // The condition that one stored row still is row `linha` of what was shown,
-// its values appended to `valores`. Null texts compare as empty ones.
-QString condicaoDaLinha(const DataPacket& visto, int linha, QList<std::pair<QString, QVariant>>& valores) {
+// the names of its parameters appended to `nomes`. Null texts compare as
+// empty ones.
+QString condicaoDaLinha(const DataPacket& visto, int linha, const Mostradas& m, QStringList& nomes) {
     QStringList partes;
     const QString sufixo = QStringLiteral("_VISTO") + QString::number(linha + 1);
-    const auto parametro = [&](const QString& coluna, const QVariant& valor) {
-        const QString nome = QStringLiteral("P_") + coluna + sufixo;
-        valores.append({nome, valor});
-        return QLatin1Char(':') + nome;
+    const auto parametro = [&](const QString& coluna) {
+        nomes << QStringLiteral("P_") + coluna + sufixo;
+        return QLatin1Char(':') + nomes.last();
     };
-    for (const QString& coluna : colunasChave())
-        partes << QStringLiteral("(%1 = %2)")
-                      .arg(coluna, parametro(coluna, valorTexto(visto, linha, visto.indexOf(coluna))));
-    for (const QString& coluna : colunasTexto()) {
-        if (const int c = visto.indexOf(coluna); c >= 0)
-            partes << QStringLiteral("(COALESCE(%1, '') = %2)")
-                          .arg(coluna, parametro(coluna, valorTexto(visto, linha, c)));
+    for (int i = 0; i < m.chave.size(); ++i) {
+        if (!m.fixa[i])
+            partes << QStringLiteral("(%1 = %2)").arg(colunasChave()[i], parametro(colunasChave()[i]));
     }
-    for (const QString& coluna : colunasCor()) {
-        const int c = visto.indexOf(coluna);
-        if (c < 0)
+    for (int i = 0; i < m.textos.size(); ++i) {
+        if (m.textos[i] >= 0)
+            partes << QStringLiteral("(COALESCE(%1, '') = %2)").arg(colunasTexto()[i], parametro(colunasTexto()[i]));
+    }
+    for (int i = 0; i < m.cores.size(); ++i) {
+        if (m.cores[i] < 0)
             continue;
-        if (visto.isNull(linha, c)) {
+        const QString& coluna = colunasCor()[i];
+        if (visto.isNull(linha, m.cores[i]))
             partes << QStringLiteral("(%1 IS NULL)").arg(coluna);
-            continue;
-        }
-        const std::optional<long long> cor = corInteira(visto, linha, c);
-        if (!cor)
-            SrvEstacoes::alterado(QStringLiteral("%1 shown is no number").arg(coluna));
-        partes << QStringLiteral("(ABS(%1 - %2) < 0.5)").arg(coluna, parametro(coluna, double(*cor)));
+        else
+            partes << QStringLiteral("(ABS(%1 - %2) < 0.5)").arg(coluna, parametro(coluna));
     }
     return QLatin1Char('(') + partes.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+}
+
+// The values of row `linha` in the order of condicaoDaLinha's parameters.
+void valoresDaLinha(const DataPacket& visto, int linha, const Mostradas& m, QVariantList& valores) {
+    for (int i = 0; i < m.chave.size(); ++i) {
+        if (!m.fixa[i])
+            valores << valorTexto(visto, linha, m.chave[i]);
+    }
+    for (const int c : m.textos) {
+        if (c >= 0)
+            valores << valorTexto(visto, linha, c);
+    }
+    for (const int c : m.cores) {
+        if (c < 0 || visto.isNull(linha, c))
+            continue;
+        const std::optional<long long> cor = corInteira(visto, linha, c);
+        if (!cor)
+            SrvEstacoes::alterado(QStringLiteral("%1 shown is no number").arg(visto.fields().at(c).name));
+        valores << double(*cor);
+    }
 }
 
 SrvEstacoes::Esperado*& ativo() {
@@ -192,21 +245,25 @@ QList<FieldDef> SrvConferencia::colunas() {
             n("NRCOLORTEXT"),    n("NRCOLORBACK"),     t("DSIMAGEMBUT", 200)};
 }
 
-TADOQuery& SrvConferencia::comCondicao(const TADOQuery& base, const QString& condicao) {
-    const QString sql = base.sql() + condicao;
-    auto it = m_conferidos.find(sql);
+const SrvConferencia::Conferido& SrvConferencia::conferido(const TADOQuery& base, const QString& forma,
+                                                           const std::function<QString(QStringList&)>& monta) {
+    auto it = m_conferidos.find(forma);
     if (it == m_conferidos.end()) {
-        // The texts differ by the columns shown and their nulls: a handful.
+        // The shapes a screen shows are a handful.
         if (m_conferidos.size() >= 64)
             m_conferidos.clear();
-        it = m_conferidos.emplace(sql, std::make_unique<TADOQuery>(m_connection, sql)).first;
+        Conferido novo;
+        const QString condicao = monta(novo.parametros);
+        novo.comando = std::make_unique<TADOQuery>(m_connection, base.sql() + condicao);
+        it = m_conferidos.emplace(forma, std::move(novo)).first;
     }
-    return *it->second;
+    return it->second;
 }
 
 namespace SrvEstacoes {
 
-Esperado::Esperado(const QVariant& linhas, std::optional<Destino> livre) : m_linhas(linhas), m_livre(std::move(livre)) {
+Esperado::Esperado(const QVariant& linhas, Posicao posicao, std::optional<Destino> livre)
+    : m_linhas(linhas), m_posicao(std::move(posicao)), m_livre(std::move(livre)) {
     ativo() = this;
 }
 
@@ -221,35 +278,50 @@ TADOQuery& comando(TrdmConfGrupo& dm, TADOQuery& base) {
         return base;
     e->m_entregue = true;
     const DataPacket visto = pacote(e->m_linhas);
-    indicesChave(visto);
+    const Mostradas m = mostradas(visto, e->m_posicao);
     if (visto.rowCount() == 0)
         alterado(QStringLiteral("nothing shown at the position written"));
-    e->m_valores.clear();
-    QStringList linhas;
-    for (int linha = 0; linha < visto.rowCount(); ++linha)
-        linhas << condicaoDaLinha(visto, linha, e->m_valores);
-    QString condicao = QStringLiteral(" AND (") + linhas.join(QStringLiteral(" OR ")) + QLatin1Char(')');
-    if (e->m_livre) {
-        const Destino& d = *e->m_livre;
-        condicao += QString::fromLatin1(d.grupo ? kGrupoLivre : kProdutoLivre);
-        e->m_valores.append({QStringLiteral("P_NRBUTTON_LIVRE"), d.NRBUTTON});
-        e->m_valores.append({QStringLiteral("P_NRPGCONFTELA_LIVRE"), d.NRPGCONFTELA});
-        if (!d.grupo) {
-            e->m_valores.append({QStringLiteral("P_NRBUTTONAUX_LIVRE"), d.NRBUTTONAUX});
-            e->m_valores.append({QStringLiteral("P_NRPGCONFTAUX_LIVRE"), d.NRPGCONFTAUX});
+    // A row shown at another position than the write's is not the one it changes.
+    for (int linha = 0; linha < visto.rowCount(); ++linha) {
+        for (int i = 0; i < m.chave.size(); ++i) {
+            if (m.fixa[i] && visto.text(linha, m.chave[i]) != *e->m_posicao[std::size_t(i)])
+                alterado(QStringLiteral("shown at another position than written: ") + colunasChave()[i]);
         }
     }
+    const std::optional<Destino>& livre = e->m_livre;
+    e->m_valores.clear();
+    for (int linha = 0; linha < visto.rowCount(); ++linha)
+        valoresDaLinha(visto, linha, m, e->m_valores);
+    if (livre) {
+        e->m_valores << livre->NRBUTTON << livre->NRPGCONFTELA;
+        if (!livre->grupo)
+            e->m_valores << livre->NRBUTTONAUX << livre->NRPGCONFTAUX;
+    }
+    const char tipoLivre = !livre ? '-' : livre->grupo ? 'G' : 'P';
+    e->m_conferido = &conferencia(dm).conferido(base, formaDe(base, visto, m, tipoLivre), [&](QStringList& nomes) {
+        QStringList linhas;
+        for (int linha = 0; linha < visto.rowCount(); ++linha)
+            linhas << condicaoDaLinha(visto, linha, m, nomes);
+        QString condicao = QStringLiteral(" AND (") + linhas.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+        if (livre) {
+            condicao += QString::fromLatin1(livre->grupo ? kGrupoLivre : kProdutoLivre);
+            nomes << QStringLiteral("P_NRBUTTON_LIVRE") << QStringLiteral("P_NRPGCONFTELA_LIVRE");
+            if (!livre->grupo)
+                nomes << QStringLiteral("P_NRBUTTONAUX_LIVRE") << QStringLiteral("P_NRPGCONFTAUX_LIVRE");
+        }
+        return condicao;
+    });
     e->m_quantas = int(visto.rowCount());
-    e->m_conferido = &conferencia(dm).comCondicao(base, condicao);
-    return *e->m_conferido;
+    return *e->m_conferido->comando;
 }
 
 void executaComLinha(TADOQuery& command) {
     Esperado* e = ativo();
-    const bool conferido = e != nullptr && e->m_conferido == &command;
+    const bool conferido = e != nullptr && e->m_conferido != nullptr && e->m_conferido->comando.get() == &command;
     if (conferido) {
-        for (const auto& [nome, valor] : std::as_const(e->m_valores))
-            command.setParam(nome, valor);
+        const QStringList& nomes = e->m_conferido->parametros;
+        for (qsizetype i = 0; i < nomes.size() && i < e->m_valores.size(); ++i)
+            command.setParam(nomes[i], e->m_valores[i]);
     }
     command.execute();
     const int linhas = command.rowsAffected();

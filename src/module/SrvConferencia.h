@@ -14,6 +14,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,9 +31,18 @@ public:
     // The columns every read here returns: the key, then what a button shows.
     static QList<FieldDef> colunas();
 
-    // The statement `base` with `condicao` added to its WHERE clause, made
-    // and prepared once per text.
-    TADOQuery& comCondicao(const TADOQuery& base, const QString& condicao);
+    // The checked form of a statement for one shape of what was shown (how
+    // many rows, which columns, which colours null, which new position must
+    // be free): the statement, and the names of the parameters it adds in
+    // the order their values are given.
+    struct Conferido {
+        std::unique_ptr<TADOQuery> comando;
+        QStringList parametros;
+    };
+    // The checked form of `base` kept under `forma`; `monta` gives the text
+    // added to its WHERE clause and fills the parameter names when it is new.
+    const Conferido& conferido(const TADOQuery& base, const QString& forma,
+                               const std::function<QString(QStringList&)>& monta);
 
     TADOQuery adqFilhos;        // every item under a group position, locked on a server database
     TADOQuery acmRepontaFilhos; // every product-level item under a group position re-pointed at once
@@ -40,7 +51,7 @@ public:
 
 private:
     TADOConnection& m_connection;
-    std::map<QString, std::unique_ptr<TADOQuery>> m_conferidos;
+    std::map<QString, Conferido> m_conferidos;
 };
 
 namespace SrvEstacoes {
@@ -54,6 +65,13 @@ struct Destino {
     QString NRPGCONFTAUX;
 };
 
+// The position columns (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX,
+// NRBUTTONAUX, NRPGCONFTAUX, in this order) that a write's own statement
+// fixes, with their values; those left empty it does not fix. Shown rows
+// elsewhere cannot be the rows it changes, and the statement need not
+// compare them again.
+using Posicao = std::array<std::optional<QString>, 6>;
+
 // For the length of a scope, the next statement that comando() hands out is
 // the checked form of the one it names: it changes only the rows `linhas`
 // (a DataPacket with the position columns IDTPBUTTON, NRBUTTON,
@@ -63,7 +81,7 @@ struct Destino {
 // numbers. `linhas` must outlive the scope. One scope at a time.
 class Esperado {
 public:
-    explicit Esperado(const QVariant& linhas, std::optional<Destino> livre = std::nullopt);
+    Esperado(const QVariant& linhas, Posicao posicao, std::optional<Destino> livre = std::nullopt);
     ~Esperado();
     Esperado(const Esperado&) = delete;
     Esperado& operator=(const Esperado&) = delete;
@@ -72,10 +90,11 @@ private:
     friend TADOQuery& comando(TrdmConfGrupo& dm, TADOQuery& base);
     friend void executaComLinha(TADOQuery& command);
     const QVariant& m_linhas;
+    Posicao m_posicao;
     std::optional<Destino> m_livre;
-    TADOQuery* m_conferido = nullptr; // the checked statement handed out
-    int m_quantas = 0;                // the rows it must change
-    QList<std::pair<QString, QVariant>> m_valores;
+    const SrvConferencia::Conferido* m_conferido = nullptr; // the checked statement handed out
+    int m_quantas = 0;                                      // the rows it must change
+    QVariantList m_valores;                                 // its added parameters' values
     bool m_entregue = false;
 };
 

@@ -73,6 +73,11 @@ std::optional<Destino> livre(bool grupo, const QStringList& destino, const QStri
     return Destino{grupo, destino[1], destino[2], destino[4], destino[5]};
 }
 
+// The old position of a moved item, which its move statement fixes.
+Posicao posicao(const QStringList& chave) {
+    return {chave[0], chave[1], chave[2], chave[3], chave[4], chave[5]};
+}
+
 } // namespace
 
 int32_t getPesqItens(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRPGCONFTELA,
@@ -104,7 +109,8 @@ int32_t getMudaNomeConferido(const QString& P_CDFILIAL, const QString& P_NRCONFT
                              const QString& P_NRPGCONFTELA, const QString& P_DSBUTTON, const QString& P_NRBUTTONAUX,
                              const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
                              const QVariant& P_ESPERADO, QVariant& result) {
-    const Esperado esperado(P_ESPERADO);
+    const Esperado esperado(P_ESPERADO,
+                            {P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX});
     return getMudaNome(P_CDFILIAL, P_NRCONFTELA, P_NRBUTTON, P_NRPGCONFTELA, P_DSBUTTON, P_NRBUTTONAUX, P_IDTPBUTTON,
                        P_IDTPBUTONAUX, P_NRPGCONFTAUX, result);
 }
@@ -113,7 +119,8 @@ int32_t getMudaCorConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTE
                             const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
                             const QString& P_NRPGCONFTAUX, const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON,
                             const QVariant& P_ESPERADO, QVariant& result) {
-    const Esperado esperado(P_ESPERADO);
+    const Esperado esperado(P_ESPERADO,
+                            {P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX});
     return getMudaCor(P_CDFILIAL, P_NRCONFTELA, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX,
                       P_NRPGCONFTAUX, P_NRCOLORBACK, P_IDTPBUTTON, result);
 }
@@ -122,7 +129,8 @@ int32_t getMudaFonteConferido(const QString& P_CDFILIAL, const QString& P_NRCONF
                               const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT, const QString& P_IDTPBUTTON,
                               const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
                               const QString& P_NRBUTTONAUX, const QVariant& P_ESPERADO, QVariant& result) {
-    const Esperado esperado(P_ESPERADO);
+    const Esperado esperado(P_ESPERADO,
+                            {P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX});
     return getMudaFonte(P_CDFILIAL, P_NRCONFTELA, P_NRBUTTON, P_NRPGCONFTELA, P_NRCOLORTEXT, P_IDTPBUTTON,
                         P_IDTPBUTONAUX, P_NRPGCONFTAUX, P_NRBUTTONAUX, result);
 }
@@ -130,7 +138,8 @@ int32_t getMudaFonteConferido(const QString& P_CDFILIAL, const QString& P_NRCONF
 int32_t getDelProdutoConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                                const QString& P_NRPGCONFTELA, const QString& P_NRBUTTONAUX,
                                const QString& P_NRPGCONFTAUX, const QVariant& P_ESPERADO, QVariant& result) {
-    const Esperado esperado(P_ESPERADO);
+    const Esperado esperado(
+        P_ESPERADO, {std::nullopt, P_NRBUTTON, P_NRPGCONFTELA, QStringLiteral("2"), P_NRBUTTONAUX, P_NRPGCONFTAUX});
     return getDelProduto(P_CDFILIAL, P_NRCONFTELA, P_NRBUTTON, P_NRPGCONFTELA, P_NRBUTTONAUX, P_NRPGCONFTAUX, result);
 }
 
@@ -139,7 +148,8 @@ int32_t getDeletaGrupoConferido(const QString& P_CDFILIAL, const QString& P_NRCO
                                 const QVariant& P_PRODUTOS, QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         {
-            const Esperado esperado(P_ESPERADO);
+            const Esperado esperado(P_ESPERADO,
+                                    {P_IDTPBUTTON, P_NRBUTTON, P_NRPAGINA, std::nullopt, std::nullopt, std::nullopt});
             QVariant r;
             repassa(getDeletaGrupo(P_CDFILIAL, P_NRCONFTELA, P_IDTPBUTTON, P_NRBUTTON, P_NRPAGINA, r), r);
         }
@@ -174,7 +184,7 @@ int32_t setColarGrupConferido(const QString& P_NRCOLORBACK, const QString& P_NRC
                                       P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX};
             const QStringList origem{P_IDTPBUTTON_ANT,   P_NRBUTTON_ANT,    P_NRPGCONFTELA_ANT,
                                      P_IDTPBUTONAUX_ANT, P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT};
-            const Esperado esperado(P_ESPERADO, livre(true, destino, origem));
+            const Esperado esperado(P_ESPERADO, posicao(origem), livre(true, destino, origem));
             // The move of one item, as a product paste makes it.
             QVariant r;
             repassa(setColarProd(P_NRCOLORBACK, P_NRCOLORTEXT, P_DSBUTTON, P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA,
@@ -207,7 +217,7 @@ int32_t setColarProdConferido(const QString& P_NRCOLORBACK, const QString& P_NRC
     const QStringList destino{P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX};
     const QStringList origem{P_IDTPBUTTON_ANT,   P_NRBUTTON_ANT,    P_NRPGCONFTELA_ANT,
                              P_IDTPBUTONAUX_ANT, P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT};
-    const Esperado esperado(P_ESPERADO, livre(false, destino, origem));
+    const Esperado esperado(P_ESPERADO, posicao(origem), livre(false, destino, origem));
     return setColarProd(P_NRCOLORBACK, P_NRCOLORTEXT, P_DSBUTTON, P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA,
                         P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX, P_CDFILIAL, P_IDTPBUTTON_ANT, P_NRBUTTON_ANT,
                         P_NRPGCONFTELA_ANT, P_IDTPBUTONAUX_ANT, P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT, P_NRCONFTELA,
