@@ -75,6 +75,8 @@ private slots:
     void pasteOntoAPlaceTakenMeanwhile();
     void expectedRowsThatAreNoPacketAreAFault();
     void nullsCompareAsShown();
+    void severalRowsAtOnePosition();
+    void shownAtAnotherPositionIsAMismatch();
 };
 
 void SrvEstacoes::pageReadsCarryWhatIsCompared() {
@@ -303,6 +305,47 @@ void SrvEstacoes::nullsCompareAsShown() {
     QCOMPARE(db().rows("SELECT NRCOLORBACK FROM ITMENUCONFTE").first().first().toDouble(), 255.0);
     QVERIFY(call([&](QVariant& r) { return getMudaCor(B, C, "02", "1", "0", "0", "0", "65535", "2", r); }).ok());
     QCOMPARE(db().rows("SELECT NRCOLORBACK FROM ITMENUCONFTE").first().first().toDouble(), 65535.0);
+}
+
+// Two product-level items on one position: the delete removes those shown,
+// all or none, and never one the screen did not show.
+void SrvEstacoes::severalRowsAtOnePosition() {
+    addGroup("02", "1", "Lanches");
+    addProduct("05", "1", "02", "1", "Suco");
+    addItem("9", "05", "1", "2", "02", "1", "Navegador_Direito_Prod");
+    const QVariant both = botao(visto("1", "2", "02", "1"), "05");
+    QCOMPARE(both.value<DataPacket>().rowCount(), 2);
+    db().exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Outro' WHERE IDTPBUTTON = '9'");
+    const auto after = menu();
+    QVERIFY(alterado(call([&](QVariant& r) { return getDelProdutoConferido(B, C, "05", "1", "02", "1", both, r); })));
+    QCOMPARE(menu(), after);
+    // Shown as they are now: both go.
+    const QVariant now = botao(visto("1", "2", "02", "1"), "05");
+    QVERIFY(call([&](QVariant& r) { return getDelProdutoConferido(B, C, "05", "1", "02", "1", now, r); }).ok());
+    QCOMPARE(menuCount(), 1);
+    // One shown, another laid on the same position since: only the one shown goes.
+    addProduct("05", "1", "02", "1", "Suco");
+    const QVariant one = botao(visto("1", "2", "02", "1"), "05");
+    addItem("9", "05", "1", "2", "02", "1", "Navegador_Direito_Prod");
+    QVERIFY(call([&](QVariant& r) { return getDelProdutoConferido(B, C, "05", "1", "02", "1", one, r); }).ok());
+    QCOMPARE(caption("9", "05", "1"), QString("Navegador_Direito_Prod"));
+    QCOMPARE(caption("1", "05", "1"), QString());
+}
+
+// What was shown on one button cannot check a write to another.
+void SrvEstacoes::shownAtAnotherPositionIsAMismatch() {
+    addGroup("02", "1", "Lanches");
+    addGroup("03", "1", "Lanches");
+    const DataPacket g = grupos();
+    const auto before = menu();
+    QVERIFY(alterado(call([&](QVariant& r) {
+        return getMudaCorConferido(B, C, "03", "1", "0", "0", "0", "255", "2", botao(g, "02"), r);
+    })));
+    QVERIFY(alterado(call([&](QVariant& r) {
+        return setColarGrupConferido("255", "0", "Lanches", "2", "09", "1", "0", "0", "0", B, C, "2", "03", "1", "0",
+                                     "0", "0", botao(g, "02"), QVariant(), r);
+    })));
+    QCOMPARE(menu(), before);
 }
 
 int main(int argc, char** argv) {
