@@ -73,11 +73,12 @@ QString insertTime() {
 enum class Linhas { Uma, Quaisquer };
 
 // A write of one command: each argument checked and bound in turn, then the
-// command executed, in the write's transaction.
+// command executed, in the write's transaction. A checked write in progress
+// runs the command's checked form (SrvEstacoes::Esperado).
 int32_t writeCommand(QVariant& result, TADOCommand TrdmConfGrupo::*command, SrvArgumentos::Argumentos arguments,
                      Linhas linhas = Linhas::Uma) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
-        TADOCommand& c = dm.*command;
+        TADOCommand& c = SrvEstacoes::comando(dm, dm.*command);
         bind(c, arguments);
         if (linhas == Linhas::Uma)
             SrvEstacoes::executaComLinha(c);
@@ -328,7 +329,7 @@ void checkPaste(const PasteArgs& a) {
 }
 
 void moveItem(TrdmConfGrupo& dm, const PasteArgs& a) {
-    TADOCommand& c = dm.acmRecColProd;
+    TADOCommand& c = SrvEstacoes::comando(dm, dm.acmRecColProd);
     a.arguments([&](SrvArgumentos::Argumentos arguments) { bind(c, arguments); });
     SrvEstacoes::executaComLinha(c);
 }

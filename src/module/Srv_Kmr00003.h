@@ -150,10 +150,13 @@ int32_t setCopiaConf(const QString& P_CDFILIAL_ORIG, const QString& P_NRCONFTELA
 // change, with the position columns IDTPBUTTON, NRBUTTON, NRPGCONFTELA,
 // IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX and any of CDIDENTBUTON, DSBUTTON,
 // NRCOLORTEXT, NRCOLORBACK, DSIMAGEMBUT (the columns of getPesqItens; those
-// given are compared). Inside the write's own transaction the stored rows
-// are read (locked on a server database) and compared; on any difference
+// given are compared). The write's own statement carries those values in
+// its WHERE clause, so that it changes only rows still as shown; the items
+// under a group that a group clear or move takes along are read (locked on a
+// server database) and compared in the same transaction. On any difference
 // nothing is written and the result holds the text of a button changed in
-// another station. A write that changes no row fails with the same text.
+// another station (FailureCause::RowChanged). A write that changes no row
+// fails with the same text.
 
 // The rows of one page as getPesqItens gives them, with every column the
 // checked writes compare: the group page P_NRPGCONFTELA when P_IDTPBUTONAUX
@@ -166,18 +169,16 @@ int32_t getPesqItens(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, con
                      QVariant& result);
 int32_t getMudaNomeConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                              const QString& P_NRPGCONFTELA, const QString& P_DSBUTTON, const QString& P_NRBUTTONAUX,
-                             const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX,
-                             const QString& P_NRPGCONFTAUX, const QVariant& P_ESPERADO, QVariant& result);
+                             const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
+                             const QVariant& P_ESPERADO, QVariant& result);
 int32_t getMudaCorConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
-                            const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX,
-                            const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
-                            const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON, const QVariant& P_ESPERADO,
-                            QVariant& result);
+                            const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
+                            const QString& P_NRPGCONFTAUX, const QString& P_NRCOLORBACK, const QString& P_IDTPBUTTON,
+                            const QVariant& P_ESPERADO, QVariant& result);
 int32_t getMudaFonteConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
-                              const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT,
-                              const QString& P_IDTPBUTTON, const QString& P_IDTPBUTONAUX,
-                              const QString& P_NRPGCONFTAUX, const QString& P_NRBUTTONAUX,
-                              const QVariant& P_ESPERADO, QVariant& result);
+                              const QString& P_NRPGCONFTELA, const QString& P_NRCOLORTEXT, const QString& P_IDTPBUTTON,
+                              const QString& P_IDTPBUTONAUX, const QString& P_NRPGCONFTAUX,
+                              const QString& P_NRBUTTONAUX, const QVariant& P_ESPERADO, QVariant& result);
 int32_t getDelProdutoConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                                const QString& P_NRPGCONFTELA, const QString& P_NRBUTTONAUX,
                                const QString& P_NRPGCONFTAUX, const QVariant& P_ESPERADO, QVariant& result);
@@ -201,11 +202,11 @@ int32_t setColarGrupConferido(const QString& P_NRCOLORBACK, const QString& P_NRC
 int32_t setColarProdConferido(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT, const QString& P_DSBUTTON,
                               const QString& P_IDTPBUTTON, const QString& P_NRBUTTON, const QString& P_NRPGCONFTELA,
                               const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
-                              const QString& P_NRPGCONFTAUX, const QString& P_CDFILIAL,
-                              const QString& P_IDTPBUTTON_ANT, const QString& P_NRBUTTON_ANT,
-                              const QString& P_NRPGCONFTELA_ANT, const QString& P_IDTPBUTONAUX_ANT,
-                              const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
-                              const QString& P_NRCONFTELA, const QVariant& P_ESPERADO, QVariant& result);
+                              const QString& P_NRPGCONFTAUX, const QString& P_CDFILIAL, const QString& P_IDTPBUTTON_ANT,
+                              const QString& P_NRBUTTON_ANT, const QString& P_NRPGCONFTELA_ANT,
+                              const QString& P_IDTPBUTONAUX_ANT, const QString& P_NRBUTTONAUX_ANT,
+                              const QString& P_NRPGCONFTAUX_ANT, const QString& P_NRCONFTELA,
+                              const QVariant& P_ESPERADO, QVariant& result);
 
 // ---- The picture of a button ------------------------------------------------
 // Same convention. Sets DSIMAGEMBUT (a file name relative to the picture

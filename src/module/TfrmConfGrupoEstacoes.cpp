@@ -215,8 +215,7 @@ void TfrmConfGrupo::lembraVisto(bool grupo, const QString& stCodigo, bool recort
 
 bool TfrmConfGrupo::gravouConferido(const QString& metodo, int32_t status, const QVariant& resultado,
                                     const QString& key) {
-    if (status == 0 && resultado.typeId() == QMetaType::QString &&
-        OperatorTexts::ehAlteradoOutraEstacao(resultado.toString())) {
+    if (status == 0 && Srv_Kmr00003::causaDaFalha() == FailureCause::RowChanged) {
         // Passed to the host like every result, without a message of its own:
         // the action ends with one message for all its buttons.
         try {
@@ -256,9 +255,9 @@ void TfrmConfGrupo::confirmaLimpar() {
                 else
                     grupos << numero;
             } else if (tipo.startsWith(QLatin1Char('1')) || navegadorProduto(tipo)) {
-                const int32_t status = getDelProdutoConferido(stCdFilial, stNrConf, numero, pagina, numeroAux,
-                                                              paginaAux, vistoNaPagina(false, numero, QString()),
-                                                              resultado);
+                const int32_t status =
+                    getDelProdutoConferido(stCdFilial, stNrConf, numero, pagina, numeroAux, paginaAux,
+                                           vistoNaPagina(false, numero, QString()), resultado);
                 if (gravouConferido(
                         QStringLiteral("getDelProdutoConferido"), status, resultado,
                         chave({stCdFilial, stNrConf, QStringLiteral("2"), numero, pagina, numeroAux, paginaAux}))) {
@@ -329,18 +328,18 @@ void TfrmConfGrupo::confirmaColar() {
         const QString inicial = alvo[0].left(1);
         QVariant resultado;
         if (inicial == QLatin1String("2") || inicial == QLatin1String("7") || inicial == QLatin1String("8")) {
-            const int32_t status = setColarGrupConferido(
-                fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5], stCdFilial, stNrConf,
-                origem[0], origem[1], origem[2], origem[3], origem[4], origem[5], m_recorteVisto, m_recorteProdutos,
-                resultado);
+            const int32_t status =
+                setColarGrupConferido(fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5],
+                                      stCdFilial, stNrConf, origem[0], origem[1], origem[2], origem[3], origem[4],
+                                      origem[5], m_recorteVisto, m_recorteProdutos, resultado);
             if (!gravouConferido(QStringLiteral("setColarGrupConferido"), status, resultado,
                                  chave(QStringList{stCdFilial, fundo, texto, stDescricao} + alvo +
                                        QStringList{stCdFilial, stNrConf} + origem)))
                 grupos << origem[1];
         } else if (inicial == QLatin1String("1") || inicial == QLatin1String("9") || inicial == QLatin1String("A")) {
             const int32_t status = setColarProdConferido(
-                fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5], stCdFilial,
-                origem[0], origem[1], origem[2], origem[3], origem[4], origem[5], stNrConf, m_recorteVisto, resultado);
+                fundo, texto, stDescricao, alvo[0], alvo[1], alvo[2], alvo[3], alvo[4], alvo[5], stCdFilial, origem[0],
+                origem[1], origem[2], origem[3], origem[4], origem[5], stNrConf, m_recorteVisto, resultado);
             if (!gravouConferido(QStringLiteral("setColarProdConferido"), status, resultado,
                                  chave(QStringList{fundo, texto, stDescricao} + alvo + QStringList{stCdFilial} +
                                        origem + QStringList{stNrConf})))
@@ -434,8 +433,7 @@ int TfrmConfGrupo::atualizaPagina(bool grupo) {
     if (!tinha)
         return 0; // nothing was known of the page before: it is simply drawn
     for (auto it = estados.cbegin(); it != estados.cend(); ++it) {
-        restaura(botao(prefixo + it.key()), grupo ? botao(QStringLiteral("panGrup") + it.key()) : nullptr,
-                 it.value());
+        restaura(botao(prefixo + it.key()), grupo ? botao(QStringLiteral("panGrup") + it.key()) : nullptr, it.value());
     }
     return retiraMarcas(grupo, mudados);
 }

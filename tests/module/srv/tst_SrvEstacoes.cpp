@@ -74,6 +74,9 @@ private slots:
     void groupClearOrMoveWithChangedProducts();
     void pasteOntoAPlaceTakenMeanwhile();
     void expectedRowsThatAreNoPacketAreAFault();
+    void nullsCompareAsShown();
+    void severalRowsAtOnePosition();
+    void shownAtAnotherPositionIsAMismatch();
 };
 
 void SrvEstacoes::pageReadsCarryWhatIsCompared() {
@@ -84,9 +87,9 @@ void SrvEstacoes::pageReadsCarryWhatIsCompared() {
     addItem("9", "36", "1", "2", "02", "1", "Navegador_Direito_Prod");
     const DataPacket g = grupos();
     QCOMPARE(column(g, "NRBUTTON"), QStringList({"02", "12"}));
-    QCOMPARE(fieldNames(g), QStringList({"IDTPBUTTON", "NRBUTTON", "NRPGCONFTELA", "IDTPBUTONAUX", "NRBUTTONAUX",
-                                         "NRPGCONFTAUX", "CDIDENTBUTON", "DSBUTTON", "NRCOLORTEXT", "NRCOLORBACK",
-                                         "DSIMAGEMBUT"}));
+    QCOMPARE(fieldNames(g),
+             QStringList({"IDTPBUTTON", "NRBUTTON", "NRPGCONFTELA", "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX",
+                          "CDIDENTBUTON", "DSBUTTON", "NRCOLORTEXT", "NRCOLORBACK", "DSIMAGEMBUT"}));
     QCOMPARE(column(visto("1", "2", "02", "1"), "DSBUTTON"), QStringList({"Suco", "Navegador_Direito_Prod"}));
     QCOMPARE(column(visto("1", "2", "02", "1"), "CDIDENTBUTON"), QStringList({"101001", ""}));
     QCOMPARE(column(visto("", "2", "02", "1"), "DSBUTTON"), QStringList({"Suco", "Navegador_Direito_Prod", "Chá"}));
@@ -108,9 +111,8 @@ void SrvEstacoes::unchangedRowsAreWritten() {
     QVERIFY(call([&](QVariant& r) {
                 return getMudaNomeConferido(B, C, "03", "1", "Massas", "0", "2", "0", "0", botao(g, "03"), r);
             }).ok());
-    QVERIFY(call([&](QVariant& r) {
-                return getDelProdutoConferido(B, C, "06", "1", "02", "1", botao(p, "06"), r);
-            }).ok());
+    QVERIFY(
+        call([&](QVariant& r) { return getDelProdutoConferido(B, C, "06", "1", "02", "1", botao(p, "06"), r); }).ok());
     const auto rows = db().rows("SELECT NRBUTTON, NRCOLORBACK, NRCOLORTEXT, DSBUTTON FROM ITMENUCONFTE "
                                 "ORDER BY IDTPBUTTON, NRBUTTON");
     QCOMPARE(rows.size(), 3);
@@ -121,8 +123,8 @@ void SrvEstacoes::unchangedRowsAreWritten() {
     // A group move with its products as known: both follow.
     const DataPacket g2 = grupos();
     QVERIFY(call([&](QVariant& r) {
-                return setColarGrupConferido("255", "0", "Lanches", "2", "09", "1", "0", "0", "0", B, C, "2", "02",
-                                             "1", "0", "0", "0", botao(g2, "02"),
+                return setColarGrupConferido("255", "0", "Lanches", "2", "09", "1", "0", "0", "0", B, C, "2", "02", "1",
+                                             "0", "0", "0", botao(g2, "02"),
                                              QVariant::fromValue(visto("", "2", "02", "1")), r);
             }).ok());
     QCOMPARE(column(visto("1", "2", "09", "1"), "NRBUTTON"), QStringList({"05"}));
@@ -131,8 +133,8 @@ void SrvEstacoes::unchangedRowsAreWritten() {
 
 void SrvEstacoes::changedRowIsNotWritten_data() {
     QTest::addColumn<QString>("write");
-    for (const char* write : {"rename", "colour", "text colour", "delete product", "delete group", "paste group",
-                              "paste product"})
+    for (const char* write :
+         {"rename", "colour", "text colour", "delete product", "delete group", "paste group", "paste product"})
         QTest::newRow(write) << QString::fromLatin1(write);
 }
 
@@ -161,19 +163,22 @@ void SrvEstacoes::verificaMudanca(const QString& write, const QString& change) {
     const auto after = menu();
     Call c;
     if (write == QLatin1String("rename"))
-        c = call([&](QVariant& r) { return getMudaNomeConferido(B, C, "02", "1", "Novo", "0", "2", "0", "0", shown, r); });
+        c = call(
+            [&](QVariant& r) { return getMudaNomeConferido(B, C, "02", "1", "Novo", "0", "2", "0", "0", shown, r); });
     else if (write == QLatin1String("colour"))
-        c = call([&](QVariant& r) { return getMudaCorConferido(B, C, "02", "1", "0", "0", "0", "65535", "2", shown, r); });
+        c = call(
+            [&](QVariant& r) { return getMudaCorConferido(B, C, "02", "1", "0", "0", "0", "65535", "2", shown, r); });
     else if (write == QLatin1String("text colour"))
-        c = call([&](QVariant& r) { return getMudaFonteConferido(B, C, "05", "1", "255", "1", "2", "1", "02", shown, r); });
+        c = call(
+            [&](QVariant& r) { return getMudaFonteConferido(B, C, "05", "1", "255", "1", "2", "1", "02", shown, r); });
     else if (write == QLatin1String("delete product"))
         c = call([&](QVariant& r) { return getDelProdutoConferido(B, C, "05", "1", "02", "1", shown, r); });
     else if (write == QLatin1String("delete group"))
         c = call([&](QVariant& r) { return getDeletaGrupoConferido(B, C, "2", "02", "1", shown, products, r); });
     else if (write == QLatin1String("paste group"))
         c = call([&](QVariant& r) {
-            return setColarGrupConferido("255", "0", "Lanches", "2", "09", "1", "0", "0", "0", B, C, "2", "02", "1", "0",
-                                         "0", "0", shown, products, r);
+            return setColarGrupConferido("255", "0", "Lanches", "2", "09", "1", "0", "0", "0", B, C, "2", "02", "1",
+                                         "0", "0", "0", shown, products, r);
         });
     else
         c = call([&](QVariant& r) {
@@ -197,7 +202,8 @@ void SrvEstacoes::groupClearOverAnotherGroupDeletesNothing() {
     addProduct("01", "1", "03", "1", "Lasanha");
     addProduct("02", "1", "03", "1", "Nhoque");
     const auto after = menu();
-    QVERIFY(alterado(call([&](QVariant& r) { return getDeletaGrupoConferido(B, C, "2", "03", "1", shown, products, r); })));
+    QVERIFY(
+        alterado(call([&](QVariant& r) { return getDeletaGrupoConferido(B, C, "2", "03", "1", shown, products, r); })));
     QCOMPARE(menu(), after);
     // As shown, it goes with its products, in one call.
     QVERIFY(call([&](QVariant& r) {
@@ -235,13 +241,12 @@ void SrvEstacoes::groupClearOrMoveWithChangedProducts() {
     else
         db().exec("DELETE FROM ITMENUCONFTE WHERE DSBUTTON = 'Frango'");
     const auto after = menu();
-    const Call c = move ? call([&](QVariant& r) {
-        return setColarGrupConferido("255", "0", "Pratos", "2", "09", "1", "0", "0", "0", B, C, "2", "03", "1", "0", "0",
-                                     "0", shown, products, r);
-    })
-                        : call([&](QVariant& r) {
-                              return getDeletaGrupoConferido(B, C, "2", "03", "1", shown, products, r);
-                          });
+    const Call c =
+        move ? call([&](QVariant& r) {
+            return setColarGrupConferido("255", "0", "Pratos", "2", "09", "1", "0", "0", "0", B, C, "2", "03", "1", "0",
+                                         "0", "0", shown, products, r);
+        })
+             : call([&](QVariant& r) { return getDeletaGrupoConferido(B, C, "2", "03", "1", shown, products, r); });
     QVERIFY2(alterado(c), qPrintable(c.text()));
     QCOMPARE(menu(), after);
 }
@@ -280,6 +285,66 @@ void SrvEstacoes::expectedRowsThatAreNoPacketAreAFault() {
     });
     QVERIFY(c.failedWithText());
     QVERIFY(!OperatorTexts::ehAlteradoOutraEstacao(c.text()));
+    QCOMPARE(menu(), before);
+}
+
+// Nulls in the store: a null text is shown as empty and matches it; a null
+// colour matches only a null shown. A failed checked write leaves no check
+// behind for the next plain one.
+void SrvEstacoes::nullsCompareAsShown() {
+    addGroup("02", "1", "Lanches");
+    db().exec("UPDATE ITMENUCONFTE SET CDIDENTBUTON = NULL, DSIMAGEMBUT = NULL, NRCOLORTEXT = NULL");
+    const QVariant shown = botao(grupos(), "02");
+    QVERIFY(call([&](QVariant& r) {
+                return getMudaCorConferido(B, C, "02", "1", "0", "0", "0", "255", "2", shown, r);
+            }).ok());
+    const QVariant shownNow = botao(grupos(), "02");
+    db().exec("UPDATE ITMENUCONFTE SET NRCOLORTEXT = 0");
+    QVERIFY(alterado(call(
+        [&](QVariant& r) { return getMudaCorConferido(B, C, "02", "1", "0", "0", "0", "65535", "2", shownNow, r); })));
+    QCOMPARE(db().rows("SELECT NRCOLORBACK FROM ITMENUCONFTE").first().first().toDouble(), 255.0);
+    QVERIFY(call([&](QVariant& r) { return getMudaCor(B, C, "02", "1", "0", "0", "0", "65535", "2", r); }).ok());
+    QCOMPARE(db().rows("SELECT NRCOLORBACK FROM ITMENUCONFTE").first().first().toDouble(), 65535.0);
+}
+
+// Two product-level items on one position: the delete removes those shown,
+// all or none, and never one the screen did not show.
+void SrvEstacoes::severalRowsAtOnePosition() {
+    addGroup("02", "1", "Lanches");
+    addProduct("05", "1", "02", "1", "Suco");
+    addItem("9", "05", "1", "2", "02", "1", "Navegador_Direito_Prod");
+    const QVariant both = botao(visto("1", "2", "02", "1"), "05");
+    QCOMPARE(both.value<DataPacket>().rowCount(), 2);
+    db().exec("UPDATE ITMENUCONFTE SET DSBUTTON = 'Outro' WHERE IDTPBUTTON = '9'");
+    const auto after = menu();
+    QVERIFY(alterado(call([&](QVariant& r) { return getDelProdutoConferido(B, C, "05", "1", "02", "1", both, r); })));
+    QCOMPARE(menu(), after);
+    // Shown as they are now: both go.
+    const QVariant now = botao(visto("1", "2", "02", "1"), "05");
+    QVERIFY(call([&](QVariant& r) { return getDelProdutoConferido(B, C, "05", "1", "02", "1", now, r); }).ok());
+    QCOMPARE(menuCount(), 1);
+    // One shown, another laid on the same position since: only the one shown goes.
+    addProduct("05", "1", "02", "1", "Suco");
+    const QVariant one = botao(visto("1", "2", "02", "1"), "05");
+    addItem("9", "05", "1", "2", "02", "1", "Navegador_Direito_Prod");
+    QVERIFY(call([&](QVariant& r) { return getDelProdutoConferido(B, C, "05", "1", "02", "1", one, r); }).ok());
+    QCOMPARE(caption("9", "05", "1"), QString("Navegador_Direito_Prod"));
+    QCOMPARE(caption("1", "05", "1"), QString());
+}
+
+// What was shown on one button cannot check a write to another.
+void SrvEstacoes::shownAtAnotherPositionIsAMismatch() {
+    addGroup("02", "1", "Lanches");
+    addGroup("03", "1", "Lanches");
+    const DataPacket g = grupos();
+    const auto before = menu();
+    QVERIFY(alterado(call([&](QVariant& r) {
+        return getMudaCorConferido(B, C, "03", "1", "0", "0", "0", "255", "2", botao(g, "02"), r);
+    })));
+    QVERIFY(alterado(call([&](QVariant& r) {
+        return setColarGrupConferido("255", "0", "Lanches", "2", "09", "1", "0", "0", "0", B, C, "2", "03", "1", "0",
+                                     "0", "0", botao(g, "02"), QVariant(), r);
+    })));
     QCOMPARE(menu(), before);
 }
 
