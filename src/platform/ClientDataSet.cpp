@@ -95,6 +95,7 @@ void ClientDataSet::close() {
     d->fields.clear();
     d->filter.reset();
     d->view.release();
+    d->rowsChanged();
     d->pos = -1;
     d->eof = d->bof = true;
 }
@@ -111,6 +112,7 @@ void ClientDataSet::emptyDataSet() {
     // A fresh packet of the same columns: the old rows may still be shared
     // with the packet that was loaded.
     d->packet = DataPacket(d->packet.fields());
+    d->rowsChanged();
     d->rebuild();
     d->first();
 }
@@ -347,6 +349,13 @@ void ClientDataSet::post() {
     d->pending.clear();
     // Only the new row is placed: the others keep their places.
     const int row = d->packet.rowCount() - 1;
+    // The view stays right for the rows as they are now; none kept aside does.
+    const std::optional<ClientDataSetPrivate::ViewKey> key = d->viewKey;
+    d->rowsChanged();
+    if (key) {
+        d->viewKey = key;
+        d->viewKey->generation = d->generation;
+    }
     const std::vector<int> keys = d->indexFields();
     const std::vector<const PacketColumn*> cols = d->columnPointers();
     // Hidden by the filter: stay on a visible row.

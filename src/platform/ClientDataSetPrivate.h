@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace ClientDataSetDetail {
 
@@ -76,6 +79,23 @@ public:
     std::unique_ptr<FilterExpression> filter;
 
     DataSetView view; // visible rows, in index order
+
+    // What the visible rows were computed from: the rows (a generation that
+    // changes with every change of them or of the fields over them), the
+    // active index's fields and the filter switched on. A rebuild for the
+    // same is skipped; the rows of the view before are kept aside, so that
+    // switching a filter off and on again (as a screen does before it sets a
+    // new one) costs no new pass over the rows.
+    struct ViewKey {
+        std::uint64_t generation = 0;
+        QString index;
+        QString filter;
+        bool operator==(const ViewKey&) const = default;
+    };
+    std::uint64_t generation = 1;
+    std::optional<ViewKey> viewKey;
+    std::optional<ViewKey> asideKey;
+    std::vector<int> asideRows;
     int pos = -1;
     bool eof = true;
     bool bof = true;
@@ -158,13 +178,14 @@ public:
         }
         appending = false;
         pending.clear();
+        if (!active || !packet.sharesRowsWith(p) || !sameMapping(mapped))
+            rowsChanged();
         packet = p;
         fields = mapped;
         lastStructure.clear();
         for (const DataSetField& f : fields)
             lastStructure.append(f.def);
         active = true;
-        view.clear();
         pos = -1;
         try {
             rebuild();
@@ -210,15 +231,53 @@ public:
         return keys;
     }
 
+    bool sameMapping(const QList<DataSetField>& mapped) const {
+        if (mapped.size() != fields.size())
+            return false;
+        for (int f = 0; f < mapped.size(); ++f)
+            if (mapped[f].column != fields[f].column || mapped[f].def.kind != fields[f].def.kind ||
+                mapped[f].def.name.compare(fields[f].def.name, Qt::CaseInsensitive) != 0)
+                return false;
+        return true;
+    }
+
+    // The rows or the fields over them changed: no view computed before fits.
+    void rowsChanged() {
+        ++generation;
+        viewKey.reset();
+        asideKey.reset();
+        asideRows = {};
+    }
+
+    ViewKey currentKey() const {
+        return {generation, indexName.isEmpty() ? QString() : indexes.value(indexName.toLower()),
+                filter ? filterText : QString()};
+    }
+
     // Recomputes the visible rows (filter, then index order).
     void rebuild() {
-        view.clear();
-        if (!active)
+        if (!active) {
+            view.clear();
+            viewKey.reset();
             return;
+        }
         parseFilter();
         const std::vector<int> keys = indexFields();
+        const ViewKey key = currentKey();
+        if (viewKey == key)
+            return;
+        if (asideKey == key) {
+            view.swapRows(asideRows);
+            std::swap(viewKey, asideKey);
+            return;
+        }
+        asideRows.clear();
+        view.swapRows(asideRows);
+        asideKey = viewKey;
+        viewKey.reset();
         const std::vector<const PacketColumn*> cols = columnPointers();
-        view.rebuild({cols, filter.get(), keys}, packet.rowCount());
+        view.rebuild({cols, filter.get(), keys}, packet.rowCount(), generation);
+        viewKey = key;
     }
 
     // Rebuilds; on a filter or index that does not fit, restore() puts back

@@ -4,6 +4,7 @@
 #include "FilterExpression.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -48,15 +49,45 @@ bool passes(const DataSetView::Rule& rule, int row) {
 
 } // namespace
 
-void DataSetView::rebuild(const Rule& rule, int rowCount) {
+void DataSetView::rebuild(const Rule& rule, int rowCount, std::uint64_t source) {
     m_rows.clear();
+    const RowOrder order(rule);
+    if (order.any() && source != 0) {
+        // Filtering the rows in index order keeps that order: the same rows,
+        // in the same order, as filtering first and sorting the rest.
+        const std::vector<int>& ordered = orderedRows(rule, rowCount, source);
+        if (!rule.filter) {
+            m_rows = ordered;
+            return;
+        }
+        m_rows.reserve(ordered.size());
+        for (const int r : ordered)
+            if (passes(rule, r))
+                m_rows.push_back(r);
+        return;
+    }
     m_rows.reserve(static_cast<size_t>(rowCount));
     for (int r = 0; r < rowCount; ++r)
         if (passes(rule, r))
             m_rows.push_back(r);
-    const RowOrder order(rule);
-    if (order.any())
+    if (order.any() && !std::is_sorted(m_rows.begin(), m_rows.end(), order))
         std::stable_sort(m_rows.begin(), m_rows.end(), order);
+}
+
+const std::vector<int>& DataSetView::orderedRows(const Rule& rule, int rowCount, std::uint64_t source) {
+    if (m_ordered.source == source && m_ordered.keyFields == rule.keyFields &&
+        m_ordered.rows.size() == static_cast<size_t>(rowCount))
+        return m_ordered.rows;
+    m_ordered.source = 0;
+    m_ordered.rows.resize(static_cast<size_t>(rowCount));
+    std::iota(m_ordered.rows.begin(), m_ordered.rows.end(), 0);
+    const RowOrder order(rule);
+    // A query's rows often arrive in the index's order already.
+    if (!std::is_sorted(m_ordered.rows.begin(), m_ordered.rows.end(), order))
+        std::stable_sort(m_ordered.rows.begin(), m_ordered.rows.end(), order);
+    m_ordered.keyFields = rule.keyFields;
+    m_ordered.source = source;
+    return m_ordered.rows;
 }
 
 int DataSetView::insertAppended(const Rule& rule, int row) {

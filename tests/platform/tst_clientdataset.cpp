@@ -415,6 +415,67 @@ private slots:
         QCOMPARE(ds.packet().rowCount(), 7);
     }
 
+    // A packet loaded again (the catalogue the screen shows at every touch),
+    // with the index and the filter of the time before: the rows shown are
+    // those of a fresh dataset, after every kind of change in between.
+    void reloadedPacketShowsWhatAFreshDataSetShows() {
+        const auto fresh = [](const DataPacket& p, const QString& filter) {
+            ClientDataSet ds("cdsNovo");
+            ds.addIndex("Index1", "CDARVPROD;CDPRODUTO");
+            ds.setPacket(p);
+            ds.setIndexName("Index1");
+            ds.setFilter(filter);
+            ds.setFiltered(!filter.isEmpty());
+            return column(ds, "CDPRODUTO");
+        };
+        const QString semEspeciais = QStringLiteral("(CDPRODUTO <> '10') AND (CDPRODUTO <> '20')");
+        const DataPacket first = catalogue();
+        ClientDataSet ds("cdsPesqProduto");
+        ds.addIndex("Index1", "CDARVPROD;CDPRODUTO");
+        const auto touch = [&](const DataPacket& p, const QString& filter) {
+            ds.setPacket(p);
+            ds.setIndexName("Index1");
+            ds.setFiltered(false);
+            ds.setFilter(filter);
+            ds.setFiltered(true);
+            return column(ds, "CDPRODUTO");
+        };
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        QCOMPARE(touch(first, semEspeciais), QStringList({"12", "11", "30", "O'B"}));
+        // Another filter on the same rows; then the first one again.
+        const QString soUm = QStringLiteral("CDPRODUTO = '11'");
+        QCOMPARE(touch(first, soUm), QStringList({"11"}));
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        // Rows of the same count but other contents and order.
+        DataPacket second(first.fields());
+        second.appendRow({"10", "0050", "Couvert", 5.0});
+        second.appendRow({"11", "0900", "X-Burger", 18.5});
+        second.appendRow({"20", "0200", "Consumo", 0.0});
+        second.appendRow({"O'B", "0150", "Irish coffee", 22.0});
+        second.appendRow({"31", "0100", "Comanda", QVariant()});
+        second.appendRow({"12", "0000", "Sem arvore", 9.0});
+        QCOMPARE(touch(second, semEspeciais), fresh(second, semEspeciais));
+        QCOMPARE(touch(second, semEspeciais), QStringList({"12", "31", "O'B", "11"}));
+        // A row appended on the screen, then the filter switched off and on.
+        ds.append();
+        ds.setFieldValue(u"CDPRODUTO", "40");
+        ds.setFieldValue(u"CDARVPROD", "0001");
+        ds.post();
+        ds.setFiltered(false);
+        ds.setFiltered(true);
+        QCOMPARE(column(ds, "CDPRODUTO"), QStringList({"12", "40", "31", "O'B", "11"}));
+        // Emptied, then the first packet again.
+        ds.emptyDataSet();
+        QCOMPARE(ds.recordCount(), 0);
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        // Closed, then loaded again.
+        ds.close();
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        // The index's fields redefined under the same name.
+        ds.addIndex("Index1", "NMPRODUTO");
+        QCOMPARE(column(ds, "CDPRODUTO"), QStringList({"30", "O'B", "12", "11"}));
+    }
+
     void closeAndCreateAgain() {
         ClientDataSet ds("cdsRecortar");
         ds.addFieldDef({"NRBUTTON", FieldKind::Text, 5});
