@@ -214,7 +214,7 @@ void BM_OpenProductPickerAgain(benchmark::State& state) {
     state.counters["rows"] = double(picker.rows);
     state.counters["peak_rss_MB"] = peakRssMb();
 }
-BENCHMARK(BM_OpenProductPickerAgain)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_OpenProductPickerAgain)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(100);
 
 // The floor of the picker: the level-path catalogue read through bare sqlite3.
 void BM_bare_CatalogueRead(benchmark::State& state) {

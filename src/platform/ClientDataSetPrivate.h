@@ -70,6 +70,11 @@ public:
     QList<FieldDef> lastStructure;
     bool active = false;
     DataPacket packet;
+    // The rows appended while the packet's rows were shared with others (the
+    // packet a data service keeps and gave again): kept apart, so that two
+    // rows appended to a catalogue of a million do not copy it. Row numbers
+    // go on from the packet's (row packet.rowCount() is the tail's first).
+    DataPacket tail;
 
     QHash<QString, QString> indexes; // lower-case name -> "A;B"
     QString indexName;
@@ -144,12 +149,37 @@ public:
 
     const PacketColumn& column(int field) const { return DataPacketAccess::column(packet, fields[field].column); }
 
-    std::vector<const PacketColumn*> columnPointers() const {
+    std::vector<const PacketColumn*> columnPointers(const DataPacket& of) const {
         std::vector<const PacketColumn*> cols;
         cols.reserve(size_t(fields.size()));
         for (int f = 0; f < fields.size(); ++f)
-            cols.push_back(&column(f));
+            cols.push_back(&DataPacketAccess::column(of, fields[f].column));
         return cols;
+    }
+    std::vector<const PacketColumn*> columnPointers() const { return columnPointers(packet); }
+
+    int rowCount() const { return packet.rowCount() + tail.rowCount(); }
+    bool hasTail() const { return tail.rowCount() > 0; }
+
+    // The packet's rows and the tail's as one packet (a copy when there is a tail).
+    DataPacket allRows() const {
+        if (!hasTail())
+            return packet;
+        DataPacket all = packet;
+        for (int r = 0; r < tail.rowCount(); ++r) {
+            all.beginRow();
+            for (int c = 0; c < tail.fieldCount(); ++c)
+                all.appendValue(tail.value(r, c));
+        }
+        return all;
+    }
+
+    // The view's rule over the packet and the tail.
+    template <class Use> auto withRule(const std::vector<int>& keys, Use use) const {
+        const std::vector<const PacketColumn*> cols = columnPointers();
+        const std::vector<const PacketColumn*> tailCols =
+            hasTail() ? columnPointers(tail) : std::vector<const PacketColumn*>();
+        return use(DataSetView::Rule{cols, filter.get(), keys, hasTail() ? &tailCols : nullptr, packet.rowCount()});
     }
 
     // Opens on a packet: maps the persistent fields onto its columns, or
@@ -178,9 +208,10 @@ public:
         }
         appending = false;
         pending.clear();
-        if (!active || !packet.sharesRowsWith(p) || !sameMapping(mapped))
+        if (!active || hasTail() || !packet.sharesRowsWith(p) || !sameMapping(mapped))
             rowsChanged();
         packet = p;
+        tail = DataPacket();
         fields = mapped;
         lastStructure.clear();
         for (const DataSetField& f : fields)
@@ -275,8 +306,7 @@ public:
         view.swapRows(asideRows);
         asideKey = viewKey;
         viewKey.reset();
-        const std::vector<const PacketColumn*> cols = columnPointers();
-        view.rebuild({cols, filter.get(), keys}, packet.rowCount(), generation);
+        withRule(keys, [&](const DataSetView::Rule& rule) { view.rebuild(rule, rowCount(), generation); });
         viewKey = key;
     }
 
@@ -352,7 +382,9 @@ public:
 
     // A stored cell read as the dataset field's kind.
     QVariant cellValue(int row, int field) const {
-        const QVariant v = packet.value(row, fields[field].column);
+        const int base = packet.rowCount();
+        const QVariant v =
+            row < base ? packet.value(row, fields[field].column) : tail.value(row - base, fields[field].column);
         if (v.isNull())
             return {};
         const FieldKind want = fields[field].def.kind;

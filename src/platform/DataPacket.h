@@ -72,6 +72,8 @@ public:
     // True when both hold the very same rows (one shared copy): what one
     // holds the other holds, as a change to either makes it a copy of its own.
     bool sharesRowsWith(const DataPacket& other) const { return d == other.d; }
+    // True when another packet holds the same rows: a change would copy them.
+    bool isShared() const;
 
     // Approximate heap bytes held by the rows (for the memory benchmarks).
     qsizetype memoryUsage() const;

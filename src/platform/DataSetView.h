@@ -19,6 +19,11 @@ public:
         const std::vector<const PacketColumn*>& columns;
         const FilterExpression* filter = nullptr;
         const std::vector<int>& keyFields;
+        // Rows from tailFrom on sit in the tail's columns (at row - tailFrom):
+        // the rows a dataset appended to a packet shared with others. Null:
+        // every row is in columns.
+        const std::vector<const PacketColumn*>* tail = nullptr;
+        int tailFrom = 0;
     };
 
     // Every row from 0 to rowCount - 1 placed anew. Rows equal on the index

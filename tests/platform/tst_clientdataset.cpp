@@ -2,6 +2,8 @@
 #include "ClientDataSetModel.h"
 
 #include <QTemporaryDir>
+
+#include <optional>
 #include <QTest>
 
 namespace {
@@ -474,6 +476,56 @@ private slots:
         // The index's fields redefined under the same name.
         ds.addIndex("Index1", "NMPRODUTO");
         QCOMPARE(column(ds, "CDPRODUTO"), QStringList({"30", "O'B", "12", "11"}));
+    }
+
+    // Rows appended to a packet whose rows are shared (kept by a data
+    // service) leave those rows shared, and the dataset behaves as one that
+    // owns its rows: index, filter, locate, the packet it gives.
+    void rowsAppendedToASharedPacketLeaveItShared() {
+        const DataPacket source = catalogue();
+        const auto build = [](ClientDataSet& ds, const DataPacket& p) {
+            ds.addIndex("Index1", "CDARVPROD");
+            ds.setPacket(p);
+            ds.setIndexName("Index1");
+            ds.setFilter("CDPRODUTO <> '20'");
+            ds.setFiltered(true);
+            for (const QStringList& row : {QStringList{"N1", "", "Próxima"}, QStringList{"21", "0250", "Novo"},
+                                           QStringList{"20", "0001", "Escondido"}}) {
+                ds.append();
+                ds.setFieldValue(u"CDPRODUTO", row[0]);
+                ds.setFieldValue(u"CDARVPROD", row[1]);
+                ds.setFieldValue(u"NMPRODUTO", row[2]);
+                ds.post();
+            }
+        };
+        ClientDataSet shared("cdsPesqProduto");
+        build(shared, source);
+        QVERIFY(source.isShared()); // not copied
+        QCOMPARE(source.rowCount(), 6);
+        const std::optional<DataPacket> own = DataPacket::fromXml(source.toXml());
+        QVERIFY(own && !own->isShared());
+        ClientDataSet alone("cdsSozinho");
+        build(alone, *own);
+        QCOMPARE(column(shared, "CDPRODUTO"), QStringList({"12", "N1", "11", "30", "O'B", "21", "10"}));
+        QCOMPARE(column(shared, "CDPRODUTO"), column(alone, "CDPRODUTO"));
+        QVERIFY(shared.locate("CDPRODUTO", {"21"}));
+        QCOMPARE(shared.fieldText(u"NMPRODUTO"), QString("Novo"));
+        QCOMPARE(shared.recNo(), 5);
+        QVERIFY(!shared.locate("CDPRODUTO", {"20"})); // hidden by the filter
+        QVERIFY(shared.locate("NMPRODUTO", {"próx"}, {true, true}));
+        QCOMPARE(shared.fieldText(u"CDPRODUTO"), QString("N1"));
+        shared.setFiltered(false);
+        QCOMPARE(column(shared, "CDPRODUTO"), QStringList({"12", "N1", "20", "11", "30", "O'B", "20", "21", "10"}));
+        QCOMPARE(column(shared, "CDPRODUTO"), (alone.setFiltered(false), column(alone, "CDPRODUTO")));
+        const DataPacket all = shared.packet();
+        QCOMPARE(all.rowCount(), 9);
+        QCOMPARE(all.text(7, all.indexOf(u"NMPRODUTO")), QString("Novo"));
+        QCOMPARE(all.toXml(), alone.packet().toXml());
+        // Loaded again: the appended rows go, the shared rows stay.
+        shared.setPacket(source);
+        QCOMPARE(shared.recordCount(), 6);
+        shared.emptyDataSet();
+        QCOMPARE(shared.recordCount(), 0);
     }
 
     void closeAndCreateAgain() {
