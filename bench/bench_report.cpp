@@ -40,6 +40,7 @@ const Goal kGoals[] = {
     {"BM_FocusRedraw/1000000", "BM_bare_FocusQuery/1000000", 0, 3},
     {"BM_OpenProductPicker/100000", "BM_bare_CatalogueRead/100000", 2, 1500},
     {"BM_OpenProductPicker/1000000", "BM_bare_CatalogueRead/1000000", 2, 1500},
+    {"BM_OpenProductPickerAgain/100000", "", 0, 100},
     {"BM_OpenProductPickerAgain/1000000", "", 0, 100},
     {"BM_ConfirmColours", "", 0, 0},
     {"BM_StartupToFirstFrame", "BM_bare_WindowFirstFrame", 1.3, 0},
@@ -54,6 +55,9 @@ const Goal kGoals[] = {
     {"BM_pg_getPesqProdGrupo/100000", "BM_pg_bare_PesqProdGrupo/100000", 1.5, 0},
     {"BM_pg_getPesqProdGrupo/1000000", "BM_pg_bare_PesqProdGrupo/1000000", 1.5, 0},
     {"BM_pg_getProduto/100000", "BM_pg_bare_Produto/100000", 2, 0},
+    {"BM_pg_getProduto/1000000", "BM_pg_bare_Produto/1000000", 2, 0},
+    {"BM_pg_getProdutoAgain/1000000", "", 0, 100},
+    {"BM_pg_getProdutoChecked/1000000", "BM_pg_bare_Produto/1000000", 0, 0},
 };
 
 struct Figure {

@@ -24,6 +24,8 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <malloc.h>
+
 #include <fstream>
 #include <memory>
 #include <string>
@@ -43,6 +45,7 @@ double peakRssMb() {
 // Starts a new peak at the present resident size, so that a benchmark's
 // peak is its own and not one of an earlier benchmark.
 void resetPeakRss() {
+    malloc_trim(0); // what earlier benchmarks freed goes back to the system first
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
@@ -186,6 +189,7 @@ void BM_OpenProductPicker(benchmark::State& state) {
     PickerShown picker;
     TTouchButton* empty = screen.button(QStringLiteral("tcbBalcao01"));
     int renames = 0;
+    double firstPeak = 0;
     for (auto _ : state) {
         state.PauseTiming();
         execSql(path, ++renames % 2 ? "UPDATE PRODUTO SET NMPRODUTO = 'Produto renomeado' WHERE CDPRODUTO = '00000005'"
@@ -193,8 +197,13 @@ void BM_OpenProductPicker(benchmark::State& state) {
                                       "CDPRODUTO = '00000005'");
         state.ResumeTiming();
         screen.form->tcbBalcao01Click(empty);
+        if (renames == 1)
+            firstPeak = peakRssMb();
     }
     state.counters["rows"] = double(picker.rows);
+    // The first touch of the session; then every later one, which reads the
+    // changed catalogue while the screen still holds the one it showed.
+    state.counters["peak_rss_first_MB"] = firstPeak;
     state.counters["peak_rss_MB"] = peakRssMb();
 }
 BENCHMARK(BM_OpenProductPicker)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -214,7 +223,7 @@ void BM_OpenProductPickerAgain(benchmark::State& state) {
     state.counters["rows"] = double(picker.rows);
     state.counters["peak_rss_MB"] = peakRssMb();
 }
-BENCHMARK(BM_OpenProductPickerAgain)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_OpenProductPickerAgain)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // The floor of the picker: the level-path catalogue read through bare sqlite3.
 void BM_bare_CatalogueRead(benchmark::State& state) {
