@@ -12,16 +12,26 @@ const char* const kInstanteSqlite =
 
 const char* const kInstantePostgres = "SELECT txid_current_snapshot()::text AS MARCA";
 
-// Every table a catalogue read looks at.
-const char* const kSomaPostgres =
-    "SELECT concat_ws(':', "
-    "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t::text, 0)), 0) FROM PRODUTO t), "
-    "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t::text, 0)), 0) FROM PRODUTOSEG t), "
-    "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t::text, 0)), 0) FROM PRSUBGRPROD t), "
-    "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t::text, 0)), 0) FROM FILIAL t), "
-    "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t::text, 0)), 0) FROM PARAVEND t), "
-    "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t::text, 0)), 0) FROM ROTFABRICA t), "
-    "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t::text, 0)), 0) FROM ROTFABLOCAL t)) AS MARCA";
+// Every table a catalogue read looks at: the count of its rows and a sum of
+// the hashes of their versions (where each sits and which transaction wrote
+// it). A row changed, added or removed is a row version gone or new; a slot is
+// only used again by a later transaction. Hashing the versions, not the
+// rows' texts, reads no column: about a third of the time.
+const char* const kSomaPostgres = "SELECT concat_ws(':', "
+                                  "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t.ctid::text || ':' || "
+                                  "t.xmin::text, 0)), 0) FROM PRODUTO t), "
+                                  "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t.ctid::text || ':' || "
+                                  "t.xmin::text, 0)), 0) FROM PRODUTOSEG t), "
+                                  "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t.ctid::text || ':' || "
+                                  "t.xmin::text, 0)), 0) FROM PRSUBGRPROD t), "
+                                  "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t.ctid::text || ':' || "
+                                  "t.xmin::text, 0)), 0) FROM FILIAL t), "
+                                  "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t.ctid::text || ':' || "
+                                  "t.xmin::text, 0)), 0) FROM PARAVEND t), "
+                                  "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t.ctid::text || ':' || "
+                                  "t.xmin::text, 0)), 0) FROM ROTFABRICA t), "
+                                  "(SELECT count(*) || '.' || coalesce(sum(hashtextextended(t.ctid::text || ':' || "
+                                  "t.xmin::text, 0)), 0) FROM ROTFABLOCAL t)) AS MARCA";
 
 } // namespace
 

@@ -15,14 +15,18 @@
 //   touch after one reads the catalogue again.
 // - PostgreSQL: txid_current_snapshot() first (it stays the same only while
 //   no transaction anywhere on the server was given an id or ended: nothing
-//   can have been committed); when it did change, a count and a checksum of
-//   the rows of every catalogue table, which change exactly when their rows
-//   do (hashtextextended of each row's text, summed: a change goes unseen
-//   only if two different rows' 64-bit hashes differ by exactly what was
-//   added, about one chance in 2^64). The checksum reads the tables whole,
-//   which costs time on a big catalogue, but much less than the read and
-//   packet it spares; table statistics (pg_stat_*) are no sign: they are
-//   kept outside the transactions and reach other sessions late.
+//   can have been committed); when it did change, for every catalogue table
+//   the count of its rows and a sum of 64-bit hashes of their row versions
+//   (ctid and xmin: every insert, update or delete makes a version go or a
+//   new one appear, and a version's slot is only used again by a later
+//   transaction), so that a write elsewhere (another station's menu) does
+//   not throw the catalogue away. A change goes unseen only if the hashes of
+//   the versions that went and came sum to the same value, about one chance
+//   in 2^64. The checksum reads every table whole (about half a second for a
+//   million products on this machine), still much less than the read and the
+//   packet it spares. Table statistics (pg_stat_*) are no sign: they are kept
+//   outside the transactions and reach other sessions late; a snapshot alone
+//   changes with every transaction on the server.
 //
 // The mark is taken before the read, so a change committed while the
 // catalogue is read is seen at the next touch. The kept packet goes when the

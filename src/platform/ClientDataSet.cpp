@@ -271,8 +271,7 @@ bool ClientDataSet::locate(const QString& fields, const QVariantList& values, Lo
             tailKeys.push_back(*LocateKey::make(DataPacketAccess::column(d->tail, d->fields[f].column),
                                                 d->fields[f].def.kind, values[i]));
     }
-    const int position =
-        locatePosition(d->view, keys, options, tailKeys, d->hasTail() ? d->packet.rowCount() : -1);
+    const int position = locatePosition(d->view, keys, options, tailKeys, d->hasTail() ? d->packet.rowCount() : -1);
     if (position < 0)
         return false;
     d->pos = position;

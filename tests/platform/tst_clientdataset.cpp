@@ -3,8 +3,8 @@
 
 #include <QTemporaryDir>
 
-#include <optional>
 #include <QTest>
+#include <optional>
 
 namespace {
 
