@@ -37,7 +37,7 @@ public:
     // Persistent fields. With none defined the dataset takes the packet's columns.
     void addFieldDef(const FieldDef& def, bool visible = true, const QString& displayLabel = {});
     void clearFieldDefs();
-    QList<FieldDef> fieldDefs() const;      // the fields of the open dataset, else the definitions
+    QList<FieldDef> fieldDefs() const; // the fields of the open dataset, else the definitions
     int fieldIndex(QStringView name) const; // -1 when absent
     bool isFieldVisible(int field) const;
     void setFieldVisible(QStringView name, bool visible);
@@ -56,7 +56,7 @@ public:
     void setData(const QVariant& packet);
     void setPacket(const DataPacket& packet);
     void loadFromFile(const QString& path); // throws DataSetError
-    DataPacket packet() const;              // all rows, in storage order, unfiltered
+    DataPacket packet() const; // all rows, in storage order, unfiltered
 
     // Indexes: named, over fields "A;B". Rows are visited in the order of the
     // active index (storage order when none is active).
@@ -91,8 +91,8 @@ public:
 
     // Current row. Throw DataSetError for an unknown field or an empty dataset.
     QVariant fieldValue(QStringView name) const;
-    QString fieldText(QStringView name) const;   // AsString
-    double fieldNumber(QStringView name) const;  // AsFloat; 0 for null
+    QString fieldText(QStringView name) const; // AsString
+    double fieldNumber(QStringView name) const; // AsFloat; 0 for null
     qint64 fieldInteger(QStringView name) const; // AsInteger; rounds a float, 0 for null
     bool fieldIsNull(QStringView name) const;
 
