@@ -179,24 +179,27 @@ bool PesquisaFiltroModel::casa(int linhaOrigem, const std::vector<QByteArray>& t
 
 // Every row: the first term sought through the whole block (no term holds
 // the row separator, so no match spans two rows), the other terms in each
-// row it was found in.
+// row it was found in. The row of a match is found by walking the row ends
+// on from the last match: one pass over them in all, in memory order.
 void PesquisaFiltroModel::procuraEmTudo(const std::vector<QByteArray>& termos) {
     m_linhas.clear();
+    const std::vector<QByteArray> outros(termos.begin() + 1, termos.end());
     const char* inicio = m_chaves.constData();
     const size_t total = size_t(m_chaves.size());
     const QByteArray& primeiro = termos.front();
+    const qsizetype* fins = m_fins.data();
     size_t em = 0;
-    auto linha = m_fins.cbegin();
+    size_t linha = 0;
     while (em < total) {
         const void* achado = memmem(inicio + em, total - em, primeiro.constData(), size_t(primeiro.size()));
         if (!achado)
             break;
         const qsizetype posicao = static_cast<const char*>(achado) - inicio;
-        linha = std::lower_bound(linha, m_fins.cend(), posicao);
-        const int r = int(linha - m_fins.cbegin());
-        if (casa(r, termos))
-            m_linhas.append(r);
-        em = size_t(*linha) + 1;
+        while (fins[linha] < posicao)
+            ++linha;
+        if (outros.empty() || casa(int(linha), outros))
+            m_linhas.append(int(linha));
+        em = size_t(fins[linha]) + 1;
         ++linha;
     }
 }
