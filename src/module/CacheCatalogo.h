@@ -29,7 +29,10 @@
 //   changes with every transaction on the server.
 //
 // The mark is taken before the read, so a change committed while the
-// catalogue is read is seen at the next touch. The kept packet goes when the
+// catalogue is read is seen at the next touch. When the mark cannot be taken
+// (a server before PostgreSQL 11 has no hashtextextended; a checksum cut by
+// the statement timeout), the failure goes to the log and the touch reads
+// the catalogue as if nothing were kept. The kept packet goes when the
 // connection closes (marks of another connection mean nothing).
 
 #include <DataPacket.h>
