@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtGlobal>
 
 #include <sqlite3.h>
 
@@ -157,7 +158,7 @@ QString catalogueDatabase(int products) {
         for (int i = 0; i < products; ++i) {
             const std::string code = padded(i, 8);
             // Tree codes out of code order, so the listing really sorts.
-            const std::string tree = "01." + padded((i * 7919) % products, 8);
+            const std::string tree = "01." + padded(int((qint64(i) * 7919) % products), 8);
             insert.text(1, code).text(2, tree).text(3, "Produto de catalogo numero " + code).text(4, "");
             insert.text(5, "PRODUTO " + code).text(6, "789" + code).text(7, code).text(8, "UN").text(9, "S");
             insert.text(10, "N").real(11, 0.0).text(12, "S").text(13, "S").text(14, "N").text(15, "3").run();

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int kProdutos = 100000;
 // The word the operator types; key 1 leaves the widest list, key 5 the narrowest.
 const QString kDigitado = QStringLiteral("45678");
 
@@ -30,13 +29,13 @@ const QStringList kNomes = {QStringLiteral("Café expresso"),     QStringLiteral
                             QStringLiteral("Misto quente"),      QStringLiteral("Refrigerante lata")};
 
 // The catalogue as the screen loads it: hidden code, visible tree code and name.
-std::unique_ptr<ClientDataSet> catalogo() {
+std::unique_ptr<ClientDataSet> catalogo(int produtos) {
     DataPacket pacote({{QStringLiteral("CDPRODUTO"), FieldKind::Text, 10},
                        {QStringLiteral("CDARVPROD"), FieldKind::Text, 20},
                        {QStringLiteral("NMPRODUTO"), FieldKind::Text, 50}});
-    pacote.reserve(kProdutos);
-    for (int i = 0; i < kProdutos; ++i) {
-        const QString n = QString::number(i).rightJustified(6, QLatin1Char('0'));
+    pacote.reserve(produtos);
+    for (int i = 0; i < produtos; ++i) {
+        const QString n = QString::number(i).rightJustified(produtos > 100000 ? 7 : 6, QLatin1Char('0'));
         pacote.appendRow({n, QStringLiteral("01.") + n, kNomes.at(i % kNomes.size()) + QLatin1Char(' ') + n});
     }
     auto ds = std::make_unique<ClientDataSet>(QStringLiteral("cdsPesqProduto"));
@@ -56,7 +55,7 @@ void tecla(QWidget* campo, QChar c) {
 
 void BM_PesquisaTecla(benchmark::State& state) {
     const int k = int(state.range(0));
-    auto ds = catalogo();
+    auto ds = catalogo(int(state.range(1)));
     TfrmPesquisa tela(ds.get(), 12960962, 14737632, 8683643, 15658734);
     tela.show();
     auto* campo = tela.findChild<CampoTexto*>(QStringLiteral("edtFiltro"));
@@ -76,11 +75,16 @@ void BM_PesquisaTecla(benchmark::State& state) {
     }
     state.counters["rows"] = double(linhas);
 }
-BENCHMARK(BM_PesquisaTecla)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PesquisaTecla)
+    ->Args({1, 100000})
+    ->Args({5, 100000})
+    ->Args({1, 1000000})
+    ->Args({5, 1000000})
+    ->Unit(benchmark::kMillisecond);
 
 // The list built, shown and painted over 100,000 rows, as the picker opens it.
 void BM_PesquisaAbre(benchmark::State& state) {
-    auto ds = catalogo();
+    auto ds = catalogo(100000);
     for (auto _ : state) {
         auto tela = std::make_unique<TfrmPesquisa>(ds.get(), 12960962, 14737632, 8683643, 15658734);
         tela->show();
@@ -96,7 +100,7 @@ BENCHMARK(BM_PesquisaAbre)->Unit(benchmark::kMillisecond)->Iterations(10);
 // paint (while the docked keys still ignore touches): the list shown and
 // painted, then that folding.
 void BM_PesquisaAbreEPreparaChaves(benchmark::State& state) {
-    auto ds = catalogo();
+    auto ds = catalogo(100000);
     for (auto _ : state) {
         auto tela = std::make_unique<TfrmPesquisa>(ds.get(), 12960962, 14737632, 8683643, 15658734);
         tela->show();
@@ -112,10 +116,10 @@ BENCHMARK(BM_PesquisaAbreEPreparaChaves)->Unit(benchmark::kMillisecond)->Iterati
 // The floor: the same test over the same folded texts, counting matches.
 void BM_bare_SubstringFolded(benchmark::State& state) {
     const int k = int(state.range(0));
-    auto ds = catalogo();
+    auto ds = catalogo(int(state.range(1)));
     ClientDataSetModel modelo(ds.get());
     QStringList chaves;
-    chaves.reserve(kProdutos);
+    chaves.reserve(int(state.range(1)));
     for (int r = 0; r < modelo.rowCount(); ++r)
         chaves << PesquisaFiltroModel::dobra(modelo.index(r, 0).data().toString() + QChar(0x1F) +
                                              modelo.index(r, 1).data().toString());
@@ -129,7 +133,12 @@ void BM_bare_SubstringFolded(benchmark::State& state) {
     }
     state.counters["rows"] = double(linhas);
 }
-BENCHMARK(BM_bare_SubstringFolded)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_bare_SubstringFolded)
+    ->Args({1, 100000})
+    ->Args({5, 100000})
+    ->Args({1, 1000000})
+    ->Args({5, 1000000})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "Srv_Kmr00003.h"
 
+#include "CacheCatalogo.h"
 #include "SrvArgumentos.h"
 #include "SrvChamada.h"
 #include "SrvConferencia.h"
@@ -184,10 +185,33 @@ DataPacket groupPath(TrdmConfGrupo& dm, const QString& branch, const QString& gr
     return dm.dspSrvProdutosF.getData();
 }
 
+// The chosen path's packet: the one kept from the last touch when the
+// catalogue did not change since, else read now.
+DataPacket catalogue(TrdmConfGrupo& dm, const QString& branch, const QString& group, const QString& segment,
+                     const QString& level) {
+    CacheCatalogo& cache = *dm.cacheCatalogo;
+    const QString key = QStringList{branch, group, segment, level}.join(QChar(0x1F));
+    if (std::optional<DataPacket> kept = cache.procura(key))
+        return *kept;
+    DataPacket read;
+    if (!EmptyString(group))
+        read = groupPath(dm, branch, group, segment);
+    else if (!EmptyString(segment))
+        read = segmentPath(dm, branch, level, segment);
+    else
+        read = levelPath(dm, level);
+    cache.guarda(key, read);
+    return read;
+}
+
 } // namespace
 
 int32_t getProduto(const QString& P_CDFILIAL, QVariant& result) {
     return runQuery(result, [&](TrdmConfGrupo& dm) {
+        if (!dm.cacheCatalogo)
+            dm.cacheCatalogo = std::make_shared<CacheCatalogo>(dm.adcConfGrupo);
+        // Before the look-ups: what changes from here on is seen next time.
+        dm.cacheCatalogo->inicia();
         dm.adqSrvParavend.close();
         dm.adqSrvParavend.setParam(QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
         const QString group = lookup(dm.adqSrvParavend, QStringLiteral("CDGRPRODPDV"));
@@ -196,12 +220,7 @@ int32_t getProduto(const QString& P_CDFILIAL, QVariant& result) {
         const QString segment = lookup(dm.adqSegmento, QStringLiteral("CDSEGMER"));
         dm.adqMaxNivel.close();
         const QString level = lookup(dm.adqMaxNivel, QStringLiteral("CDNVPRODUTO"));
-
-        if (!EmptyString(group))
-            return groupPath(dm, P_CDFILIAL, group, segment);
-        if (!EmptyString(segment))
-            return segmentPath(dm, P_CDFILIAL, level, segment);
-        return levelPath(dm, level);
+        return catalogue(dm, P_CDFILIAL, group, segment, level);
     });
 }
 

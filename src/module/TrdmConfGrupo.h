@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class CacheCatalogo;
 class SrvConferencia;
 
 class __attribute__((visibility("default"))) TrdmConfGrupo {
@@ -59,6 +60,10 @@ public:
     // The compare statements of the checked writes (SrvConferencia.h), made at
     // first use; declared after the connection, so destroyed before it.
     std::shared_ptr<SrvConferencia> conferencia;
+    // The last catalogue read, given again while the catalogue does not
+    // change (CacheCatalogo.h); made at first use, destroyed before the
+    // connection.
+    std::shared_ptr<CacheCatalogo> cacheCatalogo;
 
     void adcConfGrupoBeforeConnect(TADOConnection& sender);
     void adcConfGrupoAfterConnect(TADOConnection& sender);

@@ -92,9 +92,11 @@ void ClientDataSet::close() {
     d->appending = false;
     d->pending.clear();
     d->packet = DataPacket();
+    d->tail = DataPacket();
     d->fields.clear();
     d->filter.reset();
     d->view.release();
+    d->rowsChanged();
     d->pos = -1;
     d->eof = d->bof = true;
 }
@@ -111,6 +113,8 @@ void ClientDataSet::emptyDataSet() {
     // A fresh packet of the same columns: the old rows may still be shared
     // with the packet that was loaded.
     d->packet = DataPacket(d->packet.fields());
+    d->tail = DataPacket();
+    d->rowsChanged();
     d->rebuild();
     d->first();
 }
@@ -135,7 +139,7 @@ void ClientDataSet::loadFromFile(const QString& path) {
 }
 
 DataPacket ClientDataSet::packet() const {
-    return d->packet;
+    return d->allRows();
 }
 
 void ClientDataSet::addIndex(const QString& name, const QString& fields) {
@@ -256,14 +260,18 @@ bool ClientDataSet::locate(const QString& fields, const QVariantList& values, Lo
                     .arg(names.size())
                     .arg(values.size()));
     std::vector<LocateKey> keys;
+    std::vector<LocateKey> tailKeys;
     for (int i = 0; i < names.size(); ++i) {
         const int f = d->requireField(names[i]);
         std::optional<LocateKey> key = LocateKey::make(d->column(f), d->fields[f].def.kind, values[i]);
         if (!key)
             return false; // a value that is no number matches no numeric cell
         keys.push_back(std::move(*key));
+        if (d->hasTail())
+            tailKeys.push_back(*LocateKey::make(DataPacketAccess::column(d->tail, d->fields[f].column),
+                                                d->fields[f].def.kind, values[i]));
     }
-    const int position = locatePosition(d->view, keys, options);
+    const int position = locatePosition(d->view, keys, options, tailKeys, d->hasTail() ? d->packet.rowCount() : -1);
     if (position < 0)
         return false;
     d->pos = position;
@@ -336,21 +344,34 @@ void ClientDataSet::post() {
     QList<int> fieldOfColumn(d->packet.fieldCount(), -1);
     for (int f = 0; f < d->fields.size(); ++f)
         fieldOfColumn[d->fields[f].column] = f;
-    d->packet.beginRow(); // detaches from a shared packet before the first change
+    // Rows shared with another packet go unchanged; the new row goes to the
+    // tail (a change would copy every row first).
+    const bool intoTail = d->hasTail() || d->packet.isShared();
+    if (intoTail && d->tail.fieldCount() == 0)
+        d->tail = DataPacket(d->packet.fields());
+    DataPacket& target = intoTail ? d->tail : d->packet;
+    target.beginRow();
     for (int c = 0; c < fieldOfColumn.size(); ++c) {
         if (fieldOfColumn[c] < 0)
-            d->packet.appendNull();
+            target.appendNull();
         else
-            d->packet.appendValue(d->pending[fieldOfColumn[c]]);
+            target.appendValue(d->pending[fieldOfColumn[c]]);
     }
     d->appending = false;
     d->pending.clear();
     // Only the new row is placed: the others keep their places.
-    const int row = d->packet.rowCount() - 1;
+    const int row = d->rowCount() - 1;
+    // The view stays right for the rows as they are now; none kept aside does.
+    const std::optional<ClientDataSetPrivate::ViewKey> key = d->viewKey;
+    d->rowsChanged();
+    if (key) {
+        d->viewKey = key;
+        d->viewKey->generation = d->generation;
+    }
     const std::vector<int> keys = d->indexFields();
-    const std::vector<const PacketColumn*> cols = d->columnPointers();
     // Hidden by the filter: stay on a visible row.
-    d->moveToPosition(d->view.insertAppended({cols, d->filter.get(), keys}, row));
+    d->moveToPosition(
+        d->withRule(keys, [&](const DataSetView::Rule& rule) { return d->view.insertAppended(rule, row); }));
 }
 
 void ClientDataSet::cancel() {

@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace ClientDataSetDetail {
 
@@ -67,6 +70,11 @@ public:
     QList<FieldDef> lastStructure;
     bool active = false;
     DataPacket packet;
+    // The rows appended while the packet's rows were shared with others (the
+    // packet a data service keeps and gave again): kept apart, so that two
+    // rows appended to a catalogue of a million do not copy it. Row numbers
+    // go on from the packet's (row packet.rowCount() is the tail's first).
+    DataPacket tail;
 
     QHash<QString, QString> indexes; // lower-case name -> "A;B"
     QString indexName;
@@ -76,6 +84,23 @@ public:
     std::unique_ptr<FilterExpression> filter;
 
     DataSetView view; // visible rows, in index order
+
+    // What the visible rows were computed from: the rows (a generation that
+    // changes with every change of them or of the fields over them), the
+    // active index's fields and the filter switched on. A rebuild for the
+    // same is skipped; the rows of the view before are kept aside, so that
+    // switching a filter off and on again (as a screen does before it sets a
+    // new one) costs no new pass over the rows.
+    struct ViewKey {
+        std::uint64_t generation = 0;
+        QString index;
+        QString filter;
+        bool operator==(const ViewKey&) const = default;
+    };
+    std::uint64_t generation = 1;
+    std::optional<ViewKey> viewKey;
+    std::optional<ViewKey> asideKey;
+    std::vector<int> asideRows;
     int pos = -1;
     bool eof = true;
     bool bof = true;
@@ -124,12 +149,37 @@ public:
 
     const PacketColumn& column(int field) const { return DataPacketAccess::column(packet, fields[field].column); }
 
-    std::vector<const PacketColumn*> columnPointers() const {
+    std::vector<const PacketColumn*> columnPointers(const DataPacket& of) const {
         std::vector<const PacketColumn*> cols;
         cols.reserve(size_t(fields.size()));
         for (int f = 0; f < fields.size(); ++f)
-            cols.push_back(&column(f));
+            cols.push_back(&DataPacketAccess::column(of, fields[f].column));
         return cols;
+    }
+    std::vector<const PacketColumn*> columnPointers() const { return columnPointers(packet); }
+
+    int rowCount() const { return packet.rowCount() + tail.rowCount(); }
+    bool hasTail() const { return tail.rowCount() > 0; }
+
+    // The packet's rows and the tail's as one packet (a copy when there is a tail).
+    DataPacket allRows() const {
+        if (!hasTail())
+            return packet;
+        DataPacket all = packet;
+        for (int r = 0; r < tail.rowCount(); ++r) {
+            all.beginRow();
+            for (int c = 0; c < tail.fieldCount(); ++c)
+                all.appendValue(tail.value(r, c));
+        }
+        return all;
+    }
+
+    // The view's rule over the packet and the tail.
+    template <class Use> auto withRule(const std::vector<int>& keys, Use use) const {
+        const std::vector<const PacketColumn*> cols = columnPointers();
+        const std::vector<const PacketColumn*> tailCols =
+            hasTail() ? columnPointers(tail) : std::vector<const PacketColumn*>();
+        return use(DataSetView::Rule{cols, filter.get(), keys, hasTail() ? &tailCols : nullptr, packet.rowCount()});
     }
 
     // Opens on a packet: maps the persistent fields onto its columns, or
@@ -158,13 +208,15 @@ public:
         }
         appending = false;
         pending.clear();
+        if (!active || hasTail() || !packet.sharesRowsWith(p) || !sameMapping(mapped))
+            rowsChanged();
         packet = p;
+        tail = DataPacket();
         fields = mapped;
         lastStructure.clear();
         for (const DataSetField& f : fields)
             lastStructure.append(f.def);
         active = true;
-        view.clear();
         pos = -1;
         try {
             rebuild();
@@ -210,15 +262,52 @@ public:
         return keys;
     }
 
+    bool sameMapping(const QList<DataSetField>& mapped) const {
+        if (mapped.size() != fields.size())
+            return false;
+        for (int f = 0; f < mapped.size(); ++f)
+            if (mapped[f].column != fields[f].column || mapped[f].def.kind != fields[f].def.kind ||
+                mapped[f].def.name.compare(fields[f].def.name, Qt::CaseInsensitive) != 0)
+                return false;
+        return true;
+    }
+
+    // The rows or the fields over them changed: no view computed before fits.
+    void rowsChanged() {
+        ++generation;
+        viewKey.reset();
+        asideKey.reset();
+        asideRows = {};
+    }
+
+    ViewKey currentKey() const {
+        return {generation, indexName.isEmpty() ? QString() : indexes.value(indexName.toLower()),
+                filter ? filterText : QString()};
+    }
+
     // Recomputes the visible rows (filter, then index order).
     void rebuild() {
-        view.clear();
-        if (!active)
+        if (!active) {
+            view.clear();
+            viewKey.reset();
             return;
+        }
         parseFilter();
         const std::vector<int> keys = indexFields();
-        const std::vector<const PacketColumn*> cols = columnPointers();
-        view.rebuild({cols, filter.get(), keys}, packet.rowCount());
+        const ViewKey key = currentKey();
+        if (viewKey == key)
+            return;
+        if (asideKey == key) {
+            view.swapRows(asideRows);
+            std::swap(viewKey, asideKey);
+            return;
+        }
+        asideRows.clear();
+        view.swapRows(asideRows);
+        asideKey = viewKey;
+        viewKey.reset();
+        withRule(keys, [&](const DataSetView::Rule& rule) { view.rebuild(rule, rowCount(), generation); });
+        viewKey = key;
     }
 
     // Rebuilds; on a filter or index that does not fit, restore() puts back
@@ -293,7 +382,9 @@ public:
 
     // A stored cell read as the dataset field's kind.
     QVariant cellValue(int row, int field) const {
-        const QVariant v = packet.value(row, fields[field].column);
+        const int base = packet.rowCount();
+        const QVariant v =
+            row < base ? packet.value(row, fields[field].column) : tail.value(row - base, fields[field].column);
         if (v.isNull())
             return {};
         const FieldKind want = fields[field].def.kind;

@@ -492,6 +492,10 @@ void DataPacket::removeAllRows() {
     d->cursor = int(d->columns.size());
 }
 
+bool DataPacket::isShared() const {
+    return d->ref.loadRelaxed() > 1;
+}
+
 qsizetype DataPacket::memoryUsage() const {
     qsizetype total = 0;
     for (const PacketColumn& c : d->columns)

@@ -64,10 +64,16 @@ public:
     // QString, double, qint64 or QDateTime according to the column kind.
     QVariant value(int row, int col) const;
     bool isNull(int row, int col) const;
-    QString text(int row, int col) const; // any kind rendered as text; "" for null
+    QString text(int row, int col) const;  // any kind rendered as text; "" for null
     double number(int row, int col) const; // 0 for null or non-numeric text
     void setValue(int row, int col, const QVariant& value);
     void removeAllRows();
+
+    // True when both hold the very same rows (one shared copy): what one
+    // holds the other holds, as a change to either makes it a copy of its own.
+    bool sharesRowsWith(const DataPacket& other) const { return d == other.d; }
+    // True when another packet holds the same rows: a change would copy them.
+    bool isShared() const;
 
     // Approximate heap bytes held by the rows (for the memory benchmarks).
     qsizetype memoryUsage() const;

@@ -73,10 +73,14 @@ bool LocateKey::matches(int row, LocateOptions options) const {
                               : s.compare(m_string, Qt::CaseInsensitive) == 0;
 }
 
-int locatePosition(const DataSetView& view, const std::vector<LocateKey>& keys, LocateOptions options) {
+int locatePosition(const DataSetView& view, const std::vector<LocateKey>& keys, LocateOptions options,
+                   const std::vector<LocateKey>& tailKeys, int tailFrom) {
     for (int i = 0; i < view.size(); ++i) {
         const int row = view.rowAt(i);
-        if (std::all_of(keys.begin(), keys.end(), [&](const LocateKey& k) { return k.matches(row, options); }))
+        const bool inTail = tailFrom >= 0 && row >= tailFrom;
+        const std::vector<LocateKey>& set = inTail ? tailKeys : keys;
+        const int at = inTail ? row - tailFrom : row;
+        if (std::all_of(set.begin(), set.end(), [&](const LocateKey& k) { return k.matches(at, options); }))
             return i;
     }
     return -1;

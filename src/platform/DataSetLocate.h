@@ -35,4 +35,6 @@ private:
 };
 
 // Position of the first visible row that every key matches; -1 when none.
-int locatePosition(const DataSetView& view, const std::vector<LocateKey>& keys, LocateOptions options);
+// Rows from tailFrom on are matched by the tail keys (at row - tailFrom).
+int locatePosition(const DataSetView& view, const std::vector<LocateKey>& keys, LocateOptions options,
+                   const std::vector<LocateKey>& tailKeys = {}, int tailFrom = -1);

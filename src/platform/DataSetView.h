@@ -4,6 +4,7 @@
 // are packet row numbers; a position is a place among the visible rows.
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class FilterExpression;
@@ -18,11 +19,19 @@ public:
         const std::vector<const PacketColumn*>& columns;
         const FilterExpression* filter = nullptr;
         const std::vector<int>& keyFields;
+        // Rows from tailFrom on sit in the tail's columns (at row - tailFrom):
+        // the rows a dataset appended to a packet shared with others. Null:
+        // every row is in columns.
+        const std::vector<const PacketColumn*>* tail = nullptr;
+        int tailFrom = 0;
     };
 
     // Every row from 0 to rowCount - 1 placed anew. Rows equal on the index
-    // keep their storage order; nulls sort before any value.
-    void rebuild(const Rule& rule, int rowCount);
+    // keep their storage order; nulls sort before any value. With a source
+    // (an identity of the rows' content that changes whenever they change;
+    // 0 for none) the index order of all rows is kept and reused by the next
+    // rebuild of the same source and index, which then only filters it.
+    void rebuild(const Rule& rule, int rowCount, std::uint64_t source = 0);
 
     // Places a row appended to the packet (a row number above every row the
     // view holds) where rebuild() would put it, without visiting the others.
@@ -38,8 +47,20 @@ public:
     void release() {
         m_rows.clear();
         m_rows.shrink_to_fit();
+        m_ordered = {};
     }
+    // Exchanges the visible rows with others kept aside.
+    void swapRows(std::vector<int>& other) { m_rows.swap(other); }
 
 private:
+    // Every row in the order of an index, for one source.
+    struct Ordered {
+        std::uint64_t source = 0;
+        std::vector<int> keyFields;
+        std::vector<int> rows;
+    };
+    const std::vector<int>& orderedRows(const Rule& rule, int rowCount, std::uint64_t source);
+
     std::vector<int> m_rows;
+    Ordered m_ordered;
 };

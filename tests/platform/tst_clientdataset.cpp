@@ -2,7 +2,9 @@
 #include "ClientDataSetModel.h"
 
 #include <QTemporaryDir>
+
 #include <QTest>
+#include <optional>
 
 namespace {
 
@@ -413,6 +415,117 @@ private slots:
         QCOMPARE(ds.recordCount(), 7);
         QCOMPARE(source.rowCount(), 6);
         QCOMPARE(ds.packet().rowCount(), 7);
+    }
+
+    // A packet loaded again (the catalogue the screen shows at every touch),
+    // with the index and the filter of the time before: the rows shown are
+    // those of a fresh dataset, after every kind of change in between.
+    void reloadedPacketShowsWhatAFreshDataSetShows() {
+        const auto fresh = [](const DataPacket& p, const QString& filter) {
+            ClientDataSet ds("cdsNovo");
+            ds.addIndex("Index1", "CDARVPROD;CDPRODUTO");
+            ds.setPacket(p);
+            ds.setIndexName("Index1");
+            ds.setFilter(filter);
+            ds.setFiltered(!filter.isEmpty());
+            return column(ds, "CDPRODUTO");
+        };
+        const QString semEspeciais = QStringLiteral("(CDPRODUTO <> '10') AND (CDPRODUTO <> '20')");
+        const DataPacket first = catalogue();
+        ClientDataSet ds("cdsPesqProduto");
+        ds.addIndex("Index1", "CDARVPROD;CDPRODUTO");
+        const auto touch = [&](const DataPacket& p, const QString& filter) {
+            ds.setPacket(p);
+            ds.setIndexName("Index1");
+            ds.setFiltered(false);
+            ds.setFilter(filter);
+            ds.setFiltered(true);
+            return column(ds, "CDPRODUTO");
+        };
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        QCOMPARE(touch(first, semEspeciais), QStringList({"12", "11", "30", "O'B"}));
+        // Another filter on the same rows; then the first one again.
+        const QString soUm = QStringLiteral("CDPRODUTO = '11'");
+        QCOMPARE(touch(first, soUm), QStringList({"11"}));
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        // Rows of the same count but other contents and order.
+        DataPacket second(first.fields());
+        second.appendRow({"10", "0050", "Couvert", 5.0});
+        second.appendRow({"11", "0900", "X-Burger", 18.5});
+        second.appendRow({"20", "0200", "Consumo", 0.0});
+        second.appendRow({"O'B", "0150", "Irish coffee", 22.0});
+        second.appendRow({"31", "0100", "Comanda", QVariant()});
+        second.appendRow({"12", "0000", "Sem arvore", 9.0});
+        QCOMPARE(touch(second, semEspeciais), fresh(second, semEspeciais));
+        QCOMPARE(touch(second, semEspeciais), QStringList({"12", "31", "O'B", "11"}));
+        // A row appended on the screen, then the filter switched off and on.
+        ds.append();
+        ds.setFieldValue(u"CDPRODUTO", "40");
+        ds.setFieldValue(u"CDARVPROD", "0001");
+        ds.post();
+        ds.setFiltered(false);
+        ds.setFiltered(true);
+        QCOMPARE(column(ds, "CDPRODUTO"), QStringList({"12", "40", "31", "O'B", "11"}));
+        // Emptied, then the first packet again.
+        ds.emptyDataSet();
+        QCOMPARE(ds.recordCount(), 0);
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        // Closed, then loaded again.
+        ds.close();
+        QCOMPARE(touch(first, semEspeciais), fresh(first, semEspeciais));
+        // The index's fields redefined under the same name.
+        ds.addIndex("Index1", "NMPRODUTO");
+        QCOMPARE(column(ds, "CDPRODUTO"), QStringList({"30", "O'B", "12", "11"}));
+    }
+
+    // Rows appended to a packet whose rows are shared (kept by a data
+    // service) leave those rows shared, and the dataset behaves as one that
+    // owns its rows: index, filter, locate, the packet it gives.
+    void rowsAppendedToASharedPacketLeaveItShared() {
+        const DataPacket source = catalogue();
+        const auto build = [](ClientDataSet& ds, const DataPacket& p) {
+            ds.addIndex("Index1", "CDARVPROD");
+            ds.setPacket(p);
+            ds.setIndexName("Index1");
+            ds.setFilter("CDPRODUTO <> '20'");
+            ds.setFiltered(true);
+            for (const QStringList& row : {QStringList{"N1", "", "Próxima"}, QStringList{"21", "0250", "Novo"},
+                                           QStringList{"20", "0001", "Escondido"}}) {
+                ds.append();
+                ds.setFieldValue(u"CDPRODUTO", row[0]);
+                ds.setFieldValue(u"CDARVPROD", row[1]);
+                ds.setFieldValue(u"NMPRODUTO", row[2]);
+                ds.post();
+            }
+        };
+        ClientDataSet shared("cdsPesqProduto");
+        build(shared, source);
+        QVERIFY(source.isShared()); // not copied
+        QCOMPARE(source.rowCount(), 6);
+        const std::optional<DataPacket> own = DataPacket::fromXml(source.toXml());
+        QVERIFY(own && !own->isShared());
+        ClientDataSet alone("cdsSozinho");
+        build(alone, *own);
+        QCOMPARE(column(shared, "CDPRODUTO"), QStringList({"12", "N1", "11", "30", "O'B", "21", "10"}));
+        QCOMPARE(column(shared, "CDPRODUTO"), column(alone, "CDPRODUTO"));
+        QVERIFY(shared.locate("CDPRODUTO", {"21"}));
+        QCOMPARE(shared.fieldText(u"NMPRODUTO"), QString("Novo"));
+        QCOMPARE(shared.recNo(), 5);
+        QVERIFY(!shared.locate("CDPRODUTO", {"20"})); // hidden by the filter
+        QVERIFY(shared.locate("NMPRODUTO", {"próx"}, {true, true}));
+        QCOMPARE(shared.fieldText(u"CDPRODUTO"), QString("N1"));
+        shared.setFiltered(false);
+        QCOMPARE(column(shared, "CDPRODUTO"), QStringList({"12", "N1", "20", "11", "30", "O'B", "20", "21", "10"}));
+        QCOMPARE(column(shared, "CDPRODUTO"), (alone.setFiltered(false), column(alone, "CDPRODUTO")));
+        const DataPacket all = shared.packet();
+        QCOMPARE(all.rowCount(), 9);
+        QCOMPARE(all.text(7, all.indexOf(u"NMPRODUTO")), QString("Novo"));
+        QCOMPARE(all.toXml(), alone.packet().toXml());
+        // Loaded again: the appended rows go, the shared rows stay.
+        shared.setPacket(source);
+        QCOMPARE(shared.recordCount(), 6);
+        shared.emptyDataSet();
+        QCOMPARE(shared.recordCount(), 0);
     }
 
     void closeAndCreateAgain() {

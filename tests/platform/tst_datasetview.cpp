@@ -120,6 +120,36 @@ private slots:
         }
     }
 
+    // With a source, the index order of all rows is kept and filtered again
+    // by the next rebuild of the same source: every rebuild gives the rows a
+    // rebuild without a source gives, and a new source sorts anew.
+    void orderKeptForASourceGivesTheSameRows() {
+        QRandomGenerator gen(7);
+        DataSetView kept;
+        std::uint64_t source = 1;
+        for (int round = 0; round < 6; ++round) {
+            DataPacket p = botoes();
+            for (int i = 0; i < 200; ++i) {
+                const int n = int(gen.bounded(6));
+                p.appendRow({n == 0 ? QVariant() : QVariant(QString::number(n)), QString::number(gen.bounded(9)),
+                             n == 5 ? QVariant() : QVariant(int(gen.bounded(5))), gen.bounded(3.0)});
+            }
+            const auto cols = colunas(p);
+            ++source; // new rows, of the same count every round
+            for (const QString& texto : {QString(), QStringLiteral("PAGINA = '1'"), QStringLiteral("COR <> 3"),
+                                         QString(), QStringLiteral("PAGINA IS NULL OR BOTAO > '4'")}) {
+                for (const std::vector<int>& keys : {std::vector<int>{1}, std::vector<int>{0, 1}, std::vector<int>{}}) {
+                    const auto f = texto.isEmpty() ? nullptr : filtro(p, texto);
+                    const DataSetView::Rule rule{cols, f.get(), keys};
+                    kept.rebuild(rule, p.rowCount(), source);
+                    DataSetView fresh;
+                    fresh.rebuild(rule, p.rowCount());
+                    QCOMPARE(linhas(kept), linhas(fresh));
+                }
+            }
+        }
+    }
+
     void locateOnColumns() {
         DataPacket p({{QStringLiteral("NOME"), FieldKind::Text, 30},
                       {QStringLiteral("NUMERO"), FieldKind::Integer, 0},

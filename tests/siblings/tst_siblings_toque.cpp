@@ -29,6 +29,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -131,6 +132,7 @@ private slots:
     void tecladoEncaixadoEstreitaAListaVisivel();
     void arrastarRolaSemEscolherETocarEscolhe();
     void produtoJaNoCardapioMarcado();
+    void filtroDaListaIgualAoDeCadaLinha();
 
     void corTituloDeCadaChamadaERodapeFixo();
 };
@@ -373,6 +375,55 @@ void TstSiblingsToque::produtoJaNoCardapioMarcado() {
              QStringLiteral("aeiou aeiou aeo ao cc n uo"));
     QCOMPARE(PesquisaFiltroModel::dobra(QStringLiteral("Straße Ωmega")), QStringLiteral("straße ωmega"));
     QCOMPARE(PesquisaFiltroModel::dobra(QStringLiteral("Pão")), QStringLiteral("pao"));
+}
+
+// The list's filter, which looks for the words in one block of every row's
+// folded text, keeps the rows a test of each row's own text keeps: accents,
+// letters beyond Latin-1, several words, narrowing and widening, a word at
+// the end of one row and the start of the next, and control characters.
+void TstSiblingsToque::filtroDaListaIgualAoDeCadaLinha() {
+    const QStringList nomes = {QStringLiteral("Pão de queijo"),      QStringLiteral("Água mineral"),
+                               QStringLiteral("Ωmega 3 cápsulas"),   QStringLiteral("Chá 🍵 verde"),
+                               QStringLiteral("Bolo de aipim"),      QStringLiteral("pimenta"),
+                               QStringLiteral("Sem nome\x1eoculto"), QString()};
+    DataPacket pacote(
+        {{QStringLiteral("CDARVPROD"), FieldKind::Text, 20}, {QStringLiteral("NMPRODUTO"), FieldKind::Text, 50}});
+    for (int i = 0; i < 400; ++i)
+        pacote.appendRow(
+            {QString::number(i * 37 % 1000), nomes.at(i % nomes.size()) + QLatin1Char(' ') + QString::number(i)});
+    ClientDataSet ds(QStringLiteral("cdsPesqProduto"));
+    ds.setPacket(pacote);
+    ClientDataSetModel origem(&ds);
+    PesquisaFiltroModel filtro(&origem);
+    const auto esperado = [&](const QString& texto) {
+        const QStringList termos = PesquisaFiltroModel::dobra(texto).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        QList<int> linhas;
+        for (int r = 0; r < origem.rowCount(); ++r) {
+            const QString chave = PesquisaFiltroModel::dobra(origem.index(r, 0).data().toString()) + QChar(0x1F) +
+                                  PesquisaFiltroModel::dobra(origem.index(r, 1).data().toString());
+            if (!termos.isEmpty() &&
+                std::all_of(termos.begin(), termos.end(), [&](const QString& t) { return chave.contains(t); }))
+                linhas << r;
+        }
+        return linhas;
+    };
+    const auto mostradas = [&] {
+        QList<int> linhas;
+        for (int r = 0; r < filtro.rowCount(); ++r)
+            linhas << filtro.linhaOrigem(r);
+        return linhas;
+    };
+    for (const QString& texto :
+         {QStringLiteral("p"), QStringLiteral("pa"), QStringLiteral("pão 1"), QStringLiteral("PAO 12"),
+          QStringLiteral("agua"), QStringLiteral("ωmega"), QStringLiteral("🍵"), QStringLiteral("chá 🍵 3"),
+          QStringLiteral("aipim"), QStringLiteral("m 9"), QStringLiteral("9 m"), QStringLiteral("pim"),
+          QStringLiteral("oculto"), QStringLiteral("nome\x1eoculto"), QStringLiteral("nome\x1f"), QStringLiteral("zzz"),
+          QStringLiteral("3"), QStringLiteral("39"), QStringLiteral("399")}) {
+        filtro.setFiltro(texto);
+        QVERIFY2(mostradas() == esperado(texto), qPrintable(texto));
+    }
+    filtro.setFiltro(QString());
+    QCOMPARE(filtro.rowCount(), 400);
 }
 
 void TstSiblingsToque::corTituloDeCadaChamadaERodapeFixo() {

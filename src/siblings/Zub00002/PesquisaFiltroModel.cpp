@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
 // Separates the columns in a row's folded text, so that no word matches across two columns.
 constexpr QChar kSeparador(0x1F);
+// Separates the rows in the block of folded texts.
+constexpr char kFimDeLinha = '\x1E';
 
 bool somenteAscii(const QString& texto) {
     for (const QChar c : texto) {
@@ -130,16 +133,26 @@ void PesquisaFiltroModel::setFiltro(const QString& texto) {
         m_linhas.clear();
     } else {
         montaChaves();
+        std::vector<QByteArray> bytes;
+        bool separador = false;
+        for (const QString& termo : termos) {
+            bytes.push_back(termo.toUtf8());
+            separador = separador || bytes.back().contains(kFimDeLinha);
+        }
         const bool soRestantes = m_filtrado && estreita(m_termos, termos);
-        QList<int> candidatas;
-        if (soRestantes)
-            candidatas.swap(m_linhas);
-        m_linhas.clear();
-        const int total = soRestantes ? int(candidatas.size()) : int(m_chaves.size());
-        for (int i = 0; i < total; ++i) {
-            const int linha = soRestantes ? candidatas.at(i) : i;
-            if (casa(linha, termos))
-                m_linhas.append(linha);
+        if (soRestantes || separador) {
+            QList<int> candidatas;
+            if (soRestantes)
+                candidatas.swap(m_linhas);
+            m_linhas.clear();
+            const int total = soRestantes ? int(candidatas.size()) : int(m_fins.size());
+            for (int i = 0; i < total; ++i) {
+                const int linha = soRestantes ? candidatas.at(i) : i;
+                if (casa(linha, bytes))
+                    m_linhas.append(linha);
+            }
+        } else {
+            procuraEmTudo(bytes);
         }
         m_filtrado = true;
     }
@@ -147,22 +160,58 @@ void PesquisaFiltroModel::setFiltro(const QString& texto) {
     endResetModel();
 }
 
-bool PesquisaFiltroModel::casa(int linhaOrigem, const QStringList& termos) const {
-    const QString& chave = m_chaves.at(linhaOrigem);
-    for (const QString& termo : termos) {
-        if (!chave.contains(termo))
+std::string_view PesquisaFiltroModel::chave(int linhaOrigem) const {
+    const size_t linha = size_t(linhaOrigem);
+    const qsizetype inicio = linha == 0 ? 0 : m_fins[linha - 1] + 1;
+    return {m_chaves.constData() + inicio, size_t(m_fins[linha] - inicio)};
+}
+
+// A substring of UTF-8 text found by its bytes is a substring of its
+// characters: a sequence never begins inside another.
+bool PesquisaFiltroModel::casa(int linhaOrigem, const std::vector<QByteArray>& termos) const {
+    const std::string_view texto = chave(linhaOrigem);
+    for (const QByteArray& termo : termos) {
+        if (texto.find(std::string_view(termo.constData(), size_t(termo.size()))) == std::string_view::npos)
             return false;
     }
     return true;
 }
 
+// Every row: the first term sought through the whole block (no term holds
+// the row separator, so no match spans two rows), the other terms in each
+// row it was found in. The row of a match is found by walking the row ends
+// on from the last match: one pass over them in all, in memory order.
+void PesquisaFiltroModel::procuraEmTudo(const std::vector<QByteArray>& termos) {
+    m_linhas.clear();
+    const std::vector<QByteArray> outros(termos.begin() + 1, termos.end());
+    const char* inicio = m_chaves.constData();
+    const size_t total = size_t(m_chaves.size());
+    const QByteArray& primeiro = termos.front();
+    const qsizetype* fins = m_fins.data();
+    size_t em = 0;
+    size_t linha = 0;
+    while (em < total) {
+        const void* achado = memmem(inicio + em, total - em, primeiro.constData(), size_t(primeiro.size()));
+        if (!achado)
+            break;
+        const qsizetype posicao = static_cast<const char*>(achado) - inicio;
+        while (fins[linha] < posicao)
+            ++linha;
+        if (outros.empty() || casa(int(linha), outros))
+            m_linhas.append(int(linha));
+        em = size_t(fins[linha]) + 1;
+        ++linha;
+    }
+}
+
 void PesquisaFiltroModel::montaChaves() {
     const int linhas = m_origem->rowCount();
-    if (m_chaves.size() == linhas)
+    if (m_fins.size() == size_t(linhas))
         return;
     const int colunas = m_origem->columnCount();
     m_chaves.clear();
-    m_chaves.reserve(linhas);
+    m_fins.clear();
+    m_fins.reserve(size_t(linhas));
     for (int r = 0; r < linhas; ++r) {
         QString chave;
         for (int c = 0; c < colunas; ++c) {
@@ -170,12 +219,16 @@ void PesquisaFiltroModel::montaChaves() {
                 chave += kSeparador;
             chave += dobra(m_origem->data(m_origem->index(r, c), Qt::DisplayRole).toString());
         }
-        m_chaves.append(chave);
+        m_chaves += chave.toUtf8();
+        m_fins.push_back(m_chaves.size());
+        m_chaves += kFimDeLinha;
     }
+    m_chaves.squeeze();
 }
 
 void PesquisaFiltroModel::descartaChaves() {
-    m_chaves.clear();
+    m_chaves = QByteArray();
+    m_fins = {};
 }
 
 namespace {

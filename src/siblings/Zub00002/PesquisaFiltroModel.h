@@ -2,16 +2,22 @@
 // Narrows the rows of a list model to those whose text contains every word the
 // operator typed, ignoring case and accents. It sits on top of the dataset's
 // model, so the dataset's own filter stays in force underneath. The folded
-// text of each row is built once, on the first search, so that each further
-// keystroke over a long catalogue is a plain substring scan.
+// text of each row is built once, on the first search, into one block of
+// UTF-8 (a row after another), so that each further keystroke over a long
+// catalogue is a plain byte search: the first word through the whole block
+// at once, the others in the rows it was found in.
 //
 // Rows may carry a mark (where the product already sits on the menu); when
 // any is set, the marks show in a last column of their own.
 
 #include <QAbstractTableModel>
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QStringList>
+
+#include <string_view>
+#include <vector>
 
 class PesquisaFiltroModel : public QAbstractTableModel {
     Q_OBJECT
@@ -42,14 +48,19 @@ public:
 private:
     void montaChaves();
     void descartaChaves();
-    bool casa(int linhaOrigem, const QStringList& termos) const;
+    std::string_view chave(int linhaOrigem) const;
+    bool casa(int linhaOrigem, const std::vector<QByteArray>& termos) const;
+    void procuraEmTudo(const std::vector<QByteArray>& termos);
 
     QAbstractItemModel* m_origem;
     QHash<int, QString> m_marcas;
     QString m_tituloMarcas;
     QString m_filtro;
     QStringList m_termos;
-    QStringList m_chaves; // folded text of each source row, built on demand
-    QList<int> m_linhas;  // source rows shown while a filter is set
+    // The folded text of every source row, built on demand: row r ends at
+    // m_fins[r], where a separator byte stands before the next row begins.
+    QByteArray m_chaves;
+    std::vector<qsizetype> m_fins;
+    QList<int> m_linhas; // source rows shown while a filter is set
     bool m_filtrado = false;
 };

@@ -139,6 +139,11 @@ void TfrmPesquisa::montaTopo(QVBoxLayout* raiz) {
 void TfrmPesquisa::montaLista() {
     m_grade = new QTableView(this);
     m_grade->setObjectName(QStringLiteral("grdPesquisa"));
+    // Fixed, uniform rows: the view never measures rows, so a long list opens
+    // at once. Set before the model: a new size set afterwards goes through
+    // every row's section (a million of them in a big catalogue).
+    m_grade->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grade->verticalHeader()->setDefaultSectionSize(kAlturaLinha);
     m_grade->setModel(m_filtro);
     m_grade->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grade->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -155,9 +160,6 @@ void TfrmPesquisa::montaLista() {
     // touches as mouse events; a tap without a drag still selects a row.
     QScroller::grabGesture(m_grade->viewport(), QScroller::LeftMouseButtonGesture);
     m_grade->verticalHeader()->hide();
-    // Fixed, uniform rows: the view never measures rows, so a long list opens at once.
-    m_grade->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grade->verticalHeader()->setDefaultSectionSize(kAlturaLinha);
     m_grade->horizontalHeader()->setFixedHeight(kAlturaCabecalho);
     m_grade->horizontalHeader()->setHighlightSections(false);
     m_grade->setMinimumHeight(kAlturaCabecalho + linhasMinimas() * kAlturaLinha + 2 * m_grade->frameWidth());

@@ -437,6 +437,39 @@ private slots:
         QVERIFY(produto(30)->caption().isEmpty());
     }
 
+    // The search list at each touch shows the catalogue as the store holds
+    // it then: the same rows while nothing changed (the navigators once), a
+    // product another station added or removed at the next touch; a pick
+    // from the kept catalogue is written as any other.
+    void searchShowsTheCatalogueAsItIsAtEachTouch_data() { engines(); }
+    void searchShowsTheCatalogueAsItIsAtEachTouch() {
+        produtoEscolhido.clear();
+        toca(produto(30));
+        const QStringList first = listaPesquisa;
+        QVERIFY(first.contains(QStringLiteral("101001")));
+        toca(produto(30));
+        QCOMPARE(listaPesquisa, first);
+        QCOMPARE(listaPesquisa.count(QString()), first.count(QString()));
+        db->exec(QStringLiteral(
+            "INSERT INTO PRODUTO (CDPRODUTO, CDARVPROD, NMPRODUTO, NMFOTOPROD, NMPRODIMPFIS, CDBARPRODUTO, CDPRODINTE, "
+            "SGUNIDADE, IDTIPOPROD, IDPESAPROD, QTTARAPROD, IDCOBTXSERV, IDPRODATIVPR, IDSOLLOCIMP, CDNVPRODUTO) "
+            "VALUES ('777001', '00.00.001', 'Produto novo', NULL, 'NOVO', NULL, NULL, 'UN', 'P', 'N', 0.0, "
+            "'S', 'S', 'N', '3')"));
+        db->exec(QStringLiteral("INSERT INTO PRODUTOSEG (CDSEGMER, CDPRODUTO) VALUES ('001', '777001')"));
+        db->exec(QStringLiteral("DELETE FROM PRODUTOSEG WHERE CDPRODUTO = '101001'"));
+        toca(produto(30));
+        QCOMPARE(pesquisaChamadas, 3);
+        QVERIFY(listaPesquisa.contains(QStringLiteral("777001")));
+        QVERIFY(!listaPesquisa.contains(QStringLiteral("101001")));
+        QCOMPARE(listaPesquisa.size(), first.size());
+        // Unchanged again, and picked from what was kept.
+        produtoEscolhido = QStringLiteral("777001");
+        toca(produto(30));
+        QCOMPARE(produto(30)->caption(), QStringLiteral("Produto novo"));
+        QCOMPARE(conta(QStringLiteral("NRBUTTON = '30' AND IDTPBUTTON = '1' AND CDIDENTBUTON = '777001'")), 1);
+        QVERIFY(presenter->calls.isEmpty());
+    }
+
     void failedInsertRedrawsAsStored_data() { engines(); }
     void failedInsertRedrawsAsStored() {
         // Another till writes group 08 after this screen drew its page.
