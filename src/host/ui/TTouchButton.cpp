@@ -91,6 +91,11 @@ bool TTouchButton::pictureMissing() const {
     return m_glyph.isNull() && !m_picture.isEmpty() && faceLayout().missing;
 }
 
+void TTouchButton::setPictureScale(qreal scale) {
+    m_pictureScale = scale > 0 ? scale : 1.0;
+    update();
+}
+
 void TTouchButton::setCaptionHidden(bool hidden) {
     m_captionHidden = hidden;
     update();
@@ -135,16 +140,20 @@ TTouchButton::FaceLayout TTouchButton::faceLayout() const {
         if (lines > 0) {
             picture.setHeight(area.height() - lines - kPictureGap);
             const ButtonPicture shown =
-                ButtonPictureCache::instance().picture(m_picture, picture.size(), devicePixelRatioF());
+                ButtonPictureCache::instance().picture(m_picture, picture.size(), pictureRatio());
             if (shown.status != ButtonPictureStatus::Shown)
                 return {QRect(), area, QImage(), true};
             return {picture, QRect(area.left(), area.bottom() - lines + 1, area.width(), lines), shown.image, false};
         }
     }
-    const ButtonPicture shown = ButtonPictureCache::instance().picture(m_picture, picture.size(), devicePixelRatioF());
+    const ButtonPicture shown = ButtonPictureCache::instance().picture(m_picture, picture.size(), pictureRatio());
     if (shown.status != ButtonPictureStatus::Shown)
         return {QRect(), area, QImage(), true};
     return {picture, caption.isEmpty() ? area : QRect(), shown.image, false};
+}
+
+qreal TTouchButton::pictureRatio() const {
+    return devicePixelRatioF() * m_pictureScale;
 }
 
 QRect TTouchButton::captionArea() const {
