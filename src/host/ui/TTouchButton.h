@@ -92,6 +92,8 @@ private:
     QRect innerArea() const;
     QString shownCaption() const;
     FaceLayout faceLayout() const;
+    // The picture file decoded for the picture box, with the caption's area.
+    FaceLayout pictureIn(const QRect& picture, const QRect& caption) const;
     qreal pictureRatio() const;
     void paintPicture(QPainter& p, const QRect& area, const QImage& image) const;
     void paintMissingPicture(QPainter& p, const QRectF& face, const QColor& fill) const;
