@@ -35,7 +35,7 @@ QList<Item> itensDe(const DataPacket& p) {
               cAux = p.indexOf(u"IDTPBUTONAUX"), cBotaoPai = p.indexOf(u"NRBUTTONAUX"),
               cPaginaPai = p.indexOf(u"NRPGCONFTAUX"), cLegenda = p.indexOf(u"DSBUTTON"),
               cFundo = p.indexOf(u"NRCOLORBACK"), cFonte = p.indexOf(u"NRCOLORTEXT"),
-              cCodigo = p.indexOf(u"CDIDENTBUTON");
+              cCodigo = p.indexOf(u"CDIDENTBUTON"), cImagem = p.indexOf(u"DSIMAGEMBUT");
     QList<Item> itens;
     if (cTipo < 0 || cBotao < 0 || cPagina < 0)
         return itens;
@@ -49,8 +49,9 @@ QList<Item> itensDe(const DataPacket& p) {
         i.paginaPai = numero(texto(r, cPaginaPai));
         if (itemDeProduto(i.tipo) && texto(r, cAux) != QLatin1String("2"))
             continue; // a product item without a group button is on no page
-        i.botao = BotaoFolha{i.posicao, i.tipo, texto(r, cLegenda), int(p.number(r, cFundo)),
-                             int(p.number(r, cFonte))};
+        i.botao =
+            BotaoFolha{i.posicao,        i.tipo, texto(r, cLegenda), int(p.number(r, cFundo)), int(p.number(r, cFonte)),
+                       texto(r, cImagem)};
         if (cFundo < 0 || p.isNull(r, cFundo))
             i.botao.fundo = 11571344;
         i.codigo = texto(r, cCodigo);
@@ -121,8 +122,8 @@ QList<FolhaMenu> montaFolhas(const DataPacket& pacote) {
     for (const Item& i : itens) {
         if (i.tipo != QLatin1String("1"))
             continue;
-        lista.append(ProdutoListado{nomeGrupo(i.paginaPai, i.botaoPai), i.paginaPai, i.botaoPai, i.pagina,
-                                    i.posicao, i.botao.legenda, i.codigo});
+        lista.append(ProdutoListado{nomeGrupo(i.paginaPai, i.botaoPai), i.paginaPai, i.botaoPai, i.pagina, i.posicao,
+                                    i.botao.legenda, i.codigo});
     }
     std::stable_sort(lista.begin(), lista.end(), [](const ProdutoListado& a, const ProdutoListado& b) {
         return std::tie(a.paginaGrupo, a.botaoGrupo, a.pagina, a.posicao) <

@@ -10,15 +10,16 @@
 #include <QString>
 
 struct BotaoFolha {
-    int posicao = 0;  // 1 to 12 on a group page, 1 to 36 on a product page
-    QString tipo;     // IDTPBUTTON
-    QString legenda;  // DSBUTTON
-    int fundo = 0;    // NRCOLORBACK, a Windows colour value
-    int fonte = 0;    // NRCOLORTEXT
+    int posicao = 0; // 1 to 12 on a group page, 1 to 36 on a product page
+    QString tipo;    // IDTPBUTTON
+    QString legenda; // DSBUTTON
+    int fundo = 0;   // NRCOLORBACK, a Windows colour value
+    int fonte = 0;   // NRCOLORTEXT
+    QString imagem;  // DSIMAGEMBUT, the picture reference
 };
 
 struct ProdutoListado {
-    QString grupo;   // the group's caption, or its position when it has none
+    QString grupo; // the group's caption, or its position when it has none
     int paginaGrupo = 0;
     int botaoGrupo = 0;
     int pagina = 0; // the product page
@@ -30,11 +31,11 @@ struct ProdutoListado {
 struct FolhaMenu {
     enum class Tipo { Grupos, Produtos, Lista };
     Tipo tipo = Tipo::Grupos;
-    int paginaGrupo = 0;     // Grupos, Produtos: the group page
-    int botaoGrupo = 0;      // Produtos: the group's position
-    QString grupo;           // Produtos: the group's caption
-    int pagina = 0;          // Produtos: the product page; Lista: the list's sheet, from 1
-    QList<BotaoFolha> botoes; // Grupos, Produtos: the filled positions
+    int paginaGrupo = 0;            // Grupos, Produtos: the group page
+    int botaoGrupo = 0;             // Produtos: the group's position
+    QString grupo;                  // Produtos: the group's caption
+    int pagina = 0;                 // Produtos: the product page; Lista: the list's sheet, from 1
+    QList<BotaoFolha> botoes;       // Grupos, Produtos: the filled positions
     QList<ProdutoListado> produtos; // Lista: the products of this sheet
 };
 

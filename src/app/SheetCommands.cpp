@@ -2,6 +2,7 @@
 
 #include "CommandSupport.h"
 
+#include <KmrImagens.h>
 #include <KmrLog.h>
 #include <KmrPictures.h>
 #include <Srv_Kmr00003.h>
@@ -92,6 +93,16 @@ void desenhaCabecalho(QPainter& p, const FolhaMenu& folha, int numero, const She
                QStringLiteral("Folha %1 de %2").arg(numero).arg(c.total));
 }
 
+// The button's picture as the screen shows it, decoded for the sheet's
+// scale; a picture that cannot be shown leaves the caption alone (the
+// failure is logged once), with no mark on paper.
+void mostraImagem(TTouchButton& botao, const QString& referencia, qreal escala) {
+    botao.setPictureScale(escala);
+    botao.setPicture(caminhoImagem(referencia));
+    if (botao.pictureMissing())
+        botao.setPicture(QString());
+}
+
 // A button drawn by the host's touch button, as the screen draws it: the
 // navigators show their arrow only.
 void desenhaBotao(QPainter& p, TTouchButton& botao, const BotaoFolha* item, const QPointF& onde, qreal escala) {
@@ -113,6 +124,8 @@ void desenhaBotao(QPainter& p, TTouchButton& botao, const BotaoFolha* item, cons
         if (navegadorProduto) {
             botao.setCaptionHidden(true);
             botao.setGlyph(KmrPictures::setaNavegador(item->tipo == QLatin1String("9")));
+        } else if (!navegadorGrupo) {
+            mostraImagem(botao, item->imagem, p.worldTransform().m11() * escala);
         }
     }
     p.save();
@@ -170,8 +183,7 @@ void desenhaLista(QPainter& p, const FolhaMenu& folha) {
         const QString valores[] = {prod.grupo,
                                    QStringLiteral("%1 / %2").arg(prod.paginaGrupo).arg(doisDigitos(prod.botaoGrupo)),
                                    QString::number(prod.pagina),
-                                   QStringLiteral("%1 (%2)").arg(prod.legenda, doisDigitos(prod.posicao)),
-                                   prod.codigo};
+                                   QStringLiteral("%1 (%2)").arg(prod.legenda, doisDigitos(prod.posicao)), prod.codigo};
         for (int c = 0; c < 5; ++c) {
             const QString texto = p.fontMetrics().elidedText(valores[c], Qt::ElideRight, int(larguras[c]));
             p.drawText(QRectF(colunas[c], y, larguras[c], altura), Qt::AlignLeft | Qt::AlignVCenter, texto);

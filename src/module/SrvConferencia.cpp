@@ -22,12 +22,6 @@ const char* const kColunas = "SELECT IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUT
 
 const char* const kFilhos =
     "(IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX) AND (NRPGCONFTAUX = :P_NRPGCONFTAUX)";
-// The picture reference of one item, by its whole key.
-const char* const kMudaImagem =
-    "UPDATE ITMENUCONFTE SET DSIMAGEMBUT = :P_DSIMAGEMBUT WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = "
-    ":P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = "
-    ":P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = "
-    ":P_NRPGCONFTAUX)";
 const char* const kPaginaGrupo = "(IDTPBUTTON IN ('2','7','8')) AND (NRPGCONFTELA = :P_NRPGCONFTELA)";
 const char* const kPaginaProd = "(IDTPBUTTON IN ('1','9','A')) AND (NRPGCONFTELA = :P_NRPGCONFTELA) AND "
                                 "(IDTPBUTONAUX = '2') AND (NRBUTTONAUX = :P_NRBUTTONAUX) AND (NRPGCONFTAUX = "
@@ -238,7 +232,7 @@ SrvConferencia::SrvConferencia(TADOConnection& connection)
     : adqFilhos(connection, texto(kFilhos, travaLinhas(connection))),
       acmRepontaFilhos(connection, QString::fromLatin1(kRepontaFilhos)),
       adqPaginaGrupo(connection, texto(kPaginaGrupo, false)), adqPaginaProd(connection, texto(kPaginaProd, false)),
-      acmMudaImagem(connection, QString::fromLatin1(kMudaImagem)), m_connection(connection) {
+      m_connection(connection) {
 }
 
 QList<FieldDef> SrvConferencia::colunas() {

@@ -48,7 +48,6 @@ public:
     TADOQuery acmRepontaFilhos; // every product-level item under a group position re-pointed at once
     TADOQuery adqPaginaGrupo;   // one group page
     TADOQuery adqPaginaProd;    // one product page of a group
-    TADOQuery acmMudaImagem;    // the picture reference of one item
 
 private:
     TADOConnection& m_connection;

@@ -23,35 +23,25 @@ void verificaReferencia(const QString& referencia) {
     SrvArgumentos::verificaLargura(QStringLiteral("P_DSIMAGEMBUT"), referencia);
 }
 
-// The whole key of one item.
-struct ChaveImagem {
-    QString IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, NRBUTTONAUX, NRPGCONFTAUX;
-};
-
-// Within a checked write's scope the statement is its checked form.
-void mudaImagem(TrdmConfGrupo& dm, const ChaveImagem& k, const QString& filial, const QString& conf,
-                const QString& referencia) {
-    using SrvArgumentos::texto;
-    verificaReferencia(referencia);
-    TADOCommand& c = SrvEstacoes::comando(dm, SrvEstacoes::conferencia(dm).acmMudaImagem);
-    SrvArgumentos::bind(c, {texto("P_CDFILIAL", filial), texto("P_NRCONFTELA", conf), texto("P_NRBUTTON", k.NRBUTTON),
-                            texto("P_NRPGCONFTELA", k.NRPGCONFTELA), texto("P_IDTPBUTONAUX", k.IDTPBUTONAUX),
-                            texto("P_NRBUTTONAUX", k.NRBUTTONAUX), texto("P_NRPGCONFTAUX", k.NRPGCONFTAUX),
-                            texto("P_IDTPBUTTON", k.IDTPBUTTON)});
-    // No picture is stored as no value, as on a button that never had one.
-    c.setParam(QStringLiteral("P_DSIMAGEMBUT"), referencia.isEmpty() ? QVariant() : QVariant(referencia));
-    SrvEstacoes::executaComLinha(c);
-}
-
 } // namespace
 
+// A checked write in progress runs the statement's checked form
+// (SrvEstacoes::Esperado).
 int32_t setMudaImagem(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_NRBUTTON,
                       const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
                       const QString& P_NRPGCONFTAUX, const QString& P_DSIMAGEMBUT, const QString& P_IDTPBUTTON,
                       QVariant& result) {
     return runWrite(result, [&](TrdmConfGrupo& dm) {
-        mudaImagem(dm, {P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX},
-                   P_CDFILIAL, P_NRCONFTELA, P_DSIMAGEMBUT);
+        using SrvArgumentos::texto;
+        verificaReferencia(P_DSIMAGEMBUT);
+        TADOCommand& c = SrvEstacoes::comando(dm, dm.acmMudaImagem);
+        SrvArgumentos::bind(c, {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
+                                texto("P_NRBUTTON", P_NRBUTTON), texto("P_NRPGCONFTELA", P_NRPGCONFTELA),
+                                texto("P_IDTPBUTONAUX", P_IDTPBUTONAUX), texto("P_NRBUTTONAUX", P_NRBUTTONAUX),
+                                texto("P_NRPGCONFTAUX", P_NRPGCONFTAUX), texto("P_IDTPBUTTON", P_IDTPBUTTON)});
+        // No picture is stored as no value, as on a button that never had one.
+        c.setParam(QStringLiteral("P_DSIMAGEMBUT"), P_DSIMAGEMBUT.isEmpty() ? QVariant() : QVariant(P_DSIMAGEMBUT));
+        SrvEstacoes::executaComLinha(c);
     });
 }
 

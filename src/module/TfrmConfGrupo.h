@@ -212,6 +212,7 @@ private:
     std::array<qint32, 6> Incor{};
     QString stCdFilial;
     QString stDescricao;
+    QString m_imagemRecorte; // the picture file of the cut button, shown where it is pasted
     QString stNrConf;
     QString stNmConf;
     QString stNrFocusGrupo;
@@ -373,6 +374,7 @@ private:
         QString caption, fantasma;
         int cor = 0, corFonte = 0;
         QPixmap glyph;
+        QString imagem; // the picture file
         bool captionOculto = false;
     } m_vistaLevantada; // the lifted button as it looked
 

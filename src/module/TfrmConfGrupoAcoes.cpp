@@ -226,6 +226,7 @@ void TfrmConfGrupo::recortaGrupo(TTouchButton* b, const QString& stCodigo) {
     anotaBotao(cdsRecortar, Grade::Grupo, stCodigo, tipo);
     lembraVisto(true, stCodigo, true);
     stDescricao = navegadorGrupo(tipo) ? textoLocalizado(cdsPesqGrupo, u"DSBUTTON") : b->caption();
+    m_imagemRecorte = b->picture();
     InColor = b->color();
     InFontColor = b->fontColor();
     const QString fantasma = b->caption();
@@ -245,6 +246,7 @@ void TfrmConfGrupo::colaGrupo(TTouchButton* b, const QString& stCodigo) {
         b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('7'))));
     } else {
         b->setCaption(stDescricao);
+        b->setPicture(m_imagemRecorte);
     }
     b->SetColor(InColor);
     ControlaHabilitacao(kHabilitaConfirma);
@@ -442,6 +444,7 @@ void TfrmConfGrupo::recortaProduto(TTouchButton* b, const QString& stCodigo) {
     anotaBotao(cdsRecortar, Grade::Produto, stCodigo, tipo);
     lembraVisto(false, stCodigo, true);
     stDescricao = navegadorProduto(tipo) ? textoLocalizado(cdsPesqProdGrupo, u"DSBUTTON") : b->caption();
+    m_imagemRecorte = b->picture();
     InColor = b->color();
     InFontColor = b->fontColor();
     const QString fantasma = b->captionHidden() ? QString() : b->caption();
@@ -456,6 +459,7 @@ void TfrmConfGrupo::colaProduto(TTouchButton* b, const QString& stCodigo) {
     const QString tipo = cdsRecortar.fieldText(u"IDTPBUTTON");
     anotaBotao(cdsAlteracoes, Grade::Produto, stCodigo, tipo);
     b->setCaption(stDescricao);
+    b->setPicture(m_imagemRecorte);
     b->SetColor(InColor);
     b->setFontColor(InFontColor);
     mostraNavegadorProduto(b, tipo);

@@ -124,9 +124,10 @@ void TfrmConfGrupo::mostraPosicao(const PosicaoArrasto& posicao) {
 void TfrmConfGrupo::levantaBotao(QWidget* origem) {
     auto* b = static_cast<TTouchButton*>(origem);
     m_origemArrasto = posicaoAtual(ehGrupo(b), b->objectName().right(2));
-    m_vistaLevantada = {b->caption(),  b->captionHidden() ? QString() : b->caption(),
-                        b->color(),    b->fontColor(),
-                        b->GetGlyph(), b->captionHidden()};
+    m_vistaLevantada = {b->caption(),      b->captionHidden() ? QString() : b->caption(),
+                        b->color(),        b->fontColor(),
+                        b->GetGlyph(),     b->picture(),
+                        b->captionHidden()};
     // No other touch, and no refresh from the store, while a button is lifted.
     m_emToque = true;
     mostraLevantado();
@@ -230,6 +231,7 @@ void TfrmConfGrupo::desfazLevantado() {
         b->clearGlyph();
     else
         b->setGlyph(v.glyph);
+    b->setPicture(v.imagem);
     b->setCaptionHidden(v.captionOculto);
     b->setPendingMark(TTouchButton::PendingMark::None);
 }

@@ -64,6 +64,14 @@ void anotaImagem(ClientDataSet& set, const QString& numero, const QString& tipo,
     set.post();
 }
 
+// The button shows the chosen picture ("Sem imagem": none) with the mark of a
+// pending change, as a pending colour shows its colour; a cancel draws the
+// page from the store again.
+void mostraImagemPendente(TTouchButton* b, const QString& referencia) {
+    b->setPicture(caminhoImagem(referencia));
+    b->setPendingMark(TTouchButton::PendingMark::Changed);
+}
+
 } // namespace
 
 void TfrmConfGrupo::imagemGrupo(TTouchButton* b, const QString& stCodigo) {
@@ -72,7 +80,7 @@ void TfrmConfGrupo::imagemGrupo(TTouchButton* b, const QString& stCodigo) {
         return;
     anotaImagem(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqGrupo), QString::number(NrPgGrupo), QStringLiteral("0"),
                 QStringLiteral("0"), QStringLiteral("0"), referencia);
-    b->setPendingMark(TTouchButton::PendingMark::Changed);
+    mostraImagemPendente(b, referencia);
 }
 
 void TfrmConfGrupo::imagemProduto(TTouchButton* b, const QString& stCodigo) {
@@ -81,7 +89,7 @@ void TfrmConfGrupo::imagemProduto(TTouchButton* b, const QString& stCodigo) {
         return;
     anotaImagem(cdsAlteracoes, stCodigo, tipoLocalizado(cdsPesqProdGrupo), QString::number(NrPagina),
                 QStringLiteral("2"), stNrFocusGrupo, QString::number(NrPgGrupo), referencia);
-    b->setPendingMark(TTouchButton::PendingMark::Changed);
+    mostraImagemPendente(b, referencia);
 }
 
 // Each row written, checked against the button as its page showed it; the

@@ -318,10 +318,12 @@ void TfrmConfGrupo::reaplicaRecorte() {
     const LinhaAlteracao alvo = linha(cdsAlteracoes);
     if (TTouchButton* b = naPagina(alvo)) {
         const QString tipo = cdsRecortar.fieldText(u"IDTPBUTTON");
-        if (navegadorGrupo(tipo))
+        if (navegadorGrupo(tipo)) {
             b->setGlyph(KmrPictures::setaNavegador(tipo.startsWith(QLatin1Char('7'))));
-        else
+        } else {
             b->setCaption(stDescricao);
+            b->setPicture(m_imagemRecorte);
+        }
         b->SetColor(InColor);
         b->setFontColor(InFontColor);
         mostraNavegadorProduto(b, tipo);

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -74,7 +75,8 @@ private slots:
         QCOMPARE(f.size(), 9);
         const QString hoje = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
         for (int i = 0; i < f.size(); ++i)
-            contem(f[i], {"Kalmora - Filial 9999, configuração 00001", hoje, QStringLiteral("Folha %1 de 9").arg(i + 1)});
+            contem(f[i],
+                   {"Kalmora - Filial 9999, configuração 00001", hoje, QStringLiteral("Folha %1 de 9").arg(i + 1)});
         contem(f[0], {"Grupos: página 1", "Bebidas", "Lanches", "Pratos", "Sobremesas", "Cafés", "Porções"});
         const char* grupos[] = {"Bebidas", "Lanches", "Pratos", "Sobremesas", "Cafés", "Porções"};
         for (int g = 0; g < 6; ++g)
@@ -119,8 +121,8 @@ private slots:
         contem(f[2], {"Produtos do grupo Bebidas (botão 01, grupos página 1): página 2", "Água sem gás"});
         contem(f[3], {"Grupos: página 2", "Vinhos"});
         contem(f[4], {"Produtos do grupo Vinhos (botão 01, grupos página 2): página 1", "Tinto Seco"});
-        contem(f[5], {"Lista de produtos do menu", "Suco de Uva (01) P1", "Água sem gás (01) P2",
-                      "Tinto Seco (05) P3", "Folha 6 de 6"});
+        contem(f[5], {"Lista de produtos do menu", "Suco de Uva (01) P1", "Água sem gás (01) P2", "Tinto Seco (05) P3",
+                      "Folha 6 de 6"});
         // Navigators show their arrows, not the names stored for the till.
         for (const QString& t : f)
             QVERIFY2(!t.contains("inNav") && !t.contains("Próxima") && !t.contains("Anterior"), qPrintable(t));
@@ -153,6 +155,46 @@ private slots:
         QVERIFY2(r.err.contains("não foi possível criar a pasta"), qPrintable(r.err));
     }
 
+    // A pictured button prints its picture inside the button, as the screen
+    // shows it; a picture that is not there leaves the caption alone.
+    void picturesPrintedInsideTheirButtons() {
+        QTemporaryDir imagens;
+        QImage vermelho(64, 64, QImage::Format_RGB32);
+        vermelho.fill(QColor(255, 0, 0));
+        QVERIFY(vermelho.save(QDir(imagens.path()).filePath(QStringLiteral("vermelho.png"))));
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSIMAGEMBUT = 'vermelho.png' WHERE CDFILIAL = '9999' AND "
+                                "IDTPBUTTON = '2' AND NRBUTTON = '01'"));
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSIMAGEMBUT = 'sumiu.png' WHERE CDFILIAL = '9999' AND "
+                                "IDTPBUTTON = '2' AND NRBUTTON = '03'"));
+        const QString pasta = dir.filePath(QStringLiteral("folhas/imagens"));
+        const QString pdf = arquivo("imagens.pdf");
+        for (const QStringList& args : {QStringList{"--png", pasta}, QStringList{"--pdf", pdf}}) {
+            const Saida s = rodaKalmora(args, {{QStringLiteral("KALMORA_CONEXAO"), db->connectionString()},
+                                               {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")},
+                                               {QStringLiteral("KALMORA_IMAGENS"), imagens.path()}});
+            QVERIFY2(s.status == 0 && !s.crashed, qPrintable(s.out + s.err));
+        }
+        const QImage folha(QDir(pasta).filePath(QStringLiteral("folha-01.png")));
+        QVERIFY(!folha.isNull());
+        // Group button 01 on the sheet: 105 x 47 screen pixels at 2.3, the
+        // grid centred, its top 120 units down; the PNG at 150/96.
+        const qreal png = 150.0 / 96.0;
+        const qreal x0 = (1123.0 - (116 * 3 + 105) * 2.3) / 2;
+        const QRect botao = QRectF(x0 * png, 120.0 * png, 105 * 2.3 * png, 47 * 2.3 * png).toAlignedRect();
+        int dentro = 0;
+        int fora = 0;
+        for (int y = 0; y < folha.height(); ++y) {
+            for (int x = 0; x < folha.width(); ++x) {
+                const QColor c = folha.pixelColor(x, y);
+                if (c.red() > 230 && c.green() < 30 && c.blue() < 30)
+                    ++(botao.contains(x, y) ? dentro : fora);
+            }
+        }
+        QVERIFY2(dentro > 2000, qPrintable(QString::number(dentro)));
+        QCOMPARE(fora, 0);
+        contem(folhas(pdf).value(0), {"Bebidas", "Pratos"});
+    }
+
     void withoutADisplayNothingAborts() {
         const auto fora = [](const Saida& s) { return s.out + s.err; };
         Saida s = semTela({"--bogus"});
@@ -170,10 +212,8 @@ private slots:
         const struct {
             QStringList args;
         } escrevem[] = {
-            {{"--pdf", arquivo("sem_tela.pdf")}},
-            {{"--png", dir.filePath(QStringLiteral("sem_tela"))}},
-            {{"--export-csv", arquivo("sem_tela.csv")}},
-            {{"--export", arquivo("sem_tela.xml")}},
+            {{"--pdf", arquivo("sem_tela.pdf")}},        {{"--png", dir.filePath(QStringLiteral("sem_tela"))}},
+            {{"--export-csv", arquivo("sem_tela.csv")}}, {{"--export", arquivo("sem_tela.xml")}},
             {{"--screenshot", arquivo("sem_tela.png")}},
         };
         for (const auto& c : escrevem) {

@@ -137,6 +137,40 @@ private slots:
         QCOMPARE(inked(shot.copy(pic), isDark), QRect()); // no caption ink over the picture
     }
 
+    // On a wide and short face a square picture goes beside a short caption,
+    // the full height of the face, the caption at its full size right of it;
+    // on a product button a caption that below the picture would be cut is
+    // set whole beside it.
+    void squarePictureBesideAShortCaption() {
+        const QString png = savePng(QStringLiteral("quadrado.png"), solid({40, 40}, Qt::blue));
+        auto b = button(QStringLiteral("Bebidas"), png);
+        const QRect inner = b->rect().adjusted(5, 5, -5, -5);
+        const QRect pic = b->pictureArea();
+        const QRect cap = b->captionArea();
+        QCOMPARE(pic.height(), inner.height());
+        QVERIFY(inner.contains(pic) && inner.contains(cap));
+        QVERIFY2(cap.left() > pic.right(), "the caption lies right of the picture");
+        QCOMPARE(b->captionLayout(b->caption()).font.pixelSize(), b->font().pixelSize());
+        const QImage shot = b->grab().toImage();
+        const QRect blue = inked(shot, isBlue);
+        QVERIFY(pic.contains(blue));
+        QVERIFY2(blue.height() >= inner.height() - 1, qPrintable(QString::number(blue.height())));
+        const QRect text = inked(shot.copy(cap), isDark);
+        QVERIFY2(!text.isEmpty(), "the caption is drawn");
+        QCOMPARE(inked(shot.copy(pic), isDark), QRect());
+
+        auto produto = button(QStringLiteral("Soda Limonada Lata 350ml"), png);
+        produto->resize(75, 53);
+        const CaptionLayout set = produto->captionLayout(produto->caption());
+        QVERIFY(!set.elided);
+        QCOMPARE(set.lines.join(QLatin1Char(' ')), produto->caption());
+        QVERIFY(!produto->captionArea().intersects(produto->pictureArea()));
+        QVERIFY(produto->pictureArea().height() >= 18 && produto->pictureArea().width() >= 18);
+        // A caption that reads no better beside keeps the picture above.
+        produto->setCaption(QStringLiteral("X-Burger"));
+        QVERIFY(produto->captionArea().top() > produto->pictureArea().bottom());
+    }
+
     void pictureAloneTakesTheWholeFace() {
         const QString png = savePng(QStringLiteral("azul2.png"), solid({60, 30}, Qt::blue));
         auto b = button(QString(), png);
@@ -145,9 +179,11 @@ private slots:
         const QRect blue = inked(b->grab().toImage(), isBlue);
         QCOMPARE(blue.height(), inner.height());
         QVERIFY(qAbs(blue.center().x() - inner.center().x()) <= 1);
-        // A long caption shrinks into its room, never over the picture.
+        // A long caption shrinks into its room (below or beside), never over the picture.
         b->setCaption(QStringLiteral("Hambúrguer Vegetariano com Queijo e Salada"));
-        QVERIFY(b->captionArea().top() > b->pictureArea().bottom());
+        QVERIFY(!b->captionArea().isEmpty());
+        QVERIFY(!b->captionArea().intersects(b->pictureArea()));
+        QVERIFY(inner.contains(b->captionArea()) && inner.contains(b->pictureArea()));
         QVERIFY(b->captionLayout(b->caption()).height() <= b->captionArea().height());
     }
 

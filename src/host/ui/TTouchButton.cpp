@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 namespace {
 
 constexpr qreal kRadius = 8.0;
@@ -91,6 +93,11 @@ bool TTouchButton::pictureMissing() const {
     return m_glyph.isNull() && !m_picture.isEmpty() && faceLayout().missing;
 }
 
+void TTouchButton::setPictureScale(qreal scale) {
+    m_pictureScale = scale > 0 ? scale : 1.0;
+    update();
+}
+
 void TTouchButton::setCaptionHidden(bool hidden) {
     m_captionHidden = hidden;
     update();
@@ -119,32 +126,112 @@ QString TTouchButton::shownCaption() const {
     return m_captionHidden ? QString() : text();
 }
 
-// The caption laid out first, on the room a picture of the smallest height
-// leaves, and then the picture given what the lines do not take.
+namespace {
+
+// Beside its caption a picture takes a square of at most two fifths of the
+// face's width and of at least this many pixels, a few pixels from the text.
+constexpr int kMinBesideSide = 18;
+constexpr int kBesideGap = 3;
+constexpr int kBesideStep = 4;
+// What beside must gain over above (a pixel of caption is worth three of
+// picture) before the button changes its look.
+constexpr double kBesideMargin = 4.0;
+
+// Where the picture and the caption go on the face, and how the caption is
+// set there.
+struct Placement {
+    QRect picture;
+    QRect caption;
+    CaptionLayout layout;
+};
+
+// The caption laid out first, below, on the room a picture of the smallest
+// height leaves, and then the picture given what the lines do not take.
+Placement above(const QRect& area, const QString& caption, const QFont& font) {
+    const int minPicture = std::max(area.height() * 2 / 5, std::min(area.height(), kMinPictureHeight));
+    const QSize room(area.width(), area.height() - minPicture - kPictureGap);
+    if (room.isEmpty())
+        return {area, QRect(), {}};
+    const CaptionLayout layout = cachedCaptionLayout(caption, font, room);
+    const int lines = std::min(layout.height(), room.height());
+    if (lines <= 0)
+        return {area, QRect(), {}};
+    QRect picture = area;
+    picture.setHeight(area.height() - lines - kPictureGap);
+    return {picture, QRect(area.left(), area.bottom() - lines + 1, area.width(), lines), layout};
+}
+
+// The picture in a square column at the left, the caption in the rest.
+Placement beside(const QRect& area, const QString& caption, const QFont& font, int side) {
+    const QRect picture(area.left(), area.top(), side, area.height());
+    const QRect text(area.left() + side + kBesideGap, area.top(), area.width() - side - kBesideGap, area.height());
+    return {picture, text, cachedCaptionLayout(caption, font, text.size())};
+}
+
+// Whether the caption is set whole, every word on one line: neither cut
+// short nor a word broken across lines.
+bool wholeWords(const CaptionLayout& layout, const QString& caption) {
+    return !layout.elided && layout.lines.join(QLatin1Char(' ')).simplified() == caption.simplified();
+}
+
+// How well a placement shows the button: the caption whole before cut short
+// or broken inside a word, then in a larger size, then the larger picture
+// (the side of a square of the same area as the picture drawn).
+double placementScore(const Placement& placement, const QString& caption, const QSizeF& picture) {
+    if (placement.layout.lines.isEmpty())
+        return -2000.0; // no room for the caption at all
+    return (wholeWords(placement.layout, caption) ? 0.0 : -1000.0) + 3.0 * placement.layout.font.pixelSize() +
+           std::sqrt(picture.width() * picture.height());
+}
+
+QSizeF fittedIn(const QSizeF& picture, const QSize& box) {
+    if (picture.isEmpty() || box.isEmpty())
+        return {};
+    return picture.scaled(QSizeF(box), Qt::KeepAspectRatio);
+}
+
+} // namespace
+
+// The picture above its caption, unless beside it the caption, every word
+// whole, reads better (whole where above cuts it, or larger) or the picture
+// is clearly larger at the same caption size: on a wide and short face a
+// short caption leaves the picture the full height.
 TTouchButton::FaceLayout TTouchButton::faceLayout() const {
     const QRect area = innerArea();
     if (!m_glyph.isNull() || m_picture.isEmpty())
         return {QRect(), area, QImage(), false};
-    QRect picture = area;
     const QString caption = shownCaption();
-    if (!caption.isEmpty()) {
-        const int minPicture = std::max(area.height() * 2 / 5, std::min(area.height(), kMinPictureHeight));
-        const QSize room(area.width(), area.height() - minPicture - kPictureGap);
-        const int lines =
-            room.isEmpty() ? 0 : std::min(cachedCaptionLayout(caption, font(), room).height(), room.height());
-        if (lines > 0) {
-            picture.setHeight(area.height() - lines - kPictureGap);
-            const ButtonPicture shown =
-                ButtonPictureCache::instance().picture(m_picture, picture.size(), devicePixelRatioF());
-            if (shown.status != ButtonPictureStatus::Shown)
-                return {QRect(), area, QImage(), true};
-            return {picture, QRect(area.left(), area.bottom() - lines + 1, area.width(), lines), shown.image, false};
+    if (caption.isEmpty())
+        return pictureIn(area, area);
+    Placement placed = above(area, caption, font());
+    FaceLayout shown = pictureIn(placed.picture, placed.caption);
+    if (shown.missing)
+        return shown;
+    // The picture's own shape, as drawn above.
+    const QSizeF drawn = shown.image.deviceIndependentSize();
+    double best = placementScore(placed, caption, drawn);
+    bool moved = false;
+    for (int side = std::min(area.height(), area.width() * 2 / 5); side >= kMinBesideSide; side -= kBesideStep) {
+        Placement other = beside(area, caption, font(), side);
+        const double score = placementScore(other, caption, fittedIn(drawn, other.picture.size()));
+        if (wholeWords(other.layout, caption) && score > best + kBesideMargin) {
+            best = score;
+            placed = std::move(other);
+            moved = true;
         }
     }
-    const ButtonPicture shown = ButtonPictureCache::instance().picture(m_picture, picture.size(), devicePixelRatioF());
+    return moved ? pictureIn(placed.picture, placed.caption) : shown;
+}
+
+TTouchButton::FaceLayout TTouchButton::pictureIn(const QRect& picture, const QRect& caption) const {
+    const ButtonPicture shown = ButtonPictureCache::instance().picture(m_picture, picture.size(), pictureRatio());
     if (shown.status != ButtonPictureStatus::Shown)
-        return {QRect(), area, QImage(), true};
-    return {picture, caption.isEmpty() ? area : QRect(), shown.image, false};
+        return {QRect(), innerArea(), QImage(), true};
+    return {picture, caption, shown.image, false};
+}
+
+qreal TTouchButton::pictureRatio() const {
+    return devicePixelRatioF() * m_pictureScale;
 }
 
 QRect TTouchButton::captionArea() const {

@@ -50,6 +50,10 @@ public:
     // Whether the picture file, if any, can be shown at the button's size
     // (it is decoded now when it was not yet).
     bool pictureMissing() const;
+    // Device pixels per pixel the picture file is decoded for, besides the
+    // screen's own ratio: a button painted enlarged (on a printed sheet)
+    // keeps its picture sharp. 1 on the screen.
+    void setPictureScale(qreal scale);
 
     // Shows only the picture; the caption is kept but not drawn (navigators
     // whose stored caption is a name for the till, not for the operator).
@@ -88,6 +92,9 @@ private:
     QRect innerArea() const;
     QString shownCaption() const;
     FaceLayout faceLayout() const;
+    // The picture file decoded for the picture box, with the caption's area.
+    FaceLayout pictureIn(const QRect& picture, const QRect& caption) const;
+    qreal pictureRatio() const;
     void paintPicture(QPainter& p, const QRect& area, const QImage& image) const;
     void paintMissingPicture(QPainter& p, const QRectF& face, const QColor& fill) const;
     void paintGlyph(QPainter& p, QRect& area) const;
@@ -99,6 +106,7 @@ private:
     int m_fontColor = 0;
     QPixmap m_glyph;
     QString m_picture;
+    qreal m_pictureScale = 1.0;
     bool m_captionHidden = false;
     PendingMark m_mark = PendingMark::None;
     QString m_ghost;

@@ -340,6 +340,47 @@ private slots:
         QVERIFY(presenter->calls.isEmpty());
     }
 
+    // The moved button shows its picture in its new place, with the caption,
+    // also after its page is drawn again; a drag given up, a cancel, leave
+    // the picture where it was. The same for a cut and a touch.
+    void theMovedButtonTakesItsPicture_data() { engines(); }
+    void theMovedButtonTakesItsPicture() {
+        const QString imagem = produto(1)->picture();
+        QVERIFY(!imagem.isEmpty());
+        QVERIFY(produto(30)->picture().isEmpty());
+        arrasta(produto(1), label("lblMensagem"));
+        QCOMPARE(produto(1)->picture(), imagem);
+
+        arrasta(produto(1), produto(30));
+        QCOMPARE(produto(30)->pendingMark(), Mark::Changed);
+        QCOMPARE(produto(30)->picture(), imagem);
+        QCOMPARE(produto(1)->pendingMark(), Mark::Cut);
+        QVERIFY(produto(1)->picture().isEmpty());
+        tecla(Qt::Key_PageDown, Qt::ControlModifier);
+        tecla(Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(produto(30)->pendingMark(), Mark::Changed);
+        QCOMPARE(produto(30)->picture(), imagem);
+        tecla(Qt::Key_F2);
+        QCOMPARE(produto(1)->picture(), imagem);
+        QVERIFY(produto(30)->picture().isEmpty());
+        nadaPendente();
+
+        const QString lanches = grupo(2)->picture();
+        QVERIFY(!lanches.isEmpty());
+        tecla(Qt::Key_F6);
+        toca(grupo(2));
+        toca(grupo(9));
+        QCOMPARE(grupo(9)->picture(), lanches);
+        QCOMPARE(grupo(9)->caption(), QStringLiteral("Lanches"));
+        tecla(Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(grupo(9)->picture(), lanches);
+        QCOMPARE(itens(QStringLiteral("IDTPBUTTON = '2' AND NRBUTTON = '09'"), QStringLiteral("DSIMAGEMBUT"))
+                     .value(0)
+                     .value(0)
+                     .toString(),
+                 QStringLiteral("hamburguer.svg"));
+    }
+
     // While a cut waits for its place, a drag of another button takes its
     // turn: the waiting cut is given back, and only the dragged one moves.
     void aDragWhileACutWaitsTakesItsTurn_data() { engines(); }

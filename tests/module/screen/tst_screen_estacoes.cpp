@@ -6,6 +6,7 @@
 
 #include "ScreenFixture.h"
 
+#include <KmrImagens.h>
 #include <OperatorTexts.h>
 #include <TBlendedBitBtn.h>
 #include <TTouchButton.h>
@@ -184,7 +185,8 @@ private slots:
         screen->atualizaDaBase();
         QCOMPARE(grupo(4)->pendingMark(), Marca::Changed); // nothing changed yet: nothing dropped
 
-        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
+        db->exec(
+            QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
         db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Suco de Uva' WHERE IDTPBUTTON = '1' AND "
                                 "NRBUTTON = '06' AND NRBUTTONAUX = '01'"));
         grupoEmB(QStringLiteral("11"), QStringLiteral("Vinhos"));
@@ -205,6 +207,37 @@ private slots:
         QVERIFY(aviso().isEmpty());
     }
 
+    // B gives group 04 and product 06 other pictures: A's idle screen shows
+    // them, the mark on 04 is dropped, the one on 01 stays with its colour.
+    void idleScreenShowsAnotherStationsPicture_data() { engines(); }
+    void idleScreenShowsAnotherStationsPicture() {
+        cores = {QStringLiteral("255")};
+        tecla(Qt::Key_F7);
+        toca(grupo(1));
+        toca(grupo(4));
+        QCOMPARE(screen->pendingChanges().recordCount(), 2);
+        const QString antes = grupo(4)->picture();
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSIMAGEMBUT = 'outra.svg' WHERE IDTPBUTTON = '2' AND "
+                                "NRBUTTON = '04'"));
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSIMAGEMBUT = 'suco.png' WHERE IDTPBUTTON = '1' AND "
+                                "NRBUTTON = '06' AND NRBUTTONAUX = '01'"));
+        screen->atualizaDaBase();
+        QVERIFY(grupo(4)->picture() != antes);
+        QCOMPARE(grupo(4)->picture(), caminhoImagem(QStringLiteral("outra.svg")));
+        QCOMPARE(grupo(4)->pendingMark(), Marca::None);
+        QCOMPARE(produto(6)->picture(), caminhoImagem(QStringLiteral("suco.png")));
+        QCOMPARE(grupo(1)->pendingMark(), Marca::Changed);
+        QCOMPARE(grupo(1)->color(), 255);
+        QCOMPARE(screen->pendingChanges().recordCount(), 1);
+        QCOMPARE(aviso(), OperatorTexts::marcasRetiradas(1, 1));
+
+        // A picture taken away elsewhere is gone from A's screen too.
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSIMAGEMBUT = NULL WHERE IDTPBUTTON = '2' AND "
+                                "NRBUTTON = '04'"));
+        screen->atualizaDaBase();
+        QVERIFY(grupo(4)->picture().isEmpty());
+    }
+
     // Pictures of both scenarios as the operator sees them: the message over
     // the screen, then the page redrawn. Only when KALMORA_SHOTS names a folder.
     void screenshots() {
@@ -212,7 +245,8 @@ private slots:
         if (pasta.isEmpty())
             QSKIP("KALMORA_SHOTS names no folder for the pictures");
         QDir().mkpath(pasta);
-        setMessagePresenter(std::make_unique<FotoPresenter>(screen.get(), pasta + QStringLiteral("/cenario1-mensagem.png")));
+        setMessagePresenter(
+            std::make_unique<FotoPresenter>(screen.get(), pasta + QStringLiteral("/cenario1-mensagem.png")));
         tecla(Qt::Key_F3);
         toca(grupo(3));
         db->exec(QStringLiteral("DELETE FROM ITMENUCONFTE WHERE NRBUTTON = '03' AND IDTPBUTTON = '2' OR "
@@ -224,7 +258,8 @@ private slots:
         toca(grupo(3));
         QVERIFY(screen->grab().save(pasta + QStringLiteral("/cenario1-pagina.png")));
 
-        setMessagePresenter(std::make_unique<FotoPresenter>(screen.get(), pasta + QStringLiteral("/cenario2-mensagem.png")));
+        setMessagePresenter(
+            std::make_unique<FotoPresenter>(screen.get(), pasta + QStringLiteral("/cenario2-mensagem.png")));
         cores = {QStringLiteral("65535"), QStringLiteral("255")};
         tecla(Qt::Key_F7);
         toca(grupo(1));
@@ -238,7 +273,8 @@ private slots:
         tecla(Qt::Key_F7);
         toca(grupo(4));
         toca(grupo(5));
-        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
+        db->exec(
+            QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
         screen->atualizaDaBase();
         QVERIFY(screen->grab().save(pasta + QStringLiteral("/marca-retirada.png")));
     }
@@ -248,7 +284,8 @@ private slots:
     void refreshRunsOnItsOwn() {
         QVERIFY(TfrmConfGrupo::kIntervaloAtualizacao <= 1000);
         relogio()->start();
-        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Chás' WHERE IDTPBUTTON = '2' AND NRBUTTON = '05'"));
+        db->exec(
+            QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Chás' WHERE IDTPBUTTON = '2' AND NRBUTTON = '05'"));
         QTRY_COMPARE_WITH_TIMEOUT(grupo(5)->caption(), QStringLiteral("Chás"), 10000);
     }
 
@@ -258,7 +295,8 @@ private slots:
         tecla(Qt::Key_F6);
         toca(grupo(4));
         QCOMPARE(grupo(4)->pendingMark(), Marca::Cut);
-        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
+        db->exec(
+            QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Doces' WHERE IDTPBUTTON = '2' AND NRBUTTON = '04'"));
         screen->atualizaDaBase();
         QVERIFY(screen->cutSet().isEmpty());
         QCOMPARE(grupo(4)->caption(), QStringLiteral("Doces"));
