@@ -94,6 +94,10 @@ private slots:
 
     void everyKindOfDifferenceIsOneLinePerButton_data() { engines_data(); }
     void everyKindOfDifferenceIsOneLinePerButton() {
+        // A button of the demo menu with no picture, to be given one below.
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSIMAGEMBUT = NULL WHERE CDFILIAL = '9999' AND "
+                                "NRCONFTELA = '00001' AND ") +
+                 produto("01", "03"));
         copia();
         naCopia(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Refrigerantes', NRCOLORTEXT = 16777215"),
                 QStringLiteral("IDTPBUTTON = '2' AND NRBUTTON = '01' AND NRPGCONFTELA = '1'"));

@@ -108,6 +108,9 @@ private slots:
         desenha(pastaB + "/lanche.png", Qt::yellow);      // another picture of the same name
         desenha(pastaB + "/bebidas/suco.png", Qt::green); // the same picture
         const QByteArray amareloB = conteudo(pastaB + "/lanche.png");
+        // Only the pictures set here: the demo menu's own are taken off.
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSIMAGEMBUT = NULL WHERE CDFILIAL = '9999' AND "
+                                "NRCONFTELA = '00001'"));
         poeImagem("IDTPBUTTON = '2' AND NRBUTTON = '01' AND NRPGCONFTELA = '1'", "lanche.png");
         poeImagem("IDTPBUTTON = '2' AND NRBUTTON = '02' AND NRPGCONFTELA = '1'", fora);
         poeImagem("IDTPBUTTON = '1' AND NRBUTTON = '01' AND NRBUTTONAUX = '01' AND NRPGCONFTELA = '1'",
