@@ -56,6 +56,7 @@ public:
     TADOCommand acmRecortaProdutos;
     TADOQuery adqGrupProd;
     TADOCommand acmRecColProd;
+    TADOCommand acmMudaImagem; // the picture reference of one item (setMudaImagem)
     // The compare statements of the checked writes (SrvConferencia.h), made at
     // first use; declared after the connection, so destroyed before it.
     std::shared_ptr<SrvConferencia> conferencia;
