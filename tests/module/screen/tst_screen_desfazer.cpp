@@ -127,6 +127,7 @@ private slots:
         tecla(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(exporta(), antes);
         QVERIFY(presenter->calls.isEmpty());
+        grava(QStringLiteral("desfazer-inicio.png"));
         QCOMPARE(mensagem(),
                  QStringLiteral(
                      "Clique em um dos botões desta tela para associar produtos ou adicionar grupos de produtos."));
