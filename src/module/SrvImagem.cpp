@@ -4,6 +4,7 @@
 
 #include "Srv_Kmr00003.h"
 
+#include "Diario.h"
 #include "SrvArgumentos.h"
 #include "SrvChamada.h"
 #include "SrvConferencia.h"
@@ -19,6 +20,32 @@ const QString kMudaImagem = QStringLiteral(
     ":P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = "
     ":P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = "
     ":P_NRPGCONFTAUX)");
+
+// The key of one item, branch and configuration aside.
+struct ChaveItem {
+    QString IDTPBUTTON;
+    QString NRBUTTON;
+    QString NRPGCONFTELA;
+    QString IDTPBUTONAUX;
+    QString NRBUTTONAUX;
+    QString NRPGCONFTAUX;
+};
+
+// The item the key names, with the columns the checked writes compare
+// (locked on a server database).
+QString sqlDoItem(const TADOConnection& connection) {
+    QStringList nomes;
+    for (const FieldDef& f : SrvConferencia::colunas())
+        nomes << f.name;
+    QString sql = QStringLiteral("SELECT %1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = "
+                                 ":P_NRCONFTELA AND IDTPBUTTON = :P_IDTPBUTTON AND NRBUTTON = :P_NRBUTTON AND "
+                                 "NRPGCONFTELA = :P_NRPGCONFTELA AND IDTPBUTONAUX = :P_IDTPBUTONAUX AND NRBUTTONAUX "
+                                 "= :P_NRBUTTONAUX AND NRPGCONFTAUX = :P_NRPGCONFTAUX")
+                      .arg(nomes.join(QStringLiteral(", ")));
+    if (connection.dialect() == SqlDialect::PostgreSQL)
+        sql += QStringLiteral(" FOR UPDATE");
+    return sql;
+}
 
 // A reference is a file name or path: no control or invisible characters,
 // within the column's width.
@@ -49,6 +76,9 @@ int32_t setMudaImagem(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, co
                       const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
                       const QString& P_NRPGCONFTAUX, const QString& P_DSIMAGEMBUT, const QString& P_IDTPBUTTON,
                       QVariant& result) {
+    const Diario::Escopo escopo(
+        P_CDFILIAL, P_NRCONFTELA,
+        {Diario::posicao({P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX})});
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         mudaImagem(dm, {P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX},
                    P_CDFILIAL, P_NRCONFTELA, P_DSIMAGEMBUT);
@@ -60,9 +90,12 @@ int32_t setMudaImagemConferido(const QString& P_CDFILIAL, const QString& P_NRCON
                                const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
                                const QString& P_DSIMAGEMBUT, const QString& P_IDTPBUTTON, const QVariant& P_ESPERADO,
                                QVariant& result) {
+    const Diario::Escopo escopo(
+        P_CDFILIAL, P_NRCONFTELA,
+        {Diario::posicao({P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX})});
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         using SrvArgumentos::bindText;
-        TADOQuery& q = SrvEstacoes::conferencia(dm).adqItem;
+        TADOQuery q(dm.adcConfGrupo, sqlDoItem(dm.adcConfGrupo));
         bindText(q, QStringLiteral("P_CDFILIAL"), P_CDFILIAL);
         bindText(q, QStringLiteral("P_NRCONFTELA"), P_NRCONFTELA);
         bindText(q, QStringLiteral("P_IDTPBUTTON"), P_IDTPBUTTON);
