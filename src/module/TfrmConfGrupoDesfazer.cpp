@@ -7,7 +7,6 @@
 
 #include "KmrPictures.h"
 #include "KmrTela.h"
-#include "SrvHistoricoProvisorio.h"
 #include "Srv_Kmr00003.h"
 #include "TfrmConfGrupoComum.h"
 

@@ -132,11 +132,6 @@ const char* const kRecortaProdutos =
     "(NRBUTTON = :P_NRBUTTON_ANT ) AND (NRPGCONFTELA = :P_NRPGCONFTELA_ANT) AND (IDTPBUTONAUX = "
     ":P_IDTPBUTONAUX_ANT) AND (NRBUTTONAUX = :P_NRBUTTONAUX_ANT ) AND (NRPGCONFTAUX = "
     ":P_NRPGCONFTAUX_ANT)";
-const char* const kMudaImagem =
-    "UPDATE ITMENUCONFTE SET DSIMAGEMBUT = :P_DSIMAGEMBUT WHERE (CDFILIAL = :P_CDFILIAL ) AND (NRCONFTELA = "
-    ":P_NRCONFTELA ) AND (IDTPBUTTON = :P_IDTPBUTTON ) AND (NRBUTTON = :P_NRBUTTON ) AND (NRPGCONFTELA = "
-    ":P_NRPGCONFTELA) AND (IDTPBUTONAUX = :P_IDTPBUTONAUX) AND (NRBUTTONAUX = :P_NRBUTTONAUX ) AND (NRPGCONFTAUX = "
-    ":P_NRPGCONFTAUX)";
 const char* const kRecColProd =
     "UPDATE ITMENUCONFTE SET NRCOLORBACK = :P_NRCOLORBACK, NRCOLORTEXT = :P_NRCOLORTEXT, DSBUTTON = "
     ":P_DSBUTTON, IDTPBUTTON = :P_IDTPBUTTON, NRBUTTON = :P_NRBUTTON, NRPGCONFTELA = :P_NRPGCONFTELA, "
@@ -263,8 +258,7 @@ TrdmConfGrupo::TrdmConfGrupo()
       acmDelProdGrup(adcConfGrupo, sql(kDelProdGrup)), acmDeleta(adcConfGrupo, sql(kDeleta)),
       acmDelProduto(adcConfGrupo, sql(kDelProduto)), acmMudaCor(adcConfGrupo, sql(kMudaCor)),
       acmMudaFonte(adcConfGrupo, sql(kMudaFonte)), acmRecortaProdutos(adcConfGrupo, sql(kRecortaProdutos)),
-      adqGrupProd(adcConfGrupo, sql(kGrupProd)), acmRecColProd(adcConfGrupo, sql(kRecColProd)),
-      acmMudaImagem(adcConfGrupo, sql(kMudaImagem)) {
+      adqGrupProd(adcConfGrupo, sql(kGrupProd)), acmRecColProd(adcConfGrupo, sql(kRecColProd)) {
     setTexts(assProdSegmento, adqProdSegmento, kProdSegmentoOracle, kProdSegmentoMsSql, kProdSegmentoPortable);
     setTexts(assSrvProduto, adqSrvProduto, kSrvProdutoOracle, kSrvProdutoMsSql, kSrvProdutoPortable);
     setTexts(assProdSegGrupo, adqProdSegGrupo, kProdSegGrupoOracle, kProdSegGrupoMsSql, kProdSegGrupoPortable);

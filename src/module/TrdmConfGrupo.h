@@ -13,6 +13,9 @@
 #include <memory>
 
 class SrvConferencia;
+namespace Diario {
+class Livro;
+}
 
 class __attribute__((visibility("default"))) TrdmConfGrupo {
 public:
@@ -56,10 +59,11 @@ public:
     TADOCommand acmRecortaProdutos;
     TADOQuery adqGrupProd;
     TADOCommand acmRecColProd;
-    TADOCommand acmMudaImagem; // the picture reference of one item (setMudaImagem)
     // The compare statements of the checked writes (SrvConferencia.h), made at
     // first use; declared after the connection, so destroyed before it.
     std::shared_ptr<SrvConferencia> conferencia;
+    // The journal of the changes (Diario.h), made at first use.
+    std::shared_ptr<Diario::Livro> diario;
 
     void adcConfGrupoBeforeConnect(TADOConnection& sender);
     void adcConfGrupoAfterConnect(TADOConnection& sender);

@@ -5,7 +5,6 @@
 
 #include "ScreenFixture.h"
 
-#include <SrvHistoricoProvisorio.h>
 #include <Srv_Kmr00003.h>
 
 #include <DataPacket.h>
