@@ -410,7 +410,7 @@ private:
     // The next undo ("D") and redo ("R") of the session.
     struct PassoHistorico {
         QString nrDiario, idAcao, dsAcao;
-        int qtExclui = 0;
+        int qtExclui = 0, qtInclui = 0;
     };
     void criaDesfazer();
     void atualizaDesfazer();

@@ -132,7 +132,8 @@ void TfrmConfGrupo::atualizaDesfazer() {
             for (int r = 0; r < p.rowCount() && operacao >= 0; ++r) {
                 PassoHistorico passo{p.text(r, p.indexOf(u"NRDIARIO")), p.text(r, p.indexOf(u"IDACAO")),
                                      p.text(r, p.indexOf(u"DSACAO")),
-                                     static_cast<int>(p.number(r, p.indexOf(u"QTEXCLUI")))};
+                                     static_cast<int>(p.number(r, p.indexOf(u"QTEXCLUI"))),
+                                     static_cast<int>(p.number(r, p.indexOf(u"QTINCLUI")))};
                 (p.text(r, operacao) == QLatin1String("D") ? m_desfazer : m_refazer) = std::move(passo);
             }
         } else if (status != 0 || !resultado.toString().isEmpty()) {
@@ -177,16 +178,18 @@ void TfrmConfGrupo::tcbRefazerClick(QObject* Sender) {
     desfazOuRefaz(false);
 }
 
-// One undo or redo, one transaction of the data service. One that takes away
-// more than one button, or that brings a cleared group back, is asked first.
+// One undo or redo, one transaction of the data service. One that takes more
+// than one button off the menu, or that brings a clear back, is asked first.
 void TfrmConfGrupo::desfazOuRefaz(bool desfazer) {
     atualizaDesfazer(); // another touch may have written since the tools were drawn
     const std::optional<PassoHistorico> passo = desfazer ? m_desfazer : m_refazer;
     if (!passo || !m_ferramentasLigadas)
         return;
     const QString verbo = desfazer ? QStringLiteral("Desfazer ") : QStringLiteral("Refazer ");
+    // A move undone takes buttons away where it put them and brings them back
+    // where they were: only buttons that leave the menu count.
     const bool limpeza = passo->idAcao == QLatin1String("L");
-    if ((passo->qtExclui > 1 || (desfazer && limpeza)) &&
+    if ((passo->qtExclui - passo->qtInclui > 1 || (desfazer && limpeza)) &&
         !MensagemPergunta(verbo + artigo(passo->idAcao) + QLatin1Char(' ') + passo->dsAcao + QLatin1Char('?'),
                           QStringLiteral("002")))
         return;
