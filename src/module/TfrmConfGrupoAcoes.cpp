@@ -388,21 +388,21 @@ void TfrmConfGrupo::renomeia(TTouchButton* b, const QString& stCodigo, const Nom
         return;
     // Checked against the button as its page showed it.
     const bool grupo = alvo.tipoAux == QLatin1String("0");
-    QVariant resultado;
-    int32_t status = 0;
+    bool gravou = false;
     {
+        // The failure's cause is read before the bracket closes.
         const AcaoHistorico acao(*this, QStringLiteral("N"),
                                  QStringLiteral("nome do botão %1 para %2").arg(stCodigo, stNome));
-        status =
+        QVariant resultado;
+        const int32_t status =
             getMudaNomeConferido(stCdFilial, stNrConf, stCodigo, alvo.pagina, stNome, alvo.numeroAux, alvo.tipo,
                                  alvo.tipoAux, alvo.paginaAux, vistoNaPagina(grupo, stCodigo, alvo.tipo), resultado);
-    }
-    bool gravou = false;
-    try {
-        gravou = gravouConferido(QStringLiteral("getMudaNomeConferido"), status, resultado, chaveDe(stNome));
-    } catch (const SilentAbort&) {
-        (this->*redesenha)(); // the name was refused: show the stored one
-        throw;
+        try {
+            gravou = gravouConferido(QStringLiteral("getMudaNomeConferido"), status, resultado, chaveDe(stNome));
+        } catch (const SilentAbort&) {
+            (this->*redesenha)(); // the name was refused: show the stored one
+            throw;
+        }
     }
     if (!gravou) {
         avisaAlterados(grupo ? QStringList{stCodigo} : QStringList(), grupo ? QStringList() : QStringList{stCodigo});

@@ -17,6 +17,7 @@
 #include <TColor.h>
 #include <TTouchButton.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSet>
 #include <QUuid>
@@ -78,7 +79,14 @@ TfrmConfGrupo::AcaoHistorico::~AcaoHistorico() {
         if (status != 0 || !resultado.toString().isEmpty())
             registraFalha("setTerminaAcao", status, resultado);
     }
-    m_tela.atualizaDesfazer();
+    try {
+        // A history that failed during the action is said off once, too.
+        if (!Srv_Kmr00003::historicoAtivo())
+            m_tela.historicoDesligado();
+        m_tela.atualizaDesfazer();
+    } catch (...) {
+        qCWarning(lcKmrApp) << "the undo tools could not be read again after an action";
+    }
 }
 
 // ------------------------------------------------------------ the tools
@@ -98,7 +106,7 @@ void TfrmConfGrupo::criaDesfazer() {
     for (const auto& f : ferramentas) {
         auto* b = new TBlendedBitBtn(this);
         b->setObjectName(QString::fromLatin1(f.nome));
-        b->setGeometry(f.x, 408, 109, 65);
+        b->setGeometry(f.x, 398, 109, 65);
         b->setCaption(f.caption);
         b->setFaceColor(QColor(192, 192, 192));
         b->setPressedColor(colorFromTColor(15198159));
@@ -110,9 +118,11 @@ void TfrmConfGrupo::criaDesfazer() {
         *f.membro = b;
         conecta(b, f.handler);
     }
-    lblDesfazer = filho<QLabel>(this, QStringLiteral("lblDesfazer"), QRect(15, 475, 221, 22));
+    // Two lines under the two tools, between them and the exit.
+    lblDesfazer = filho<QLabel>(this, QStringLiteral("lblDesfazer"), QRect(15, 465, 221, 32));
     lblDesfazer->setFont(fonte(QStringLiteral("MS Sans Serif"), 11, true));
-    pintaTexto(lblDesfazer, Qt::white);
+    pintaTexto(lblDesfazer, kAzulMarinho);
+    lblDesfazer->setWordWrap(true);
     lblDesfazer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -153,10 +163,12 @@ void TfrmConfGrupo::mostraDesfazer() {
     if (!Srv_Kmr00003::historicoAtivo() || m_historicoAvisado)
         lblDesfazer->setText(QStringLiteral("Histórico desligado"));
     else if (m_desfazer)
-        lblDesfazer->setText(QStringLiteral("Desfazer: ") + m_desfazer->dsAcao);
+        // At most the two lines there is room for; the whole text in the tip.
+        lblDesfazer->setText(lblDesfazer->fontMetrics().elidedText(QStringLiteral("Desfazer: ") + m_desfazer->dsAcao,
+                                                                   Qt::ElideRight, 2 * lblDesfazer->width() - 40));
     else
         lblDesfazer->setText(QString());
-    lblDesfazer->setToolTip(lblDesfazer->text());
+    lblDesfazer->setToolTip(m_desfazer ? m_desfazer->dsAcao : QString());
 }
 
 void TfrmConfGrupo::historicoDesligado() {
