@@ -297,6 +297,29 @@ private slots:
         QVERIFY(visto->texto.startsWith(QStringLiteral("Desfazer a limpeza do grupo Pratos")));
         QCOMPARE(exporta(), depois);
     }
+
+    // The refusal over another station's change, photographed with the page
+    // redrawn under it.
+    void refusalPhotographed_data() { engines(); }
+    void refusalPhotographed() {
+        const QString pasta = pastaFotos();
+        if (pasta.isEmpty())
+            QSKIP("KALMORA_SHOTS names no folder for the pictures");
+        if (!comHistorico())
+            QSKIP("no history in the data service of this build");
+        teclado = {QStringLiteral("Sucos")};
+        toca(grupo(7));
+        db->exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Vitaminas' WHERE IDTPBUTTON = '2' AND "
+                                "NRBUTTON = '07'"));
+        auto foto =
+            std::make_unique<FotoPresenter>(screen.get(), pasta + QStringLiteral("/desfazer-recusado.png"), true);
+        FotoPresenter* visto = foto.get();
+        auto anterior = setMessagePresenter(std::move(foto));
+        tecla(Qt::Key_Z, Qt::ControlModifier);
+        setMessagePresenter(std::move(anterior));
+        QVERIFY(visto->texto.contains(QStringLiteral("outra estação")));
+        QCOMPARE(grupo(7)->caption(), QStringLiteral("Vitaminas"));
+    }
 };
 
 QTEST_MAIN(TstScreenDesfazer)
