@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
@@ -319,6 +320,35 @@ private slots:
         setMessagePresenter(std::move(anterior));
         QVERIFY(visto->texto.contains(QStringLiteral("outra estação")));
         QCOMPARE(grupo(7)->caption(), QStringLiteral("Vitaminas"));
+    }
+
+    // A history that cannot be written (a database this program did not
+    // make, and no folder for the history's file): the operator is told once,
+    // the changes are written as always, and the undo tools stay off.
+    void historyOffSaidOnce() {
+        screen.reset();
+        Srv_Kmr00003::fecha();
+        db->exec(QStringLiteral("DROP TABLE KMRESQUEMA"));
+        QTemporaryFile bloqueio; // a file where the data folder would be
+        QVERIFY(bloqueio.open());
+        const QByteArray antes = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", (bloqueio.fileName() + QStringLiteral("/dados")).toUtf8());
+        openScreen();
+        teclado = {QStringLiteral("Sucos"), QStringLiteral("Chás")};
+        toca(grupo(7));
+        toca(grupo(8));
+        if (antes.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", antes);
+        QVERIFY(!Srv_Kmr00003::historicoAtivo());
+        QCOMPARE(conta(QStringLiteral("IDTPBUTTON = '2' AND DSBUTTON IN ('Sucos', 'Chás')")), 2);
+        QCOMPARE(presenter->calls.size(), 1);
+        QVERIFY(presenter->texts().first().contains(QStringLiteral("histórico de alterações está desligado")));
+        QCOMPARE(linha(), QStringLiteral("Histórico desligado"));
+        QVERIFY(!desfazer()->isEnabled());
+        tecla(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(conta(QStringLiteral("IDTPBUTTON = '2' AND DSBUTTON IN ('Sucos', 'Chás')")), 2);
     }
 };
 
