@@ -9,6 +9,7 @@
 
 #include <HostErrors.h>
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,6 +45,11 @@ void preenche(const QString& conf = C) {
 }
 
 } // namespace
+
+// Yesterday: within the journal's age, so that no prune removes it.
+static QString ontem() {
+    return QDate::currentDate().addDays(-1).toString(QStringLiteral("yyyy-MM-dd"));
+}
 
 class SrvDiario : public SrvFixture {
     Q_OBJECT
@@ -283,16 +289,16 @@ private slots:
     void restoreToAMomentAndRefusedBeforeTheJournal() {
         preenche();
         QVariant r;
-        db().exec(QStringLiteral("UPDATE KMRDIARIO SET DTDIARIO = '2026-01-10 09:00:00'"));
+        db().exec(QStringLiteral("UPDATE KMRDIARIO SET DTDIARIO = '") + ontem() + QStringLiteral(" 09:00:00'"));
         const QByteArray naquele = exporta();
         ok(getMudaNome(B, C, "01", "1", QStringLiteral("Massas"), "0", "2", "0", "0", r), r);
         ok(getDelProduto(B, C, "02", "1", "01", "1", r), r);
         insere("1", "09", QStringLiteral("Novo"), "1", "2", "01", "1");
-        db().exec(QStringLiteral("UPDATE KMRDIARIO SET DTDIARIO = '2026-01-10 11:00:00' WHERE DTDIARIO > "
-                                 "'2026-01-10 09:00:00'"));
+        db().exec(QStringLiteral("UPDATE KMRDIARIO SET DTDIARIO = '%1 11:00:00' WHERE DTDIARIO > '%1 09:00:00'")
+                      .arg(ontem()));
         const QByteArray depois = exporta();
         QVERIFY(depois != naquele);
-        const Call x = call([&](QVariant& v) { return setRestauraConf(B, C, QStringLiteral("2026-01-10 10:00"), v); });
+        const Call x = call([&](QVariant& v) { return setRestauraConf(B, C, ontem() + QStringLiteral(" 10:00"), v); });
         QVERIFY2(x.status == 0 && x.result.typeId() == QMetaType::Int, qPrintable(x.text()));
         QCOMPARE(exporta(), naquele);
         // Recorded as an entry: its undo gives the later state back.
@@ -300,7 +306,7 @@ private slots:
         QCOMPARE(ultima.value(0).value(0).toString(), QStringLiteral("H"));
         // Before the oldest entry the state is not known.
         const auto antes = menu();
-        const Call y = call([&](QVariant& v) { return setRestauraConf(B, C, QStringLiteral("2026-01-10 08:59"), v); });
+        const Call y = call([&](QVariant& v) { return setRestauraConf(B, C, ontem() + QStringLiteral(" 08:59"), v); });
         QVERIFY2(y.failedWithText() && y.text().contains(QStringLiteral("não chega")), qPrintable(y.text()));
         QCOMPARE(menu(), antes);
         const Call z = call([&](QVariant& v) { return setRestauraConf(B, C, QStringLiteral("ontem"), v); });
