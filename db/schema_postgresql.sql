@@ -101,12 +101,10 @@ CREATE TABLE ROTFABLOCAL (
 )
 -- ;;
 -- The mark of a database this program created: the journal of the menu's
--- changes is kept in the two tables below only where this row exists.
+-- changes is kept in the two tables below only where this table exists.
 CREATE TABLE KMRESQUEMA (
     NRVERSAO INTEGER NOT NULL PRIMARY KEY
 )
--- ;;
-INSERT INTO KMRESQUEMA (NRVERSAO) VALUES (1)
 -- ;;
 -- The journal: one entry per operator action on a configuration's menu.
 -- IDOPERACAO "N" a change, "D" an undo, "R" a redo, of entry NRDIARIOREF.

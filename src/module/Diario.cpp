@@ -522,6 +522,9 @@ Livro& livro(TrdmConfGrupo& dm) {
 // ---- The capture of a write ---------------------------------------------
 
 Registro::Registro(TrdmConfGrupo& dm) : m_livro(&livro(dm)), m_escopo(Escopo::atual()) {
+    // A journal file that could not be written stays off for this connection.
+    if (!m_livro->ativo() && !m_livro->tabelasProprias())
+        m_escopo = nullptr;
     if (m_escopo)
         m_antes = m_livro->le(*m_escopo, true);
 }
