@@ -28,12 +28,10 @@ namespace {
 
 constexpr int kMaxDescricao = 200;
 
-// The article of an action's description by its kind, for the question.
+// The article of an action's description by its kind, for the question:
+// "o nome", "o movimento"; "a inclusão", "a limpeza", "a cor", "a imagem".
 QString artigo(const QString& idAcao) {
-    static const QSet<QString> masculinos{QStringLiteral("N"), QStringLiteral("M")};
-    if (idAcao == QLatin1String("V"))
-        return QStringLiteral("as");
-    return masculinos.contains(idAcao) ? QStringLiteral("o") : QStringLiteral("a");
+    return idAcao == QLatin1String("N") || idAcao == QLatin1String("M") ? QStringLiteral("o") : QStringLiteral("a");
 }
 
 QString contados(int n, const QString& singular, const QString& plural) {
