@@ -230,6 +230,7 @@ Livro::Livro(TrdmConfGrupo& dm) : m_dm(dm) {
 }
 
 Livro::~Livro() {
+    gravaPendentes();
     for (const auto& [caminho, nome] : m_arquivos) {
         QSqlDatabase::database(nome, false).close();
         QSqlDatabase::removeDatabase(nome);
@@ -238,11 +239,13 @@ Livro::~Livro() {
 
 void Livro::inicia(const QString& filial, const QString& conf, const QString& sessao, const QString& idAcao,
                    const QString& descricao) {
+    gravaPendentes();
     m_acao = Acao{filial, conf, sessao, idAcao.left(1), descricao.left(kLarguraAcao), 0, 0};
     m_ultimaSessao = *m_acao;
 }
 
 void Livro::termina() {
+    gravaPendentes(); // still inside the action: its writes make one entry
     m_acao.reset();
 }
 
@@ -410,6 +413,13 @@ void Livro::desliga(const QString& detalhe) noexcept {
 }
 
 void Livro::depoisDoCommit() noexcept {
+    // The steps of an open action reach the file when it closes.
+    if (m_acao)
+        return;
+    gravaPendentes();
+}
+
+void Livro::gravaPendentes() noexcept {
     if (m_pendentes.isEmpty())
         return;
     QList<Pendente> pendentes;
@@ -466,6 +476,11 @@ QSqlDatabase Livro::base(const QString& filial, const QString& conf) {
             << QStringLiteral("journal file %1 not opened: %2").arg(caminho, db.lastError().text());
         return db;
     }
+    // The journal file is written after each change's commit: a lost tail
+    // of it costs history, never menu data, so it does not wait for the disk
+    // at each commit.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     for (const QString& sql : tabelasDoArquivo()) {
         QSqlQuery q(db);
         if (!q.exec(sql)) {
