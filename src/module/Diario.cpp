@@ -157,17 +157,50 @@ Escopo* Escopo::atual() {
 
 // ---- Images ---------------------------------------------------------------
 
-QByteArray imagem(const QList<QVariant>& valores) {
-    QJsonArray a;
-    for (const QVariant& v : valores) {
-        if (v.isNull())
-            a.append(QJsonValue());
-        else if (v.typeId() == QMetaType::Double)
-            a.append(v.toDouble());
-        else
-            a.append(v.toString());
+namespace {
+
+// A text as a JSON string.
+void textoJson(QString& out, const QString& t) {
+    out += u'"';
+    for (const QChar c : t) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
     }
-    return QJsonDocument(a).toJson(QJsonDocument::Compact);
+    out += u'"';
+}
+
+} // namespace
+
+// Written by hand, not through QJsonDocument: a copy or an import makes one
+// image per item, twice.
+QByteArray imagem(const QList<QVariant>& valores) {
+    QString out;
+    out.reserve(256);
+    out += u'[';
+    for (qsizetype i = 0; i < valores.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        const QVariant& v = valores[i];
+        if (v.isNull())
+            out += QLatin1String("null");
+        else if (v.typeId() == QMetaType::Double)
+            out += QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        else
+            textoJson(out, v.toString());
+    }
+    out += u']';
+    return out.toUtf8();
 }
 
 QList<QVariant> valores(const QByteArray& imagem) {

@@ -123,7 +123,7 @@ private slots:
         idaEVolta(QStringLiteral("inclusão de um produto"),
                   [&] { insere("1", "07", QStringLiteral("Novo"), "1", "2", "01", "1"); });
         idaEVolta(QStringLiteral("nome do botão 02"),
-                  [&] { ok(getMudaNome(B, C, "02", "1", QStringLiteral("Refrigerantes"), "0", "2", "0", "0", r), r); });
+                  [&] { ok(getMudaNome(B, C, "02", "1", QStringLiteral("Pão \"d'água\" \\ 1/2"), "0", "2", "0", "0", r), r); });
         idaEVolta(QStringLiteral("limpeza de um produto"),
                   [&] { ok(getDelProduto(B, C, "02", "1", "01", "1", r), r); });
         idaEVolta(QStringLiteral("limpeza do grupo Pratos e de 3 produtos"), [&] {
