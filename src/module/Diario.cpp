@@ -33,6 +33,7 @@ Escopo* g_atual = nullptr;
 constexpr int kChaves = 8;        // the key columns of a menu item, first in the table of columns
 constexpr int kPodaACada = 200;   // entries between two prunes
 constexpr int kLarguraAcao = 200; // the width of an entry's description
+constexpr int kPassosPorComando = 100; // steps written by one statement
 
 QList<FieldDef> campos() {
     QList<FieldDef> out;
@@ -402,17 +403,27 @@ void Livro::grava(QSqlDatabase& db, Pendente& p) {
         if (p.naAcao && m_acao)
             m_acao->entrada = entrada;
     }
-    QSqlQuery s(db);
-    s.prepare(QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES (?, ?, ?, ?)"));
+    // The steps in statements of many rows each: a copy or an import has
+    // one step per item.
     int n = primeiro;
-    for (const Passo& passo : p.passos) {
-        s.bindValue(0, entrada);
-        s.bindValue(1, ++n);
-        s.bindValue(2, passo.antes.isEmpty() ? QVariant(QMetaType(QMetaType::QString))
-                                             : QVariant(QString::fromUtf8(passo.antes)));
-        s.bindValue(3, passo.depois.isEmpty() ? QVariant(QMetaType(QMetaType::QString))
-                                              : QVariant(QString::fromUtf8(passo.depois)));
-        executa(s, "insert of a journal step");
+    const auto imagemOuNulo = [](const QByteArray& i) {
+        return i.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(QString::fromUtf8(i));
+    };
+    for (qsizetype de = 0; de < p.passos.size(); de += kPassosPorComando) {
+        const qsizetype quantos = std::min<qsizetype>(kPassosPorComando, p.passos.size() - de);
+        QStringList linhas;
+        for (qsizetype i = 0; i < quantos; ++i)
+            linhas << QStringLiteral("(?, ?, ?, ?)");
+        QSqlQuery s(db);
+        s.prepare(QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES ") +
+                  linhas.join(QStringLiteral(", ")));
+        for (qsizetype i = de; i < de + quantos; ++i) {
+            s.addBindValue(entrada);
+            s.addBindValue(++n);
+            s.addBindValue(imagemOuNulo(p.passos[i].antes));
+            s.addBindValue(imagemOuNulo(p.passos[i].depois));
+        }
+        executa(s, "insert of journal steps");
     }
     if (p.naAcao && m_acao)
         m_acao->passos = n;
