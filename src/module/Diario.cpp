@@ -33,6 +33,7 @@ Escopo* g_atual = nullptr;
 constexpr int kChaves = 8;        // the key columns of a menu item, first in the table of columns
 constexpr int kPodaACada = 200;   // entries between two prunes
 constexpr int kLarguraAcao = 200; // the width of an entry's description
+constexpr int kPassosPorComando = 100; // steps written by one statement
 
 QList<FieldDef> campos() {
     QList<FieldDef> out;
@@ -157,17 +158,50 @@ Escopo* Escopo::atual() {
 
 // ---- Images ---------------------------------------------------------------
 
-QByteArray imagem(const QList<QVariant>& valores) {
-    QJsonArray a;
-    for (const QVariant& v : valores) {
-        if (v.isNull())
-            a.append(QJsonValue());
-        else if (v.typeId() == QMetaType::Double)
-            a.append(v.toDouble());
-        else
-            a.append(v.toString());
+namespace {
+
+// A text as a JSON string.
+void textoJson(QString& out, const QString& t) {
+    out += u'"';
+    for (const QChar c : t) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
     }
-    return QJsonDocument(a).toJson(QJsonDocument::Compact);
+    out += u'"';
+}
+
+} // namespace
+
+// Written by hand, not through QJsonDocument: a copy or an import makes one
+// image per item, twice.
+QByteArray imagem(const QList<QVariant>& valores) {
+    QString out;
+    out.reserve(256);
+    out += u'[';
+    for (qsizetype i = 0; i < valores.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        const QVariant& v = valores[i];
+        if (v.isNull())
+            out += QLatin1String("null");
+        else if (v.typeId() == QMetaType::Double)
+            out += QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        else
+            textoJson(out, v.toString());
+    }
+    out += u']';
+    return out.toUtf8();
 }
 
 QList<QVariant> valores(const QByteArray& imagem) {
@@ -230,6 +264,7 @@ Livro::Livro(TrdmConfGrupo& dm) : m_dm(dm) {
 }
 
 Livro::~Livro() {
+    gravaPendentes();
     for (const auto& [caminho, nome] : m_arquivos) {
         QSqlDatabase::database(nome, false).close();
         QSqlDatabase::removeDatabase(nome);
@@ -238,11 +273,13 @@ Livro::~Livro() {
 
 void Livro::inicia(const QString& filial, const QString& conf, const QString& sessao, const QString& idAcao,
                    const QString& descricao) {
+    gravaPendentes();
     m_acao = Acao{filial, conf, sessao, idAcao.left(1), descricao.left(kLarguraAcao), 0, 0};
     m_ultimaSessao = *m_acao;
 }
 
 void Livro::termina() {
+    gravaPendentes(); // still inside the action: its writes make one entry
     m_acao.reset();
 }
 
@@ -366,17 +403,27 @@ void Livro::grava(QSqlDatabase& db, Pendente& p) {
         if (p.naAcao && m_acao)
             m_acao->entrada = entrada;
     }
-    QSqlQuery s(db);
-    s.prepare(QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES (?, ?, ?, ?)"));
+    // The steps in statements of many rows each: a copy or an import has
+    // one step per item.
     int n = primeiro;
-    for (const Passo& passo : p.passos) {
-        s.bindValue(0, entrada);
-        s.bindValue(1, ++n);
-        s.bindValue(2, passo.antes.isEmpty() ? QVariant(QMetaType(QMetaType::QString))
-                                             : QVariant(QString::fromUtf8(passo.antes)));
-        s.bindValue(3, passo.depois.isEmpty() ? QVariant(QMetaType(QMetaType::QString))
-                                              : QVariant(QString::fromUtf8(passo.depois)));
-        executa(s, "insert of a journal step");
+    const auto imagemOuNulo = [](const QByteArray& i) {
+        return i.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(QString::fromUtf8(i));
+    };
+    for (qsizetype de = 0; de < p.passos.size(); de += kPassosPorComando) {
+        const qsizetype quantos = std::min<qsizetype>(kPassosPorComando, p.passos.size() - de);
+        QStringList linhas;
+        for (qsizetype i = 0; i < quantos; ++i)
+            linhas << QStringLiteral("(?, ?, ?, ?)");
+        QSqlQuery s(db);
+        s.prepare(QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES ") +
+                  linhas.join(QStringLiteral(", ")));
+        for (qsizetype i = de; i < de + quantos; ++i) {
+            s.addBindValue(entrada);
+            s.addBindValue(++n);
+            s.addBindValue(imagemOuNulo(p.passos[i].antes));
+            s.addBindValue(imagemOuNulo(p.passos[i].depois));
+        }
+        executa(s, "insert of journal steps");
     }
     if (p.naAcao && m_acao)
         m_acao->passos = n;
@@ -410,6 +457,13 @@ void Livro::desliga(const QString& detalhe) noexcept {
 }
 
 void Livro::depoisDoCommit() noexcept {
+    // The steps of an open action reach the file when it closes.
+    if (m_acao)
+        return;
+    gravaPendentes();
+}
+
+void Livro::gravaPendentes() noexcept {
     if (m_pendentes.isEmpty())
         return;
     QList<Pendente> pendentes;
@@ -466,6 +520,11 @@ QSqlDatabase Livro::base(const QString& filial, const QString& conf) {
             << QStringLiteral("journal file %1 not opened: %2").arg(caminho, db.lastError().text());
         return db;
     }
+    // The journal file is written after each change's commit: a lost tail
+    // of it costs history, never menu data, so it does not wait for the disk
+    // at each commit.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     for (const QString& sql : tabelasDoArquivo()) {
         QSqlQuery q(db);
         if (!q.exec(sql)) {

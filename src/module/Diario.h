@@ -100,7 +100,8 @@ public:
     Retrato leConfiguracao(const QString& filial, const QString& conf);
 
     // Records the steps of one write (inside its transaction when the journal
-    // is in the database's own tables, else kept for depoisDoCommit).
+    // is in the database's own tables, else kept for depoisDoCommit, or for
+    // the end of the open action).
     void registra(const Escopo& escopo, const QList<Passo>& passos);
     void depoisDoCommit() noexcept;
     void descarta() noexcept { m_pendentes.clear(); }
@@ -150,6 +151,7 @@ private:
     };
 
     void grava(QSqlDatabase& db, Pendente& p);
+    void gravaPendentes() noexcept;
     void poda(QSqlDatabase& db);
     void desliga(const QString& detalhe) noexcept;
     QString arquivo(const QString& filial, const QString& conf) const;

@@ -123,7 +123,7 @@ private slots:
         idaEVolta(QStringLiteral("inclusão de um produto"),
                   [&] { insere("1", "07", QStringLiteral("Novo"), "1", "2", "01", "1"); });
         idaEVolta(QStringLiteral("nome do botão 02"),
-                  [&] { ok(getMudaNome(B, C, "02", "1", QStringLiteral("Refrigerantes"), "0", "2", "0", "0", r), r); });
+                  [&] { ok(getMudaNome(B, C, "02", "1", QStringLiteral("Pão \"d'água\" \\ 1/2"), "0", "2", "0", "0", r), r); });
         idaEVolta(QStringLiteral("limpeza de um produto"),
                   [&] { ok(getDelProduto(B, C, "02", "1", "01", "1", r), r); });
         idaEVolta(QStringLiteral("limpeza do grupo Pratos e de 3 produtos"), [&] {
@@ -352,13 +352,15 @@ private slots:
         preenche();
         QVariant r;
         const QByteArray antes = exporta();
-        inicia(QStringLiteral("nome"));
+        inicia(QStringLiteral("nome e cor"));
         ok(getMudaNome(B, C, "01", "1", QStringLiteral("Massas"), "0", "2", "0", "0", r), r);
+        ok(getMudaCor(B, C, "02", "1", "0", "0", "0", "65280", "2", r), r);
         termina();
         QVERIFY(Srv_Kmr00003::historicoAtivo());
         const QStringList arquivos =
             QDir(dados.filePath(QStringLiteral("kalmora"))).entryList({QStringLiteral("historico-*.db")});
         QCOMPARE(arquivos.size(), 1);
+        // The action is one entry: its undo takes both writes back.
         QVERIFY(desfaz(proximo("D")).ok());
         QCOMPARE(exporta(), antes);
         // No table was made in the database.
