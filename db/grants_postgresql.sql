@@ -29,3 +29,10 @@ GRANT SELECT ON PRODUTO, PRODUTOSEG, PRSUBGRPROD, FILIAL, PARAVEND, LOJA, ROTFAB
 -- The menu of the sales screens is read and kept.
 GRANT SELECT, INSERT, UPDATE, DELETE ON ITMENUCONFTE TO kalmora_terminal;
 -- ;;
+-- ;;
+-- The journal of the menu's changes is written, read and pruned by the tills.
+GRANT SELECT ON KMRESQUEMA TO kalmora_terminal;
+-- ;;
+GRANT SELECT, INSERT, DELETE ON KMRDIARIO, KMRDIARIOPASSO TO kalmora_terminal;
+-- ;;
+GRANT USAGE ON SEQUENCE kmrdiario_nrdiario_seq TO kalmora_terminal;

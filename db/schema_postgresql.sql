@@ -99,3 +99,38 @@ CREATE TABLE ROTFABLOCAL (
     QTPRODCOMP DOUBLE PRECISION,
     PRIMARY KEY (CDFILIAL, CDPRODUTO, CDPRODCOMP)
 )
+-- ;;
+-- The mark of a database this program created: the journal of the menu's
+-- changes is kept in the two tables below only where this table exists.
+CREATE TABLE KMRESQUEMA (
+    NRVERSAO INTEGER NOT NULL PRIMARY KEY
+)
+-- ;;
+-- The journal: one entry per operator action on a configuration's menu.
+-- IDOPERACAO "N" a change, "D" an undo, "R" a redo, of entry NRDIARIOREF.
+CREATE TABLE KMRDIARIO (
+    NRDIARIO    BIGSERIAL PRIMARY KEY,
+    DTDIARIO    VARCHAR(19) NOT NULL,
+    NMESTACAO   VARCHAR(100),
+    NMUSUARIO   VARCHAR(100),
+    CDFILIAL    VARCHAR(4) NOT NULL,
+    NRCONFTELA  VARCHAR(5) NOT NULL,
+    IDSESSAO    VARCHAR(64),
+    IDACAO      VARCHAR(1),
+    DSACAO      VARCHAR(200),
+    IDOPERACAO  VARCHAR(1) NOT NULL,
+    NRDIARIOREF BIGINT
+)
+-- ;;
+CREATE INDEX KMRDIARIO_CONF ON KMRDIARIO (CDFILIAL, NRCONFTELA, NRDIARIO)
+-- ;;
+-- The rows an entry changed, in the order they changed: each row's image
+-- before and after (a JSON array of the menu item's columns; null where the
+-- row was absent).
+CREATE TABLE KMRDIARIOPASSO (
+    NRDIARIO BIGINT NOT NULL,
+    NRPASSO  INTEGER NOT NULL,
+    DSANTES  TEXT,
+    DSDEPOIS TEXT,
+    PRIMARY KEY (NRDIARIO, NRPASSO)
+)

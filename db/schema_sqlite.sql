@@ -101,3 +101,38 @@ CREATE TABLE ROTFABLOCAL (
     QTPRODCOMP REAL,
     PRIMARY KEY (CDFILIAL, CDPRODUTO, CDPRODCOMP)
 ) STRICT
+-- ;;
+-- The mark of a database this program created: the journal of the menu's
+-- changes is kept in the two tables below only where this table exists.
+CREATE TABLE KMRESQUEMA (
+    NRVERSAO INTEGER NOT NULL PRIMARY KEY
+) STRICT
+-- ;;
+-- The journal: one entry per operator action on a configuration's menu.
+-- IDOPERACAO "N" a change, "D" an undo, "R" a redo, of entry NRDIARIOREF.
+CREATE TABLE KMRDIARIO (
+    NRDIARIO    INTEGER PRIMARY KEY AUTOINCREMENT,
+    DTDIARIO    TEXT NOT NULL,
+    NMESTACAO   TEXT,
+    NMUSUARIO   TEXT,
+    CDFILIAL    TEXT NOT NULL,
+    NRCONFTELA  TEXT NOT NULL,
+    IDSESSAO    TEXT,
+    IDACAO      TEXT,
+    DSACAO      TEXT,
+    IDOPERACAO  TEXT NOT NULL,
+    NRDIARIOREF INTEGER
+) STRICT
+-- ;;
+CREATE INDEX KMRDIARIO_CONF ON KMRDIARIO (CDFILIAL, NRCONFTELA, NRDIARIO)
+-- ;;
+-- The rows an entry changed, in the order they changed: each row's image
+-- before and after (a JSON array of the menu item's columns; null where the
+-- row was absent).
+CREATE TABLE KMRDIARIOPASSO (
+    NRDIARIO INTEGER NOT NULL,
+    NRPASSO  INTEGER NOT NULL,
+    DSANTES  TEXT,
+    DSDEPOIS TEXT,
+    PRIMARY KEY (NRDIARIO, NRPASSO)
+) STRICT

@@ -59,8 +59,9 @@ int recusaLinha(const QCommandLineParser& parser) {
 }
 
 QStringList comandos(const QCommandLineParser& parser) {
-    static const char* const comandos[] = {"create-schema", "export", "import", "copy-config", "export-csv",
-                                           "import-csv",    "pdf",    "png",    "screenshot",  "diff"};
+    static const char* const comandos[] = {"create-schema", "export",     "import",  "copy-config",
+                                           "export-csv",    "import-csv", "pdf",     "png",
+                                           "screenshot",    "diff",       "history", "restore-to"};
     QStringList dados;
     for (const char* c : comandos)
         if (parser.isSet(QString::fromLatin1(c)))

@@ -4,6 +4,7 @@
 #include "ConfigCommands.h"
 #include "CsvCommands.h"
 #include "DiffCommands.h"
+#include "HistoryCommands.h"
 #include "LauncherOptions.h"
 #include "SheetCommands.h"
 
@@ -209,6 +210,7 @@ int main(int argc, char* argv[]) {
     CsvCommands::addOptions(parser);
     SheetCommands::addOptions(parser);
     DiffCommands::addOptions(parser);
+    HistoryCommands::addOptions(parser);
     const bool lida = parser.parse(LauncherOptions::argumentos(argc, argv));
     const bool ajuda = lida && (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")));
 
@@ -250,7 +252,7 @@ int main(int argc, char* argv[]) {
     if (comandos.size() > 1) {
         printError(QStringLiteral("use só um dos comandos de cada vez: %1.").arg(comandos.join(QStringLiteral(", "))));
         // --diff tells a comparison that could not be made (2) from one that found differences (1).
-        return comandos.contains(QStringLiteral("--diff")) ? 2 : 1;
+        return comandos.contains(QStringLiteral("--diff")) || comandos.contains(QStringLiteral("--restore-to")) ? 2 : 1;
     }
     if (parser.isSet(createSchemaOption))
         return createSchema(parser.isSet(demoData));
@@ -265,6 +267,8 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status = SheetCommands::run(parser))
         return *status;
     if (const std::optional<int> status = DiffCommands::run(parser))
+        return *status;
+    if (const std::optional<int> status = HistoryCommands::run(parser))
         return *status;
     if (const std::optional<int> status = ConfigCommands::run(parser, parametros))
         return *status;

@@ -106,6 +106,37 @@ void pintaImagem(QPainter& p) {
     p.drawPolygon(QPolygonF({QPointF(12, 23), QPointF(19, 15), QPointF(25, 23)}));
 }
 
+// A curved arrow turning back (undo) or, mirrored, forward (redo).
+void pintaVolta(QPainter& p, bool refaz) {
+    if (refaz) {
+        p.translate(kLado, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath curva;
+    curva.moveTo(8, 12);
+    curva.cubicTo(QPointF(14, 5), QPointF(25, 8), QPointF(23, 18));
+    curva.cubicTo(QPointF(22, 22), QPointF(18, 24), QPointF(13, 24));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(0, 0, 128), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(curva);
+    QPainterPath ponta;
+    ponta.moveTo(3, 6);
+    ponta.lineTo(12, 7);
+    ponta.lineTo(6, 15);
+    ponta.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 128));
+    p.drawPath(ponta);
+}
+
+void pintaDesfazer(QPainter& p) {
+    pintaVolta(p, false);
+}
+
+void pintaRefazer(QPainter& p) {
+    pintaVolta(p, true);
+}
+
 } // namespace
 
 namespace KmrPictures {
@@ -141,7 +172,8 @@ QPixmap ferramenta(const QString& nome) {
         {QStringLiteral("tcbNome"), pintaLapis},       {QStringLiteral("tcbRecortar"), pintaTesoura},
         {QStringLiteral("tcbLimpar"), pintaBorracha},  {QStringLiteral("tcbConfirma"), pintaConfirma},
         {QStringLiteral("tcbCancela"), pintaCancela},  {QStringLiteral("tcbSair"), pintaSair},
-        {QStringLiteral("tcbImagem"), pintaImagem},
+        {QStringLiteral("tcbImagem"), pintaImagem},    {QStringLiteral("tcbDesfazer"), pintaDesfazer},
+        {QStringLiteral("tcbRefazer"), pintaRefazer},
     };
     const auto it = pintores.constFind(nome);
     if (it == pintores.constEnd())

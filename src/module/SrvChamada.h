@@ -15,6 +15,7 @@
 // A write whose work returns a value hands it back in the result after the
 // commit; one that returns nothing leaves an empty text.
 
+#include "Diario.h"
 #include "Srv_Kmr00003.h"
 #include "TrdmConfGrupo.h"
 
@@ -25,6 +26,7 @@
 #include <QVariant>
 
 #include <exception>
+#include <optional>
 #include <type_traits>
 
 namespace SrvChamada {
@@ -55,16 +57,33 @@ template <Tipo tipo, typename Work> int32_t executa(QVariant& result, Work&& wor
             if constexpr (tipo == Tipo::Consulta) {
                 result = QVariant::fromValue(work(*dm));
             } else {
+                // The outermost write records its changes in the journal.
+                const bool propria = !dm->InTransaction();
                 WriteTransaction transacao(dm->adcConfGrupo);
-                if constexpr (std::is_void_v<decltype(work(*dm))>) {
-                    work(*dm);
-                    transacao.commit();
-                    result = QString(QLatin1String(""));
-                } else {
-                    QVariant valor = QVariant::fromValue(work(*dm));
-                    transacao.commit();
-                    result = std::move(valor);
+                std::optional<Diario::Registro> registro;
+                try {
+                    if (propria)
+                        registro.emplace(*dm);
+                    if constexpr (std::is_void_v<decltype(work(*dm))>) {
+                        work(*dm);
+                        if (registro)
+                            registro->registra();
+                        transacao.commit();
+                        result = QString(QLatin1String(""));
+                    } else {
+                        QVariant valor = QVariant::fromValue(work(*dm));
+                        if (registro)
+                            registro->registra();
+                        transacao.commit();
+                        result = std::move(valor);
+                    }
+                } catch (...) {
+                    if (registro)
+                        registro->falhou();
+                    throw;
                 }
+                if (registro)
+                    registro->depoisDoCommit();
             }
             return 0;
         } catch (const DatabaseError& e) {

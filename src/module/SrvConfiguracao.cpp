@@ -4,6 +4,7 @@
 // a write runs in one transaction of its own, and a failure rolls back and
 // leaves its text in the result with status 0.
 
+#include "Diario.h"
 #include "SrvChamada.h"
 #include "SrvColunas.h"
 #include "Srv_Kmr00003.h"
@@ -14,6 +15,7 @@
 #include <HostErrors.h>
 
 #include <QDateTime>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -271,6 +273,12 @@ int32_t getExportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, Q
 
 int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QVariant& P_ITENS,
                        const QString& P_SUBSTITUI, QVariant& result) {
+    const int quantos = isDataPacket(P_ITENS) ? P_ITENS.value<DataPacket>().rowCount() : 0;
+    const Diario::Escopo escopo(P_CDFILIAL, P_NRCONFTELA, {}, QStringLiteral("I"),
+                                quantos == 1
+                                    ? QStringLiteral("importação de 1 botão")
+                                    : QStringLiteral("importação de %1 botões")
+                                          .arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString(quantos)));
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);
         if (!isDataPacket(P_ITENS))
@@ -286,6 +294,9 @@ int32_t setImportaConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, c
 
 int32_t setCopiaConf(const QString& P_CDFILIAL_ORIG, const QString& P_NRCONFTELA_ORIG, const QString& P_CDFILIAL,
                      const QString& P_NRCONFTELA, const QString& P_SUBSTITUI, QVariant& result) {
+    const Diario::Escopo escopo(
+        P_CDFILIAL, P_NRCONFTELA, {}, QStringLiteral("C"),
+        QStringLiteral("cópia da configuração %1 da filial %2").arg(P_NRCONFTELA_ORIG, P_CDFILIAL_ORIG));
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         validaConfiguracao(P_CDFILIAL_ORIG, P_NRCONFTELA_ORIG);
         validaConfiguracao(P_CDFILIAL, P_NRCONFTELA);

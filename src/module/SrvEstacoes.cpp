@@ -5,6 +5,7 @@
 
 #include "Srv_Kmr00003.h"
 
+#include "Diario.h"
 #include "SrvArgumentos.h"
 #include "SrvChamada.h"
 #include "SrvConferencia.h"
@@ -146,6 +147,10 @@ int32_t getDelProdutoConferido(const QString& P_CDFILIAL, const QString& P_NRCON
 int32_t getDeletaGrupoConferido(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDTPBUTTON,
                                 const QString& P_NRBUTTON, const QString& P_NRPAGINA, const QVariant& P_ESPERADO,
                                 const QVariant& P_PRODUTOS, QVariant& result) {
+    QList<Diario::Filtro> filtros{Diario::posicao({P_IDTPBUTTON, P_NRBUTTON, P_NRPAGINA})};
+    if (P_IDTPBUTTON == QLatin1String("2"))
+        filtros.append(Diario::filhos(P_NRBUTTON, P_NRPAGINA));
+    const Diario::Escopo escopo(P_CDFILIAL, P_NRCONFTELA, filtros);
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         {
             const Esperado esperado(P_ESPERADO,
@@ -178,6 +183,12 @@ int32_t setColarGrupConferido(const QString& P_NRCOLORBACK, const QString& P_NRC
                               const QString& P_NRPGCONFTELA_ANT, const QString& P_IDTPBUTONAUX_ANT,
                               const QString& P_NRBUTTONAUX_ANT, const QString& P_NRPGCONFTAUX_ANT,
                               const QVariant& P_ESPERADO, const QVariant& P_PRODUTOS, QVariant& result) {
+    const Diario::Escopo escopo(P_CDFILIAL, P_NRCONFTELA,
+                                Diario::escopoDaColagem({P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX,
+                                                         P_NRBUTTONAUX, P_NRPGCONFTAUX},
+                                                        {P_IDTPBUTTON_ANT, P_NRBUTTON_ANT, P_NRPGCONFTELA_ANT,
+                                                         P_IDTPBUTONAUX_ANT, P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT},
+                                                        true));
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         {
             const QStringList destino{P_IDTPBUTTON,   P_NRBUTTON,    P_NRPGCONFTELA,

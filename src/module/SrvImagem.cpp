@@ -4,6 +4,7 @@
 
 #include "Srv_Kmr00003.h"
 
+#include "Diario.h"
 #include "SrvArgumentos.h"
 #include "SrvChamada.h"
 #include "SrvConferencia.h"
@@ -31,6 +32,9 @@ int32_t setMudaImagem(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, co
                       const QString& P_NRPGCONFTELA, const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX,
                       const QString& P_NRPGCONFTAUX, const QString& P_DSIMAGEMBUT, const QString& P_IDTPBUTTON,
                       QVariant& result) {
+    const Diario::Escopo escopo(
+        P_CDFILIAL, P_NRCONFTELA,
+        {Diario::posicao({P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX})});
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         using SrvArgumentos::texto;
         verificaReferencia(P_DSIMAGEMBUT);

@@ -1,6 +1,7 @@
 #include "Srv_Kmr00003.h"
 
 #include "CacheCatalogo.h"
+#include "Diario.h"
 #include "SrvArgumentos.h"
 #include "SrvChamada.h"
 #include "SrvConferencia.h"
@@ -76,8 +77,29 @@ enum class Linhas { Uma, Quaisquer };
 // A write of one command: each argument checked and bound in turn, then the
 // command executed, in the write's transaction. A checked write in progress
 // runs the command's checked form (SrvEstacoes::Esperado).
+// The scope of a write of one command for the journal: the rows its key
+// arguments name.
+std::unique_ptr<Diario::Escopo> escopoDe(SrvArgumentos::Argumentos arguments) {
+    QString filial;
+    QString conf;
+    Diario::Filtro filtro;
+    for (const SrvArgumentos::Argumento& a : arguments) {
+        const QLatin1String nome(a.parametro);
+        if (nome == QLatin1String("P_CDFILIAL"))
+            filial = a.valor;
+        else if (nome == QLatin1String("P_NRCONFTELA"))
+            conf = a.valor;
+        else if (nome == QLatin1String("P_IDTPBUTTON") || nome == QLatin1String("P_NRBUTTON") ||
+                 nome == QLatin1String("P_NRPGCONFTELA") || nome == QLatin1String("P_IDTPBUTONAUX") ||
+                 nome == QLatin1String("P_NRBUTTONAUX") || nome == QLatin1String("P_NRPGCONFTAUX"))
+            filtro.append({QString(nome.mid(2)), a.valor});
+    }
+    return std::make_unique<Diario::Escopo>(filial, conf, QList<Diario::Filtro>{filtro});
+}
+
 int32_t writeCommand(QVariant& result, TADOCommand TrdmConfGrupo::*command, SrvArgumentos::Argumentos arguments,
                      Linhas linhas = Linhas::Uma) {
+    const auto escopo = escopoDe(arguments);
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = SrvEstacoes::comando(dm, dm.*command);
         bind(c, arguments);
@@ -229,6 +251,9 @@ int32_t getInsere(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const 
                   const QString& P_DSMESSAGE, const QString& P_CDIDENTBUTON, const QString& P_NRPAGINA,
                   const QString& P_IDTPBUTONAUX, const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
                   QVariant& result) {
+    const Diario::Escopo escopo(
+        P_CDFILIAL, P_NRCONFTELA,
+        {Diario::posicao({P_IDTPBUTTON, P_NRBUTTON, P_NRPAGINA, P_IDTPBUTONAUX, P_NRBUTTONAUX, P_NRPGCONFTAUX})});
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         TADOCommand& c = dm.acmInsere;
         bind(c, {texto("P_CDFILIAL", P_CDFILIAL), texto("P_NRCONFTELA", P_NRCONFTELA),
@@ -402,6 +427,12 @@ int32_t setColarGrup(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT,
                          P_NRPGCONFTELA,    P_IDTPBUTONAUX,    P_NRBUTTONAUX,  P_NRPGCONFTAUX,     P_CDFILIAL,
                          P_NRCONFTELA,      P_IDTPBUTTON_ANT,  P_NRBUTTON_ANT, P_NRPGCONFTELA_ANT, P_IDTPBUTONAUX_ANT,
                          P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT};
+    const Diario::Escopo escopo(P_CDFILIAL, P_NRCONFTELA,
+                                Diario::escopoDaColagem({P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX,
+                                                         P_NRBUTTONAUX, P_NRPGCONFTAUX},
+                                                        {P_IDTPBUTTON_ANT, P_NRBUTTON_ANT, P_NRPGCONFTELA_ANT,
+                                                         P_IDTPBUTONAUX_ANT, P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT},
+                                                        true));
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         checkPaste(args);
         for (const ChildKey& child : childrenOf(dm, args))
@@ -421,6 +452,12 @@ int32_t setColarProd(const QString& P_NRCOLORBACK, const QString& P_NRCOLORTEXT,
                          P_NRPGCONFTELA,    P_IDTPBUTONAUX,    P_NRBUTTONAUX,  P_NRPGCONFTAUX,     P_CDFILIAL,
                          P_NRCONFTELA,      P_IDTPBUTTON_ANT,  P_NRBUTTON_ANT, P_NRPGCONFTELA_ANT, P_IDTPBUTONAUX_ANT,
                          P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT};
+    const Diario::Escopo escopo(P_CDFILIAL, P_NRCONFTELA,
+                                Diario::escopoDaColagem({P_IDTPBUTTON, P_NRBUTTON, P_NRPGCONFTELA, P_IDTPBUTONAUX,
+                                                         P_NRBUTTONAUX, P_NRPGCONFTAUX},
+                                                        {P_IDTPBUTTON_ANT, P_NRBUTTON_ANT, P_NRPGCONFTELA_ANT,
+                                                         P_IDTPBUTONAUX_ANT, P_NRBUTTONAUX_ANT, P_NRPGCONFTAUX_ANT},
+                                                        false));
     return runWrite(result, [&](TrdmConfGrupo& dm) {
         checkPaste(args);
         moveItem(dm, args);

@@ -58,6 +58,11 @@ public:
 // caller add its own words, such as the option that would have let it through.
 FailureCause causaDaFalha() noexcept;
 
+// False when the journal cannot be written (a file that cannot be opened, a
+// failed write to it): the changes go on, unrecorded, and the screen says
+// once that the history is off.
+bool historicoAtivo() noexcept;
+
 } // namespace Srv_Kmr00003
 
 // Every function declared from here to the end of this header is exported by
@@ -226,5 +231,46 @@ int32_t setMudaImagemConferido(const QString& P_CDFILIAL, const QString& P_NRCON
                                const QString& P_NRBUTTONAUX, const QString& P_NRPGCONFTAUX,
                                const QString& P_DSIMAGEMBUT, const QString& P_IDTPBUTTON, const QVariant& P_ESPERADO,
                                QVariant& result);
+
+// ---- History: the journal of the changes, undo and redo ---------------------
+// Same convention. Every write to the menu is recorded in the journal: when,
+// the station (host name), the operating-system user, the branch and
+// configuration, the action, and each row changed with its image before and
+// after. One entry per operator action: the writes between setIniciaAcao and
+// setTerminaAcao make one entry; a write outside such a bracket is an entry of
+// its own, described by the data service. The journal lives in the project's
+// own tables when this program created the database, else in a file of its
+// own beside the embedded database (one per database and configuration).
+
+// Opens an action bracket: every write until setTerminaAcao is a step of one
+// entry, of the screen session P_IDSESSAO, kind P_IDACAO (one letter) and
+// description P_DSACAO (at most 200 characters). Writes nothing itself.
+int32_t setIniciaAcao(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDSESSAO,
+                      const QString& P_IDACAO, const QString& P_DSACAO, QVariant& result);
+// Closes the bracket; an entry that got no step leaves nothing.
+int32_t setTerminaAcao(QVariant& result);
+// At most two rows: IDOPERACAO "D" (the next undo of the session) and "R"
+// (the next redo, while the session wrote nothing since its last undo), with
+// NRDIARIO (text), IDACAO, DSACAO, QTBOTOES (buttons it changes), QTEXCLUI
+// (buttons it deletes), QTINCLUI (buttons it inserts).
+int32_t getPesqDesfazer(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_IDSESSAO,
+                        QVariant& result);
+// Undoes entry P_NRDIARIO in one transaction, itself recorded as an entry.
+// Every row must still be as the entry left it; otherwise nothing is written
+// (FailureCause::RowChanged, the text of a button changed in another station).
+int32_t getDesfazer(const QString& P_NRDIARIO, const QString& P_IDSESSAO, QVariant& result);
+// Redoes an undone entry, checked against the rows as the undo left them.
+int32_t getRefazer(const QString& P_NRDIARIO, const QString& P_IDSESSAO, QVariant& result);
+// The journal newest first (P_CDFILIAL and P_NRCONFTELA empty: every
+// configuration; P_LIMITE empty: every entry): NRDIARIO, DTDIARIO, NMESTACAO,
+// NMUSUARIO, CDFILIAL, NRCONFTELA, IDACAO, DSACAO, DSBOTOES (each button,
+// caption before -> after, one per line).
+int32_t getPesqHistorico(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_LIMITE,
+                         QVariant& result);
+// Puts the configuration back as it was at P_MOMENTO ("YYYY-MM-DD HH:MM",
+// local time) in one transaction, recorded as an entry; refused when the
+// journal does not reach back that far.
+int32_t setRestauraConf(const QString& P_CDFILIAL, const QString& P_NRCONFTELA, const QString& P_MOMENTO,
+                        QVariant& result);
 
 #pragma GCC visibility pop

@@ -385,4 +385,50 @@ private:
     TTouchButton* tcbPgGrupoProx = nullptr;
     TTouchButton* tcbPgProdAnt = nullptr;
     TTouchButton* tcbPgProdProx = nullptr;
+    // ---- the session's history (TfrmConfGrupoDesfazer.cpp): each operator
+    // action (an insert, a rename, a confirmation) is one entry of the
+    // history; "Desfazer" (Ctrl+Z) undoes the session's last one, "Refazer"
+    // (Ctrl+Y) writes again what was undone.
+public:
+    void tcbDesfazerClick(QObject* Sender);
+    void tcbRefazerClick(QObject* Sender);
+    // The session's name in the history, made up once per opening.
+    QString sessaoHistorico() const { return m_sessaoHistorico; }
+
+private:
+    // Opens the bracket of one operator action and closes it at the end of
+    // its scope, however the action ends; the undo tools are read again then.
+    class AcaoHistorico {
+    public:
+        AcaoHistorico(TfrmConfGrupo& tela, const QString& idAcao, const QString& dsAcao);
+        ~AcaoHistorico();
+        AcaoHistorico(const AcaoHistorico&) = delete;
+        AcaoHistorico& operator=(const AcaoHistorico&) = delete;
+
+    private:
+        TfrmConfGrupo& m_tela;
+        bool m_aberta = false;
+    };
+    // The next undo ("D") and redo ("R") of the session.
+    struct PassoHistorico {
+        QString nrDiario, idAcao, dsAcao;
+        int qtExclui = 0, qtInclui = 0;
+    };
+    void criaDesfazer();
+    void atualizaDesfazer();
+    void mostraDesfazer();
+    void historicoDesligado();
+    void desfazOuRefaz(bool desfazer);
+    QString descricaoInclusao(const QString& stCodigo, const QString& nome) const;
+    QString descricaoConfirmacao(QString& idAcao) const;
+    QString descricaoLimpeza() const;
+    QString descricaoMovimento() const;
+    QString m_sessaoHistorico;
+    std::optional<PassoHistorico> m_desfazer;
+    std::optional<PassoHistorico> m_refazer;
+    bool m_ferramentasLigadas = false; // enabling code "H" in force
+    bool m_historicoAvisado = false;   // the operator was told the history is off
+    TBlendedBitBtn* tcbDesfazer = nullptr;
+    TBlendedBitBtn* tcbRefazer = nullptr;
+    QLabel* lblDesfazer = nullptr;
 };

@@ -154,9 +154,13 @@ void TfrmConfGrupo::adicionaGrupo(TTouchButton* b, const QString& stCodigo) {
         chave({stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, textoCor(NrColorText), textoCor(NrColorBack), pagina,
                QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0")});
     QVariant resultado;
-    const int32_t status = getInsere(stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, static_cast<float>(NrColorText),
-                                     static_cast<float>(NrColorBack), QString(), QString(), pagina, QStringLiteral("0"),
-                                     QStringLiteral("0"), QStringLiteral("0"), resultado);
+    int32_t status = 0;
+    {
+        const AcaoHistorico acao(*this, QStringLiteral("I"), descricaoInclusao(stCodigo, stNome));
+        status = getInsere(stCdFilial, stNrConf, stTipoBut, stCodigo, stNome, static_cast<float>(NrColorText),
+                           static_cast<float>(NrColorBack), QString(), QString(), pagina, QStringLiteral("0"),
+                           QStringLiteral("0"), QStringLiteral("0"), resultado);
+    }
     try {
         retorno(QStringLiteral("getInsere"), status, resultado, key);
     } catch (const SilentAbort&) {
@@ -350,9 +354,12 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
     const QString key =
         chave({stCdFilial, stNrConf, stTipoBut, stCodigo, stNmProd, textoCor(NrColorText), textoCor(NrColorBack),
                stCdProd, pagina, QStringLiteral("2"), stNrFocusGrupo, paginaGrupo});
-    status = getInsere(stCdFilial, stNrConf, stTipoBut, stCodigo, stNmProd, static_cast<float>(NrColorText),
-                       static_cast<float>(NrColorBack), QString(), stCdProd, pagina, QStringLiteral("2"),
-                       stNrFocusGrupo, paginaGrupo, resultado);
+    {
+        const AcaoHistorico acao(*this, QStringLiteral("I"), descricaoInclusao(stCodigo, stNmProd));
+        status = getInsere(stCdFilial, stNrConf, stTipoBut, stCodigo, stNmProd, static_cast<float>(NrColorText),
+                           static_cast<float>(NrColorBack), QString(), stCdProd, pagina, QStringLiteral("2"),
+                           stNrFocusGrupo, paginaGrupo, resultado);
+    }
     retorno(QStringLiteral("getInsere"), status, resultado, key);
     b->setCaption(stNmProd);
 }
@@ -383,16 +390,21 @@ void TfrmConfGrupo::renomeia(TTouchButton* b, const QString& stCodigo, const Nom
         return;
     // Checked against the button as its page showed it.
     const bool grupo = alvo.tipoAux == QLatin1String("0");
-    QVariant resultado;
-    const int32_t status =
-        getMudaNomeConferido(stCdFilial, stNrConf, stCodigo, alvo.pagina, stNome, alvo.numeroAux, alvo.tipo,
-                             alvo.tipoAux, alvo.paginaAux, vistoNaPagina(grupo, stCodigo, alvo.tipo), resultado);
     bool gravou = false;
-    try {
-        gravou = gravouConferido(QStringLiteral("getMudaNomeConferido"), status, resultado, chaveDe(stNome));
-    } catch (const SilentAbort&) {
-        (this->*redesenha)(); // the name was refused: show the stored one
-        throw;
+    {
+        // The failure's cause is read before the bracket closes.
+        const AcaoHistorico acao(*this, QStringLiteral("N"),
+                                 QStringLiteral("nome do botão %1 para %2").arg(stCodigo, stNome));
+        QVariant resultado;
+        const int32_t status =
+            getMudaNomeConferido(stCdFilial, stNrConf, stCodigo, alvo.pagina, stNome, alvo.numeroAux, alvo.tipo,
+                                 alvo.tipoAux, alvo.paginaAux, vistoNaPagina(grupo, stCodigo, alvo.tipo), resultado);
+        try {
+            gravou = gravouConferido(QStringLiteral("getMudaNomeConferido"), status, resultado, chaveDe(stNome));
+        } catch (const SilentAbort&) {
+            (this->*redesenha)(); // the name was refused: show the stored one
+            throw;
+        }
     }
     if (!gravou) {
         avisaAlterados(grupo ? QStringList{stCodigo} : QStringList(), grupo ? QStringList() : QStringList{stCodigo});

@@ -62,6 +62,8 @@ constexpr quint16 kTeclaEsc = 27;
 constexpr quint16 kTeclaPageUp = 33;
 constexpr quint16 kTeclaPageDown = 34;
 constexpr quint16 kTeclaDelete = 46;
+constexpr quint16 kTeclaY = 89;
+constexpr quint16 kTeclaZ = 90;
 constexpr quint16 kTeclaF2 = 113;
 constexpr quint16 kTeclaF3 = 114;
 constexpr quint16 kTeclaF4 = 115;
@@ -80,8 +82,14 @@ inline quint16 codigoVirtual(int key) {
     if (key >= Qt::Key_F2 && key <= Qt::Key_F8)
         return static_cast<quint16>(kTeclaF2 + (key - Qt::Key_F2));
     static constexpr Par kPares[] = {
-        {Qt::Key_Return, kTeclaEnter},  {Qt::Key_Enter, kTeclaEnter},       {Qt::Key_Escape, kTeclaEsc},
-        {Qt::Key_PageUp, kTeclaPageUp}, {Qt::Key_PageDown, kTeclaPageDown}, {Qt::Key_Delete, kTeclaDelete},
+        {Qt::Key_Return, kTeclaEnter},
+        {Qt::Key_Enter, kTeclaEnter},
+        {Qt::Key_Escape, kTeclaEsc},
+        {Qt::Key_PageUp, kTeclaPageUp},
+        {Qt::Key_PageDown, kTeclaPageDown},
+        {Qt::Key_Delete, kTeclaDelete},
+        {Qt::Key_Z, kTeclaZ},
+        {Qt::Key_Y, kTeclaY},
     };
     for (const Par& p : kPares)
         if (p.qt == key)

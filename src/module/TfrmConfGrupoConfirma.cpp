@@ -10,6 +10,8 @@
 
 #include <QLabel>
 
+#include <optional>
+
 using namespace KmrTela;
 
 // ------------------------------------------------------- confirm, cancel
@@ -32,6 +34,14 @@ void TfrmConfGrupo::tcbConfirmaClick(QObject* Sender) {
     // they were, so that confirming again sends every row from the first;
     // the instruction line then still names the mode that is on.
     try {
+        // The whole confirmation is one action of the history; one answered
+        // "Não" writes nothing and records nothing.
+        std::optional<AcaoHistorico> acao;
+        if (aguardaConfirma()) {
+            QString idAcao;
+            const QString dsAcao = descricaoConfirmacao(idAcao);
+            acao.emplace(*this, idAcao, dsAcao);
+        }
         if (boExcluir())
             confirmaLimpar();
         else if (boMudaCor())

@@ -54,6 +54,7 @@ void TfrmConfGrupo::criaControles() {
     shpMostraCor->hide();
 
     criaFerramentas();
+    criaDesfazer();
 
     lblCodTela = rotuloAzul(this, QStringLiteral("lblCodTela"), fonte(QStringLiteral("MS Sans Serif"), 11, false),
                             QRect(20, 574, 215, 14));

@@ -70,6 +70,11 @@ void TfrmConfGrupo::FormKeyDown(QObject* Sender, quint16& Key, TShiftState Shift
     for (const auto& a : atalhos)
         if (Key == a.tecla && a.botao->isEnabled())
             (this->*a.acao)(a.botao);
+    // Undo and redo of the session's history, while their buttons are on.
+    if (Key == kTeclaZ && Shift.exactly(Qt::ControlModifier) && tcbDesfazer->isEnabled())
+        tcbDesfazerClick(tcbDesfazer);
+    if (Key == kTeclaY && Shift.exactly(Qt::ControlModifier) && tcbRefazer->isEnabled())
+        tcbRefazerClick(tcbRefazer);
     if (Key == kTeclaEsc)
         tcbSairClick(tcbSair);
     if (Key == kTeclaDelete && Shift.exactly(Qt::ControlModifier))
@@ -103,6 +108,8 @@ void TfrmConfGrupo::ControlaHabilitacao(const QString& stFuncao) {
     tcbImagem->setEnabled(ferramentas);
     tcbConfirma->setEnabled(confirma);
     tcbCancela->setEnabled(cancela);
+    m_ferramentasLigadas = ferramentas;
+    mostraDesfazer();
 }
 
 void TfrmConfGrupo::entraModo(ModoEdicao modo, const QString& mensagem, const QString& habilitacao) {

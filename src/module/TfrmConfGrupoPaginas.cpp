@@ -24,6 +24,7 @@ using namespace KmrTela;
 
 void TfrmConfGrupo::MontaMenuGrupo() {
     tiraRetrato(true);
+    atualizaDesfazer();
     const QString pagina = QString::number(NrPgGrupo);
     const QString key = chave({stCdFilial, stNrConf, pagina});
     QVariant resultado;

@@ -14,6 +14,9 @@
 
 class CacheCatalogo;
 class SrvConferencia;
+namespace Diario {
+class Livro;
+}
 
 class __attribute__((visibility("default"))) TrdmConfGrupo {
 public:
@@ -65,6 +68,8 @@ public:
     // change (CacheCatalogo.h); made at first use, destroyed before the
     // connection.
     std::shared_ptr<CacheCatalogo> cacheCatalogo;
+    // The journal of the changes (Diario.h), made at first use.
+    std::shared_ptr<Diario::Livro> diario;
 
     void adcConfGrupoBeforeConnect(TADOConnection& sender);
     void adcConfGrupoAfterConnect(TADOConnection& sender);

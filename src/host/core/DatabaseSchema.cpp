@@ -18,7 +18,8 @@ const QStringList& knownTables() {
     static const QStringList tables{
         QStringLiteral("ITMENUCONFTE"), QStringLiteral("PRODUTO"),    QStringLiteral("PRODUTOSEG"),
         QStringLiteral("PRSUBGRPROD"),  QStringLiteral("FILIAL"),     QStringLiteral("PARAVEND"),
-        QStringLiteral("LOJA"),         QStringLiteral("ROTFABRICA"), QStringLiteral("ROTFABLOCAL")};
+        QStringLiteral("LOJA"),         QStringLiteral("ROTFABRICA"), QStringLiteral("ROTFABLOCAL"),
+        QStringLiteral("KMRESQUEMA"),   QStringLiteral("KMRDIARIO"),  QStringLiteral("KMRDIARIOPASSO")};
     return tables;
 }
 

@@ -1,10 +1,14 @@
 // Child of the crash test: on the database named by KALMORA_CONEXAO, pastes a
 // group with its products back and forth and confirms a colour on each of its
 // 36 product buttons, over and over, until it is killed. Prints one line per
-// finished write so the parent knows work is under way.
+// finished write so the parent knows work is under way. With the argument
+// "desfaz": moves the group in an action bracket, then undoes and redoes the
+// move, over and over.
 
 #include <Srv_Kmr00003.h>
 #include <TrdmConfGrupo.h>
+
+#include <DataPacket.h>
 
 #include <QCoreApplication>
 #include <QSqlQuery>
@@ -33,6 +37,46 @@ QString groupPosition() {
     return q.next() ? q.value(0).toString() : QString();
 }
 
+// The session's next undo ("D") or redo ("R").
+QString proxima(const char* operacao) {
+    QVariant r;
+    getPesqDesfazer(B, C, QStringLiteral("crash"), r);
+    const DataPacket p = r.value<DataPacket>();
+    for (int i = 0; i < p.rowCount(); ++i)
+        if (p.text(i, p.indexOf(u"IDOPERACAO")) == QLatin1String(operacao))
+            return p.text(i, p.indexOf(u"NRDIARIO"));
+    return QString();
+}
+
+int desfazendo(QString at) {
+    for (;;) {
+        const QString to = at == QLatin1String("01") ? QStringLiteral("07") : QStringLiteral("01");
+        QVariant r;
+        setIniciaAcao(B, C, QStringLiteral("crash"), QStringLiteral("M"), QStringLiteral("grupo movido"), r);
+        const bool movido = ok(
+            setColarGrup("11571344", "0", "Grupo", "2", to, "1", "0", "0", "0", B, C, "2", at, "1", "0", "0", "0", r),
+            r);
+        setTerminaAcao(r);
+        if (!movido) {
+            std::fprintf(stderr, "paste failed: %s\n", qPrintable(r.toString()));
+            return 4;
+        }
+        at = to;
+        report("paste");
+        const QString nr = proxima("D");
+        if (!ok(getDesfazer(nr, QStringLiteral("crash"), r), r)) {
+            std::fprintf(stderr, "undo failed: %s\n", qPrintable(r.toString()));
+            return 6;
+        }
+        report("undo");
+        if (!ok(getRefazer(nr, QStringLiteral("crash"), r), r)) {
+            std::fprintf(stderr, "redo failed: %s\n", qPrintable(r.toString()));
+            return 7;
+        }
+        report("redo");
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -48,6 +92,8 @@ int main(int argc, char** argv) {
     if (at.isEmpty())
         return 3;
     report("ready");
+    if (argc > 1 && QByteArray(argv[1]) == "desfaz")
+        return desfazendo(at);
     for (int round = 0;; ++round) {
         const QString to = at == QLatin1String("01") ? QStringLiteral("07") : QStringLiteral("01");
         QVariant r;

@@ -2,11 +2,14 @@
 // with 36 products back and forth and confirms a colour on each of them, and
 // is killed with SIGKILL at random moments. After each kill the database is
 // sound, the group moved whole or not at all, and each colour is old or new.
+// The same child undoing and redoing its moves: the journal, kept in the same
+// transactions, stays consistent with the store.
 
 #include <TestDatabase.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -56,7 +59,73 @@ private:
         }
     }
 
+    // The journal says of every row what the store holds: the newest step of
+    // each row that the journal recorded has the row present, or absent,
+    // as the store has it.
+    void verifyJournal(int run) {
+        const auto passos = m_db->rows("SELECT DSANTES, DSDEPOIS FROM KMRDIARIOPASSO ORDER BY NRDIARIO, NRPASSO");
+        QMap<QString, bool> presente;
+        for (const auto& p : passos) {
+            const QString img = p.value(1).isNull() ? p.value(0).toString() : p.value(1).toString();
+            if (img.isEmpty())
+                continue;
+            const QStringList partes = img.mid(1).split(u',');
+            presente[partes.mid(0, 8).join(u',')] = !p.value(1).isNull();
+        }
+        const auto store = m_db->rows("SELECT IDTPBUTTON, NRBUTTON, NRBUTTONAUX FROM ITMENUCONFTE");
+        int achados = 0;
+        for (auto i = presente.cbegin(); i != presente.cend(); ++i) {
+            const QStringList k = i.key().split(u',');
+            const QString tipo = k.value(2).remove(u'"');
+            const QString botao = k.value(3).remove(u'"');
+            const QString grupo = k.value(6).remove(u'"');
+            bool la = false;
+            for (const auto& row : store)
+                la = la || (row.value(0).toString() == tipo && row.value(1).toString() == botao &&
+                            row.value(2).toString() == grupo);
+            QVERIFY2(la == i.value(), qPrintable(i.key() + QStringLiteral(" (run %1)").arg(run)));
+            achados += la;
+        }
+        QVERIFY2(passos.isEmpty() || achados == 37,
+                 qPrintable(QStringLiteral("%1 rows (run %2)").arg(achados).arg(run)));
+    }
+
+    void killRuns(const QStringList& args, const char* work, int runs) {
+        const QString child = QCoreApplication::applicationDirPath() + QStringLiteral("/srv_crash_child");
+        QVERIFY2(QFile::exists(child), qPrintable(child));
+        const quint32 seed = QRandomGenerator::global()->generate();
+        qInfo("seed %u", seed);
+        QRandomGenerator random(seed);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KALMORA_CONEXAO"), m_db->connectionString());
+        int done = 0;
+        for (int run = 1; run <= runs; ++run) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(child, args);
+            QVERIFY2(p.waitForStarted(5000), qPrintable(p.errorString()));
+            QVERIFY2(p.waitForReadyRead(10000), qPrintable(QString::fromUtf8(p.readAllStandardError())));
+            QVERIFY2(p.readLine().trimmed() == "ready", qPrintable(QString::fromUtf8(p.readAllStandardError())));
+            QTest::qWait(int(random.bounded(20, 400)));
+            ::kill(pid_t(p.processId()), SIGKILL);
+            QVERIFY(p.waitForFinished(5000));
+            QVERIFY2(p.exitStatus() == QProcess::CrashExit, qPrintable(QString::fromUtf8(p.readAllStandardError())));
+            done += int(p.readAllStandardOutput().count(work));
+            verifyConsistent(run);
+            verifyJournal(run);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QVERIFY2(done > 0, "the child never finished its work");
+    }
+
 private slots:
+    void killedDuringUndoLeavesTheMoveWholeAndTheJournalConsistent() {
+        m_db = std::make_unique<TestDatabase>(TestDatabase::Engine::SQLite, false);
+        prepareMenu();
+        killRuns({QStringLiteral("desfaz")}, "undo", 10);
+    }
+
     void killedAtRandomMomentsLeavesWholeChanges() {
         m_db = std::make_unique<TestDatabase>(TestDatabase::Engine::SQLite, false);
         prepareMenu();

@@ -1,0 +1,178 @@
+// What the journal of the changes costs: a 36-colour confirmation (36
+// getMudaCor in one action bracket, each with its commit), a copy of a
+// 1,308-item configuration, and the undo of a 1,308-item import against the
+// import itself; each with the journal in the database's own tables
+// (/0), in a file of its own (/1), and with the history off (/2: a journal
+// file that cannot be made, so no capture at all).
+
+#include "BenchData.h"
+
+#include <DataPacket.h>
+#include <Srv_Kmr00003.h>
+#include <TrdmConfGrupo.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace {
+
+const QString kSessao = QStringLiteral("bench");
+
+QTemporaryDir& pasta() {
+    static QTemporaryDir d;
+    return d;
+}
+
+void sql(const QString& path, const char* texto) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    char* erro = nullptr;
+    sqlite3_exec(db, texto, nullptr, nullptr, &erro);
+    sqlite3_free(erro);
+    sqlite3_close(db);
+}
+
+// A copy of the 10,000-row menu for one way of keeping the journal.
+void usa(int modo) {
+    static int atual = -1;
+    if (atual == modo && rdmConfGrupo)
+        return;
+    const QString origem = BenchData::menuDatabase(10'000);
+    const QString path = pasta().filePath(QStringLiteral("menu_%1.db").arg(modo));
+    QFile::remove(path);
+    QFile::copy(origem, path);
+    sql(path, "DROP TABLE IF EXISTS KMRDIARIOPASSO; DROP TABLE IF EXISTS KMRDIARIO; DROP TABLE IF EXISTS KMRESQUEMA;");
+    if (modo == 0)
+        sql(path, "CREATE TABLE KMRESQUEMA (NRVERSAO INTEGER NOT NULL PRIMARY KEY) STRICT;"
+                                    "CREATE TABLE KMRDIARIO (NRDIARIO INTEGER PRIMARY KEY AUTOINCREMENT, DTDIARIO TEXT NOT NULL, "
+                  "NMESTACAO TEXT, NMUSUARIO TEXT, CDFILIAL TEXT NOT NULL, NRCONFTELA TEXT NOT NULL, IDSESSAO TEXT, "
+                  "IDACAO TEXT, DSACAO TEXT, IDOPERACAO TEXT NOT NULL, NRDIARIOREF INTEGER) STRICT;"
+                  "CREATE INDEX KMRDIARIO_CONF ON KMRDIARIO (CDFILIAL, NRCONFTELA, NRDIARIO);"
+                  "CREATE TABLE KMRDIARIOPASSO (NRDIARIO INTEGER NOT NULL, NRPASSO INTEGER NOT NULL, DSANTES TEXT, "
+                  "DSDEPOIS TEXT, PRIMARY KEY (NRDIARIO, NRPASSO)) STRICT;");
+    const QString dados = modo == 2 ? QStringLiteral("/proc/kalmora-sem-historico") : pasta().filePath("dados");
+    qputenv("XDG_DATA_HOME", dados.toUtf8());
+    qputenv("KALMORA_CONEXAO", ("Provider=SQLite;Data Source=" + path).toUtf8());
+    Srv_Kmr00003::fecha();
+    Srv_Kmr00003::abre();
+    QVariant r;
+    // The first write finds out whether the journal can be kept.
+    getMudaCor(BenchData::kBranch, BenchData::kConfiguration, "05", "1", "0", "0", "0", "1", "2", r);
+    if (modo == 2 && Srv_Kmr00003::historicoAtivo())
+        throw std::runtime_error("history expected off");
+    atual = modo;
+}
+
+DataPacket exporta() {
+    QVariant r;
+    if (getExportaConf(BenchData::kBranch, BenchData::kConfiguration, r) != 0 || !isDataPacket(r))
+        throw std::runtime_error("export failed");
+    return r.value<DataPacket>();
+}
+
+void BM_confirmacao36Cores(benchmark::State& state) {
+    usa(int(state.range(0)));
+    const DataPacket itens = exporta();
+    QList<QStringList> chaves;
+    for (int i = 0; i < itens.rowCount() && chaves.size() < 36; ++i) {
+        const auto t = [&](const char* c) { return itens.text(i, itens.indexOf(QString::fromLatin1(c))); };
+        if (t("IDTPBUTTON") == QLatin1String("1"))
+            chaves.append({t("NRBUTTON"), t("NRPGCONFTELA"), t("IDTPBUTONAUX"), t("NRBUTTONAUX"), t("NRPGCONFTAUX")});
+    }
+    int cor = 0;
+    QVariant r;
+    for (auto _ : state) {
+        setIniciaAcao(BenchData::kBranch, BenchData::kConfiguration, kSessao, QStringLiteral("C"),
+                      QStringLiteral("cor de fundo de 36 botões"), r);
+        ++cor;
+        for (const QStringList& k : chaves) {
+            getMudaCor(BenchData::kBranch, BenchData::kConfiguration, k[0], k[1], k[2], k[3], k[4],
+                       QString::number(cor % 16777216), QStringLiteral("1"), r);
+            if (!r.toString().isEmpty())
+                state.SkipWithError(qPrintable(r.toString()));
+        }
+        setTerminaAcao(r);
+    }
+}
+
+void BM_copia1308(benchmark::State& state) {
+    usa(int(state.range(0)));
+    QVariant r;
+    for (auto _ : state) {
+        setCopiaConf(BenchData::kBranch, BenchData::kConfiguration, BenchData::kBranch, QStringLiteral("00077"),
+                     QStringLiteral("S"), r);
+        if (r.typeId() != QMetaType::Int)
+            state.SkipWithError(qPrintable(r.toString()));
+    }
+    state.counters["itens"] = r.toInt();
+}
+
+// The configuration imported over itself with every caption changed, so
+// that every item is a step.
+QVariant importacao(int volta) {
+    DataPacket p = exporta();
+    const int ds = p.indexOf(u"DSBUTTON");
+    for (int i = 0; i < p.rowCount(); ++i)
+        p.setValue(i, ds, QStringLiteral("Item %1 v%2").arg(i).arg(volta));
+    return QVariant::fromValue(p);
+}
+
+void BM_importa1308(benchmark::State& state) {
+    usa(int(state.range(0)));
+    int volta = 0;
+    QVariant r;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QVariant itens = importacao(++volta);
+        state.ResumeTiming();
+        setImportaConf(BenchData::kBranch, BenchData::kConfiguration, itens, QStringLiteral("S"), r);
+        if (r.typeId() != QMetaType::Int)
+            state.SkipWithError(qPrintable(r.toString()));
+    }
+}
+
+void BM_desfazImportacao1308(benchmark::State& state) {
+    usa(int(state.range(0)));
+    int volta = 0;
+    QVariant r;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QVariant itens = importacao(++volta);
+        setIniciaAcao(BenchData::kBranch, BenchData::kConfiguration, kSessao, QStringLiteral("I"),
+                      QStringLiteral("importação"), r);
+        setImportaConf(BenchData::kBranch, BenchData::kConfiguration, itens, QStringLiteral("S"), r);
+        setTerminaAcao(r);
+        getPesqDesfazer(BenchData::kBranch, BenchData::kConfiguration, kSessao, r);
+        const DataPacket d = r.value<DataPacket>();
+        const QString nr = d.rowCount() > 0 ? d.text(0, d.indexOf(u"NRDIARIO")) : QString();
+        state.ResumeTiming();
+        getDesfazer(nr, kSessao, r);
+        if (!r.toString().isEmpty())
+            state.SkipWithError(qPrintable(r.toString()));
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_confirmacao36Cores)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_copia1308)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_importa1308)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_desfazImportacao1308)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    Srv_Kmr00003::fecha();
+    benchmark::Shutdown();
+    return 0;
+}

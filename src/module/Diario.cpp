@@ -1,0 +1,606 @@
+#include "Diario.h"
+
+#include <algorithm>
+
+#include "SrvColunas.h"
+#include "TrdmConfGrupo.h"
+
+#include <ConnectionString.h>
+#include <DataPacket.h>
+#include <HostErrors.h>
+#include <KmrConexao.h>
+#include <KmrLog.h>
+#include <TADOQuery.h>
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QLocale>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSysInfo>
+
+namespace Diario {
+
+namespace {
+
+Escopo* g_atual = nullptr;
+
+constexpr int kChaves = 8;        // the key columns of a menu item, first in the table of columns
+constexpr int kPodaACada = 200;   // entries between two prunes
+constexpr int kLarguraAcao = 200; // the width of an entry's description
+constexpr int kPassosPorComando = 100; // steps written by one statement
+
+QList<FieldDef> campos() {
+    QList<FieldDef> out;
+    for (const SrvColunas::Coluna& c : SrvColunas::colunas()) {
+        // The moment of insertion as the text the store holds, as the export reads it.
+        const FieldKind tipo = c.tipo == FieldKind::DateTime ? FieldKind::Text : c.tipo;
+        out.append(FieldDef{QString::fromLatin1(c.nome), tipo, c.tipo == FieldKind::DateTime ? 30 : c.largura});
+    }
+    return out;
+}
+
+QString listaColunas() {
+    QStringList nomes;
+    for (const SrvColunas::Coluna& c : SrvColunas::colunas())
+        nomes << QString::fromLatin1(c.nome);
+    return nomes.join(QStringLiteral(", "));
+}
+
+QString agora() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString usuario() {
+    for (const char* nome : {"USER", "LOGNAME", "USERNAME"}) {
+        const QString valor = qEnvironmentVariable(nome);
+        if (!valor.isEmpty())
+            return valor.left(100);
+    }
+    return QString();
+}
+
+int numeroDoAmbiente(const char* nome, int padrao) {
+    bool ok = false;
+    const int valor = qEnvironmentVariableIntValue(nome, &ok);
+    return ok && valor > 0 ? valor : padrao;
+}
+
+QString hash(const QString& texto) {
+    return QString::fromLatin1(QCryptographicHash::hash(texto.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
+}
+
+QString naoGravado() {
+    return QStringLiteral("O histórico da alteração não pôde ser gravado e nada foi gravado. Tente de novo; se o "
+                          "erro voltar, chame o suporte.");
+}
+
+void executa(QSqlQuery& q, const char* oque) {
+    if (!q.exec())
+        throw DatabaseError(naoGravado(), q.lastError(), QString::fromLatin1(oque));
+}
+
+// The journal's tables in a file of its own (the project's own database has
+// them from its schema).
+const QStringList& tabelasDoArquivo() {
+    static const QStringList t{
+        QStringLiteral("CREATE TABLE IF NOT EXISTS KMRDIARIO (NRDIARIO INTEGER PRIMARY KEY AUTOINCREMENT, DTDIARIO "
+                       "TEXT NOT NULL, NMESTACAO TEXT, NMUSUARIO TEXT, CDFILIAL TEXT NOT NULL, NRCONFTELA TEXT NOT "
+                       "NULL, IDSESSAO TEXT, IDACAO TEXT, DSACAO TEXT, IDOPERACAO TEXT NOT NULL, NRDIARIOREF "
+                       "INTEGER)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS KMRDIARIO_CONF ON KMRDIARIO (CDFILIAL, NRCONFTELA, NRDIARIO)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS KMRDIARIOPASSO (NRDIARIO INTEGER NOT NULL, NRPASSO INTEGER NOT "
+                       "NULL, DSANTES TEXT, DSDEPOIS TEXT, PRIMARY KEY (NRDIARIO, NRPASSO))")};
+    return t;
+}
+
+bool temMarca(QSqlDatabase db) {
+    for (const QString& nome : db.tables(QSql::Tables))
+        if (nome.section(u'.', -1).remove(u'"').compare(QLatin1String("KMRESQUEMA"), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QString botoes(int n) {
+    return n == 1 ? QStringLiteral("1 botão")
+                  : QStringLiteral("%1 botões").arg(QLocale(QLocale::Portuguese, QLocale::Brazil).toString(n));
+}
+
+} // namespace
+
+Filtro posicao(const QStringList& chave) {
+    static const char* nomes[] = {"IDTPBUTTON",   "NRBUTTON",    "NRPGCONFTELA",
+                                  "IDTPBUTONAUX", "NRBUTTONAUX", "NRPGCONFTAUX"};
+    Filtro f;
+    for (int i = 0; i < 6 && i < chave.size(); ++i)
+        if (!chave[i].isEmpty())
+            f.append({QString::fromLatin1(nomes[i]), chave[i]});
+    return f;
+}
+
+Filtro filhos(const QString& botao, const QString& pagina) {
+    return {{QStringLiteral("IDTPBUTONAUX"), QStringLiteral("2")},
+            {QStringLiteral("NRBUTTONAUX"), botao},
+            {QStringLiteral("NRPGCONFTAUX"), pagina}};
+}
+
+QList<Filtro> escopoDaColagem(const QStringList& nova, const QStringList& antiga, bool grupo) {
+    QList<Filtro> f{posicao(nova), posicao(antiga)};
+    if (grupo && nova.size() == 6 && antiga.size() == 6) {
+        f.append(filhos(nova[1], nova[2]));
+        f.append(filhos(antiga[1], antiga[2]));
+    }
+    return f;
+}
+
+Escopo::Escopo(const QString& filial_, const QString& conf_, QList<Filtro> filtros_, QString idAcao_, QString descricao)
+    : filial(filial_), conf(conf_), filtros(std::move(filtros_)), idAcao(std::move(idAcao_)),
+      m_descricao(std::move(descricao)) {
+    if (g_atual == nullptr) {
+        g_atual = this;
+        m_proprio = true;
+    }
+}
+
+Escopo::~Escopo() {
+    if (m_proprio)
+        g_atual = nullptr;
+}
+
+Escopo* Escopo::atual() {
+    return g_atual;
+}
+
+// ---- Images ---------------------------------------------------------------
+
+namespace {
+
+// A text as a JSON string.
+void textoJson(QString& out, const QString& t) {
+    out += u'"';
+    for (const QChar c : t) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    out += u'"';
+}
+
+} // namespace
+
+// Written by hand, not through QJsonDocument: a copy or an import makes one
+// image per item, twice.
+QByteArray imagem(const QList<QVariant>& valores) {
+    QString out;
+    out.reserve(256);
+    out += u'[';
+    for (qsizetype i = 0; i < valores.size(); ++i) {
+        if (i > 0)
+            out += u',';
+        const QVariant& v = valores[i];
+        if (v.isNull())
+            out += QLatin1String("null");
+        else if (v.typeId() == QMetaType::Double)
+            out += QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
+        else
+            textoJson(out, v.toString());
+    }
+    out += u']';
+    return out.toUtf8();
+}
+
+QList<QVariant> valores(const QByteArray& imagem) {
+    QList<QVariant> out;
+    if (imagem.isEmpty())
+        return out;
+    const QJsonArray a = QJsonDocument::fromJson(imagem).array();
+    for (const QJsonValue& v : a) {
+        if (v.isNull())
+            out.append(QVariant());
+        else if (v.isDouble())
+            out.append(v.toDouble());
+        else
+            out.append(v.toString());
+    }
+    return out;
+}
+
+QString chave(const QByteArray& img) {
+    const QList<QVariant> v = valores(img);
+    QStringList partes;
+    for (int i = 0; i < kChaves && i < v.size(); ++i)
+        partes << v[i].toString();
+    return partes.join(QChar(0x1f));
+}
+
+QList<Passo> diferencas(const Retrato& antes, const Retrato& depois) {
+    QList<Passo> passos;
+    auto a = antes.begin();
+    auto d = depois.begin();
+    while (a != antes.end() || d != depois.end()) {
+        if (d == depois.end() || (a != antes.end() && a->first < d->first)) {
+            passos.append({a->second, {}});
+            ++a;
+        } else if (a == antes.end() || d->first < a->first) {
+            passos.append({{}, d->second});
+            ++d;
+        } else {
+            if (a->second != d->second)
+                passos.append({a->second, d->second});
+            ++a;
+            ++d;
+        }
+    }
+    return passos;
+}
+
+int diasGuardados() {
+    return numeroDoAmbiente("KALMORA_HISTORICO_DIAS", 90);
+}
+
+int entradasGuardadas() {
+    return numeroDoAmbiente("KALMORA_HISTORICO_ENTRADAS", 20000);
+}
+
+// ---- The journal of a connection ------------------------------------------
+
+Livro::Livro(TrdmConfGrupo& dm) : m_dm(dm) {
+    m_proprias = temMarca(dm.adcConfGrupo.database());
+}
+
+Livro::~Livro() {
+    gravaPendentes();
+    for (const auto& [caminho, nome] : m_arquivos) {
+        QSqlDatabase::database(nome, false).close();
+        QSqlDatabase::removeDatabase(nome);
+    }
+}
+
+void Livro::inicia(const QString& filial, const QString& conf, const QString& sessao, const QString& idAcao,
+                   const QString& descricao) {
+    gravaPendentes();
+    m_acao = Acao{filial, conf, sessao, idAcao.left(1), descricao.left(kLarguraAcao), 0, 0};
+    m_ultimaSessao = *m_acao;
+}
+
+void Livro::termina() {
+    gravaPendentes(); // still inside the action: its writes make one entry
+    m_acao.reset();
+}
+
+TADOQuery& Livro::comando(const QString& sql) {
+    auto& q = m_consultas[sql];
+    if (!q)
+        q = std::make_unique<TADOQuery>(m_dm.adcConfGrupo, sql);
+    return *q;
+}
+
+Retrato Livro::le(const Escopo& escopo, bool bloqueia) {
+    QString sql = QStringLiteral("SELECT %1 FROM ITMENUCONFTE WHERE CDFILIAL = :P_CDFILIAL AND NRCONFTELA = "
+                                 ":P_NRCONFTELA")
+                      .arg(listaColunas());
+    QList<std::pair<QString, QString>> parametros;
+    const bool algumVazio =
+        std::any_of(escopo.filtros.begin(), escopo.filtros.end(), [](const Filtro& f) { return f.isEmpty(); });
+    if (!escopo.filtros.isEmpty() && !algumVazio) {
+        QStringList ou;
+        for (int f = 0; f < escopo.filtros.size(); ++f) {
+            QStringList e;
+            for (const auto& [coluna, valor] : escopo.filtros[f]) {
+                const QString p = QStringLiteral("F%1_%2").arg(f).arg(coluna);
+                e << QStringLiteral("%1 = :%2").arg(coluna, p);
+                parametros.append({p, valor});
+            }
+            ou << QStringLiteral("(%1)").arg(e.join(QStringLiteral(" AND ")));
+        }
+        sql += QStringLiteral(" AND (%1)").arg(ou.join(QStringLiteral(" OR ")));
+    }
+    if (bloqueia && m_dm.adcConfGrupo.dialect() == SqlDialect::PostgreSQL)
+        sql += QStringLiteral(" FOR UPDATE");
+    TADOQuery& q = comando(sql);
+    q.close();
+    q.setParam(QStringLiteral("P_CDFILIAL"), escopo.filial);
+    q.setParam(QStringLiteral("P_NRCONFTELA"), escopo.conf);
+    for (const auto& [p, valor] : parametros)
+        q.setParam(p, valor);
+    const DataPacket linhas = q.readPacket(campos());
+    q.close();
+    Retrato r;
+    for (int l = 0; l < linhas.rowCount(); ++l) {
+        QList<QVariant> v;
+        v.reserve(linhas.fieldCount());
+        for (int c = 0; c < linhas.fieldCount(); ++c)
+            v.append(linhas.value(l, c));
+        const QByteArray img = imagem(v);
+        QStringList partes;
+        for (int c = 0; c < kChaves; ++c)
+            partes << linhas.text(l, c);
+        r.emplace(partes.join(QChar(0x1f)), img);
+    }
+    return r;
+}
+
+Retrato Livro::leConfiguracao(const QString& filial, const QString& conf) {
+    const Escopo todos(filial, conf);
+    return le(todos, false);
+}
+
+void Livro::registra(const Escopo& escopo, const QList<Passo>& passos) {
+    if (passos.isEmpty())
+        return;
+    Pendente p;
+    p.filial = escopo.filial;
+    p.conf = escopo.conf;
+    p.operacao = escopo.operacao;
+    p.referencia = escopo.referencia;
+    p.passos = passos;
+    if (m_acao && escopo.operacao == QLatin1String("N") && m_acao->filial == escopo.filial &&
+        m_acao->conf == escopo.conf) {
+        p.naAcao = true;
+        p.sessao = m_acao->sessao;
+        p.idAcao = m_acao->idAcao;
+        p.descricao = m_acao->descricao;
+    } else {
+        p.sessao = escopo.sessao;
+        p.idAcao = escopo.idAcao.isEmpty() ? QStringLiteral("G") : escopo.idAcao.left(1);
+        p.descricao = (escopo.m_descricao.isEmpty() ? QStringLiteral("alteração de %1").arg(botoes(passos.size()))
+                                                    : escopo.m_descricao)
+                          .left(kLarguraAcao);
+    }
+    if (m_proprias) {
+        QSqlDatabase db = m_dm.adcConfGrupo.database();
+        grava(db, p);
+    } else {
+        m_pendentes.append(std::move(p));
+    }
+}
+
+void Livro::grava(QSqlDatabase& db, Pendente& p) {
+    if (m_desdePoda < 0 || m_desdePoda >= kPodaACada) {
+        poda(db);
+        m_desdePoda = 0;
+    }
+    qint64 entrada = 0;
+    int primeiro = 0;
+    if (p.naAcao && m_acao && m_acao->entrada != 0) {
+        entrada = m_acao->entrada;
+        primeiro = m_acao->passos;
+    } else {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO KMRDIARIO (DTDIARIO, NMESTACAO, NMUSUARIO, CDFILIAL, NRCONFTELA, "
+                                 "IDSESSAO, IDACAO, DSACAO, IDOPERACAO, NRDIARIOREF) VALUES (?, ?, ?, ?, ?, ?, ?, "
+                                 "?, ?, ?) RETURNING NRDIARIO"));
+        q.addBindValue(agora());
+        q.addBindValue(QSysInfo::machineHostName().left(100));
+        q.addBindValue(usuario());
+        q.addBindValue(p.filial);
+        q.addBindValue(p.conf);
+        q.addBindValue(p.sessao);
+        q.addBindValue(p.idAcao);
+        q.addBindValue(p.descricao);
+        q.addBindValue(p.operacao);
+        q.addBindValue(p.referencia > 0 ? QVariant(p.referencia) : QVariant());
+        executa(q, "insert of a journal entry");
+        if (!q.next())
+            throw DatabaseError(naoGravado(), q.lastError(), QStringLiteral("no number for the journal entry"));
+        entrada = q.value(0).toLongLong();
+        ++m_desdePoda;
+        if (p.naAcao && m_acao)
+            m_acao->entrada = entrada;
+    }
+    // The steps in statements of many rows each: a copy or an import has
+    // one step per item.
+    int n = primeiro;
+    const auto imagemOuNulo = [](const QByteArray& i) {
+        return i.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(QString::fromUtf8(i));
+    };
+    for (qsizetype de = 0; de < p.passos.size(); de += kPassosPorComando) {
+        const qsizetype quantos = std::min<qsizetype>(kPassosPorComando, p.passos.size() - de);
+        QStringList linhas;
+        for (qsizetype i = 0; i < quantos; ++i)
+            linhas << QStringLiteral("(?, ?, ?, ?)");
+        QSqlQuery s(db);
+        s.prepare(QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES ") +
+                  linhas.join(QStringLiteral(", ")));
+        for (qsizetype i = de; i < de + quantos; ++i) {
+            s.addBindValue(entrada);
+            s.addBindValue(++n);
+            s.addBindValue(imagemOuNulo(p.passos[i].antes));
+            s.addBindValue(imagemOuNulo(p.passos[i].depois));
+        }
+        executa(s, "insert of journal steps");
+    }
+    if (p.naAcao && m_acao)
+        m_acao->passos = n;
+}
+
+void Livro::poda(QSqlDatabase& db) {
+    const QString limite =
+        QDateTime::currentDateTime().addDays(-diasGuardados()).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT NRDIARIO FROM KMRDIARIO ORDER BY NRDIARIO DESC LIMIT 1 OFFSET ?"));
+    q.addBindValue(entradasGuardadas() - 1);
+    executa(q, "journal size");
+    const qint64 menor = q.next() ? q.value(0).toLongLong() : 0;
+    for (const char* tabela : {"KMRDIARIOPASSO", "KMRDIARIO"}) {
+        QSqlQuery d(db);
+        d.prepare(QStringLiteral("DELETE FROM %1 WHERE NRDIARIO IN (SELECT NRDIARIO FROM KMRDIARIO WHERE DTDIARIO "
+                                 "< ? OR NRDIARIO < ?)")
+                      .arg(QLatin1String(tabela)));
+        d.addBindValue(limite);
+        d.addBindValue(menor);
+        executa(d, "journal prune");
+    }
+}
+
+void Livro::desliga(const QString& detalhe) noexcept {
+    try {
+        qCWarning(lcKmrDb).noquote() << QStringLiteral("history off: %1").arg(detalhe);
+    } catch (...) {
+    }
+    m_ativo = false;
+}
+
+void Livro::depoisDoCommit() noexcept {
+    // The steps of an open action reach the file when it closes.
+    if (m_acao)
+        return;
+    gravaPendentes();
+}
+
+void Livro::gravaPendentes() noexcept {
+    if (m_pendentes.isEmpty())
+        return;
+    QList<Pendente> pendentes;
+    pendentes.swap(m_pendentes);
+    for (Pendente& p : pendentes) {
+        try {
+            QSqlDatabase db = base(p.filial, p.conf);
+            if (!db.isOpen()) {
+                desliga(QStringLiteral("the journal file of %1/%2 cannot be opened").arg(p.filial, p.conf));
+                continue;
+            }
+            if (!db.transaction())
+                throw DatabaseError(naoGravado(), db.lastError());
+            try {
+                grava(db, p);
+            } catch (...) {
+                db.rollback();
+                throw;
+            }
+            if (!db.commit())
+                throw DatabaseError(naoGravado(), db.lastError());
+        } catch (const DatabaseError& e) {
+            desliga(e.sqlError().text() + u' ' + e.statement());
+        } catch (const std::exception& e) {
+            desliga(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            desliga(QStringLiteral("unknown failure"));
+        }
+    }
+}
+
+QString Livro::arquivo(const QString& filial, const QString& conf) const {
+    const QString banco = ConnectionString::parse(m_dm.adcConfGrupo.connectionString()).redacted();
+    const QString pasta = QFileInfo(defaultDatabasePath()).absolutePath();
+    return QDir(pasta).filePath(
+        QStringLiteral("historico-%1-%2.db").arg(hash(banco), hash(banco + u'\n' + filial + u'\n' + conf)));
+}
+
+QSqlDatabase Livro::base(const QString& filial, const QString& conf) {
+    if (m_proprias)
+        return m_dm.adcConfGrupo.database();
+    const QString caminho = arquivo(filial, conf);
+    auto achado = m_arquivos.find(caminho);
+    if (achado != m_arquivos.end())
+        return QSqlDatabase::database(achado->second, false);
+    QDir().mkpath(QFileInfo(caminho).absolutePath());
+    const QString nome = QStringLiteral("kmrdiario-%1-%2").arg(quintptr(this)).arg(m_arquivos.size());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
+    db.setDatabaseName(caminho);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    m_arquivos.emplace(caminho, nome);
+    if (!db.open()) {
+        qCWarning(lcKmrDb).noquote()
+            << QStringLiteral("journal file %1 not opened: %2").arg(caminho, db.lastError().text());
+        return db;
+    }
+    // The journal file is written after each change's commit: a lost tail
+    // of it costs history, never menu data, so it does not wait for the disk
+    // at each commit.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    for (const QString& sql : tabelasDoArquivo()) {
+        QSqlQuery q(db);
+        if (!q.exec(sql)) {
+            qCWarning(lcKmrDb).noquote()
+                << QStringLiteral("journal file %1 not made: %2").arg(caminho, q.lastError().text());
+            db.close();
+            return db;
+        }
+    }
+    return db;
+}
+
+QList<QSqlDatabase> Livro::bases() {
+    if (m_proprias)
+        return {m_dm.adcConfGrupo.database()};
+    const QString banco = ConnectionString::parse(m_dm.adcConfGrupo.connectionString()).redacted();
+    const QDir pasta = QFileInfo(defaultDatabasePath()).absoluteDir();
+    QList<QSqlDatabase> out;
+    for (const QFileInfo& f :
+         pasta.entryInfoList({QStringLiteral("historico-%1-*.db").arg(hash(banco))}, QDir::Files, QDir::Name)) {
+        const QString caminho = f.absoluteFilePath();
+        auto achado = m_arquivos.find(caminho);
+        if (achado != m_arquivos.end()) {
+            out.append(QSqlDatabase::database(achado->second, false));
+            continue;
+        }
+        const QString nome = QStringLiteral("kmrdiario-%1-%2").arg(quintptr(this)).arg(m_arquivos.size());
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nome);
+        db.setDatabaseName(caminho);
+        m_arquivos.emplace(caminho, nome);
+        if (db.open())
+            out.append(db);
+    }
+    return out;
+}
+
+void Livro::verifica(const QString& filial, const QString& conf) noexcept {
+    if (m_proprias)
+        return;
+    try {
+        if (!base(filial, conf).isOpen())
+            desliga(QStringLiteral("the journal file of %1/%2 cannot be opened").arg(filial, conf));
+    } catch (...) {
+        desliga(QStringLiteral("the journal file of %1/%2 cannot be opened").arg(filial, conf));
+    }
+}
+
+Livro& livro(TrdmConfGrupo& dm) {
+    if (!dm.diario)
+        dm.diario = std::make_shared<Livro>(dm);
+    return *dm.diario;
+}
+
+// ---- The capture of a write ---------------------------------------------
+
+Registro::Registro(TrdmConfGrupo& dm) : m_livro(&livro(dm)), m_escopo(Escopo::atual()) {
+    // A journal file that could not be written stays off for this connection.
+    if (!m_livro->ativo() && !m_livro->tabelasProprias())
+        m_escopo = nullptr;
+    if (m_escopo)
+        m_antes = m_livro->le(*m_escopo, true);
+}
+
+void Registro::registra() {
+    if (!m_escopo)
+        return;
+    const Retrato depois = m_livro->le(*m_escopo, false);
+    m_livro->registra(*m_escopo, diferencas(m_antes, depois));
+}
+
+void Registro::depoisDoCommit() noexcept {
+    m_livro->depoisDoCommit();
+}
+
+void Registro::falhou() noexcept {
+    m_livro->descarta();
+}
+
+} // namespace Diario

@@ -1,0 +1,203 @@
+#pragma once
+// The journal of the menu's changes. Every write the data service makes to
+// the menu table is captured inside its own transaction: the rows in the
+// write's scope are read before the statement and again after it, and each
+// row that differs (by key) is a step of the journal, with its image before
+// and after (a JSON array of the menu item's columns; null for a row absent).
+// The journal is kept in the project's own tables when the database carries
+// the mark of this program (KMRESQUEMA), written in the same transaction;
+// otherwise in a SQLite file of its own beside the embedded database, written
+// after the change's commit (a failure there goes to the log and turns the
+// history off, never the change).
+
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <utility>
+
+class TrdmConfGrupo;
+class TADOQuery;
+
+namespace Diario {
+
+// One condition on the rows a write may change: every column named holds the
+// value given.
+using Filtro = QList<std::pair<QString, QString>>;
+
+// The item at a position (IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX,
+// NRBUTTONAUX, NRPGCONFTAUX); an empty value is not fixed.
+Filtro posicao(const QStringList& chave);
+// The items under a group position.
+Filtro filhos(const QString& botao, const QString& pagina);
+// The rows a paste may change: the item at its new and old positions and,
+// for a group, the items under both.
+QList<Filtro> escopoDaColagem(const QStringList& nova, const QStringList& antiga, bool grupo);
+
+// The scope of the write that runs for the length of this object (the
+// outermost one when writes nest): the configuration, the conditions (none:
+// the whole configuration), and for a write outside an action bracket the
+// kind and description of its entry.
+class Escopo {
+public:
+    Escopo(const QString& filial, const QString& conf, QList<Filtro> filtros = {}, QString idAcao = {},
+           QString descricao = {});
+    ~Escopo();
+    Escopo(const Escopo&) = delete;
+    Escopo& operator=(const Escopo&) = delete;
+
+    // The description, settable once the write knows what it did.
+    void descreve(const QString& descricao) { m_descricao = descricao; }
+
+    QString filial;
+    QString conf;
+    QList<Filtro> filtros;
+    QString idAcao;
+    QString m_descricao;
+    // The kind of entry: "N" a change, "D" an undo, "R" a redo (of `referencia`).
+    QString operacao = QStringLiteral("N");
+    qint64 referencia = 0;
+    QString sessao; // of an undo or a redo
+
+    static Escopo* atual();
+
+private:
+    bool m_proprio = false;
+};
+
+// One step: a row's image before and after (empty: absent).
+struct Passo {
+    QByteArray antes;
+    QByteArray depois;
+};
+
+// The rows of a scope by key (the eight key columns), as images.
+using Retrato = std::map<QString, QByteArray>;
+
+// The journal of one data module's connection.
+class Livro {
+public:
+    explicit Livro(TrdmConfGrupo& dm);
+    ~Livro();
+    Livro(const Livro&) = delete;
+    Livro& operator=(const Livro&) = delete;
+
+    // The action bracket of a screen session.
+    void inicia(const QString& filial, const QString& conf, const QString& sessao, const QString& idAcao,
+                const QString& descricao);
+    void termina();
+    bool emAcao() const { return m_acao.has_value(); }
+    QString sessaoAtual() const { return m_acao ? m_acao->sessao : m_ultimaSessao.sessao; }
+
+    // The rows of the current scope, read on the data module's connection
+    // (locked on a server database).
+    Retrato le(const Escopo& escopo, bool bloqueia);
+    Retrato leConfiguracao(const QString& filial, const QString& conf);
+
+    // Records the steps of one write (inside its transaction when the journal
+    // is in the database's own tables, else kept for depoisDoCommit, or for
+    // the end of the open action).
+    void registra(const Escopo& escopo, const QList<Passo>& passos);
+    void depoisDoCommit() noexcept;
+    void descarta() noexcept { m_pendentes.clear(); }
+
+    bool ativo() const { return m_ativo; }
+    bool tabelasProprias() const { return m_proprias; }
+
+    // The journal's database for a configuration (the data module's own, or
+    // the configuration's file, opened and made when missing); null when it
+    // cannot be opened.
+    QSqlDatabase base(const QString& filial, const QString& conf);
+    // Every journal database of this store (for a history of all
+    // configurations).
+    QList<QSqlDatabase> bases();
+
+    // The configuration of the session's last bracket (for an undo by entry
+    // number on a journal kept in files).
+    std::pair<QString, QString> configuracaoDaSessao() const { return {m_ultimaSessao.filial, m_ultimaSessao.conf}; }
+
+    TrdmConfGrupo& dm() { return m_dm; }
+    // A statement on the data module's connection, kept by its text.
+    TADOQuery& comando(const QString& sql);
+    // Checks that the history can be kept for a configuration (its file can
+    // be opened), turning it off when not.
+    void verifica(const QString& filial, const QString& conf) noexcept;
+
+private:
+    struct Acao {
+        QString filial;
+        QString conf;
+        QString sessao;
+        QString idAcao;
+        QString descricao;
+        qint64 entrada = 0; // 0 until the first step
+        int passos = 0;
+    };
+    struct Pendente {
+        QString filial;
+        QString conf;
+        QString sessao;
+        QString idAcao;
+        QString descricao;
+        QString operacao;
+        qint64 referencia = 0;
+        QList<Passo> passos;
+        bool naAcao = false;
+    };
+
+    void grava(QSqlDatabase& db, Pendente& p);
+    void gravaPendentes() noexcept;
+    void poda(QSqlDatabase& db);
+    void desliga(const QString& detalhe) noexcept;
+    QString arquivo(const QString& filial, const QString& conf) const;
+
+    TrdmConfGrupo& m_dm;
+    bool m_proprias = false;
+    bool m_ativo = true;
+    int m_desdePoda = -1; // entries since the last prune; -1 before the first
+    std::optional<Acao> m_acao;
+    Acao m_ultimaSessao;
+    QList<Pendente> m_pendentes;
+    std::map<QString, QString> m_arquivos; // file path -> connection name
+    std::map<QString, std::unique_ptr<TADOQuery>> m_consultas;
+};
+
+// The journal of the data module, made at first use.
+Livro& livro(TrdmConfGrupo& dm);
+
+// The capture of one outermost write, inside its transaction: the rows of
+// the current scope read at construction, read again by registra(), the
+// steps recorded. Without a scope (a write that names none) nothing.
+class Registro {
+public:
+    explicit Registro(TrdmConfGrupo& dm);
+    void registra();
+    void depoisDoCommit() noexcept;
+    void falhou() noexcept;
+
+private:
+    Livro* m_livro = nullptr;
+    Escopo* m_escopo = nullptr;
+    Retrato m_antes;
+};
+
+// The steps between two pictures, in key order.
+QList<Passo> diferencas(const Retrato& antes, const Retrato& depois);
+
+// The image of the row at `linha` of a packet with the menu item's columns.
+QByteArray imagem(const QList<QVariant>& valores);
+// The values of an image (empty when the image is absent).
+QList<QVariant> valores(const QByteArray& imagem);
+// The key of an image (its eight key columns).
+QString chave(const QByteArray& imagem);
+
+// The history's settings: the age and number of entries kept.
+int diasGuardados();
+int entradasGuardadas();
+
+} // namespace Diario
