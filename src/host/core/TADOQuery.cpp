@@ -1,6 +1,7 @@
 #include "TADOQuery.h"
 
 #include "HostErrors.h"
+#include "PgStatement.h"
 #include "SqliteStatement.h"
 
 #include <QSet>
@@ -88,7 +89,7 @@ TADOQuery::TADOQuery(TADOConnection& connection, const QString& sql)
 }
 
 TADOQuery::~TADOQuery() {
-    if (m_native)
+    if (m_native || m_pg)
         m_connection.removeCloseListener(this);
 }
 
@@ -96,6 +97,12 @@ void TADOQuery::setSql(const QString& sql) {
     if (sql == m_sql)
         return;
     close();
+    // The statement of the old text is dropped on the server while its
+    // session goes on; the close listener keeps m_pg from outliving it.
+    if (m_pg && m_pg->handle() == PgStatement::handleOf(m_connection.database())) {
+        const TADOConnection::Waiting waiting(m_connection);
+        m_pg->deallocate();
+    }
     m_sql = sql;
     m_placeholders = placeholdersOf(sql);
     m_bound.clear();
@@ -104,9 +111,11 @@ void TADOQuery::setSql(const QString& sql) {
 
 // Drops the prepared statement; the next use prepares it again.
 void TADOQuery::release() {
-    if (m_native)
+    if (m_native || m_pg)
         m_connection.removeCloseListener(this);
     m_native.reset();
+    m_pg.reset();
+    m_onPg = false;
     m_query.reset();
     m_prepared = false;
     m_active = false;
@@ -140,7 +149,33 @@ void TADOQuery::prepare() {
     const TADOConnection::Waiting waiting(m_connection);
     if (!m_query->prepare(m_sql))
         fail(QStringLiteral("The database refused the statement"), m_query->lastError(), m_sql);
+    if (pg_conn* conn = PgStatement::handleOf(m_connection.database())) {
+        m_pg = std::make_unique<PgStatement>(conn, m_sql);
+        m_connection.addCloseListener(this, [this] { release(); });
+    }
     m_prepared = true;
+}
+
+// Runs the read on the libpq connection when its values and columns allow
+// it; false leaves it to Qt's driver.
+bool TADOQuery::runOnPg() {
+    if (!m_pg || !m_pg->idle())
+        return false;
+    QList<QVariant> values;
+    values.reserve(m_pg->parameters().size());
+    for (const QString& name : m_pg->parameters()) {
+        QVariant v = m_query->boundValue(name);
+        if (!m_placeholders.contains(name) || !PgStatement::bindable(v))
+            return false;
+        values.append(std::move(v));
+    }
+    const TADOConnection::Waiting waiting(m_connection);
+    if (!m_pg->supports(nullptr))
+        return false;
+    m_pg->run(values);
+    m_onPg = true;
+    m_active = true;
+    return true;
 }
 
 void TADOQuery::setParam(const QString& name, const QVariant& value) {
@@ -188,6 +223,8 @@ void TADOQuery::open() {
         m_active = true;
         return;
     }
+    if (runOnPg())
+        return;
     if (const TADOConnection::Waiting waiting(m_connection); !m_query->exec())
         fail(QStringLiteral("The query failed"), m_query->lastError(), m_sql);
     m_active = true;
@@ -200,15 +237,20 @@ void TADOQuery::close() {
     if (m_active) {
         if (m_native)
             m_native->reset();
+        else if (m_onPg)
+            m_pg->reset();
         else if (m_query)
             m_query->finish();
     }
     m_active = false;
+    m_onPg = false;
 }
 
 bool TADOQuery::eof() const {
     if (!m_active)
         return true;
+    if (m_onPg)
+        return !m_pg->onRow();
     return m_native ? !m_native->onRow() : !m_query->isValid();
 }
 
@@ -219,6 +261,8 @@ bool TADOQuery::isEmpty() const {
         return true;
     if (m_native)
         return !m_native->onRow();
+    if (m_onPg)
+        return !m_pg->onRow();
     return m_query->at() != 0 && !m_query->isValid();
 }
 
@@ -229,6 +273,10 @@ void TADOQuery::next() {
         m_native->next();
         return;
     }
+    if (m_onPg) {
+        m_pg->next();
+        return;
+    }
     m_query->next();
     if (m_query->lastError().isValid())
         fail(QStringLiteral("Reading the query's rows failed"), m_query->lastError(), m_sql);
@@ -237,11 +285,15 @@ void TADOQuery::next() {
 QVariant TADOQuery::fieldValue(const QString& name) const {
     if (!m_active)
         throw DatabaseError(QStringLiteral("The query is closed."), QSqlError(), m_sql);
-    const int index = m_native ? m_native->columnIndex(name) : m_query->record().indexOf(name);
+    const int index = m_native ? m_native->columnIndex(name)
+                      : m_onPg ? m_pg->columnIndex(name)
+                               : m_query->record().indexOf(name);
     if (index < 0)
         throw DatabaseError(QStringLiteral("The query has no field named %1.").arg(name), QSqlError(), m_sql);
     if (eof())
         return {};
+    if (m_onPg)
+        return m_pg->value(index);
     return m_native ? m_native->value(index) : m_query->value(index);
 }
 
@@ -266,20 +318,32 @@ DataPacket TADOQuery::readPacket(const QList<FieldDef>& columns) {
 }
 
 DataPacket TADOQuery::readRows(const QList<FieldDef>& columns, bool wasActive) {
-    const int resultColumns = m_native ? m_native->columnCount() : int(m_query->record().count());
+    const int resultColumns = m_native ? m_native->columnCount()
+                              : m_onPg ? m_pg->columnCount()
+                                       : int(m_query->record().count());
     if (resultColumns < columns.size())
         throw DatabaseError(QStringLiteral("The query returns %1 columns where %2 are expected.")
                                 .arg(resultColumns)
                                 .arg(columns.size()),
                             QSqlError(), m_sql);
     DataPacket packet(columns);
+    const int count = int(columns.size());
     if (m_native) {
         m_native->readInto(packet, columns);
+    } else if (m_onPg && m_pg->supports(&columns)) {
+        m_pg->readInto(packet, columns);
+    } else if (m_onPg) {
+        // A column the packet keeps in another kind: the driver's value,
+        // converted as below.
+        for (; m_pg->onRow(); m_pg->next()) {
+            packet.beginRow();
+            for (int c = 0; c < count; ++c)
+                appendCell(packet, columns[c].kind, m_pg->value(c));
+        }
     } else {
         const int size = m_query->size();
         if (size > 0)
             packet.reserve(size);
-        const int count = int(columns.size());
         while (m_query->isValid()) {
             packet.beginRow();
             for (int c = 0; c < count; ++c)

@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class PgStatement;
 class SqliteStatement;
 
 class TADOQuery {
@@ -56,6 +57,7 @@ public:
 
 private:
     void prepare();
+    bool runOnPg();
     DataPacket readRows(const QList<FieldDef>& columns, bool wasActive);
     bool preparedOnCurrentConnection() const;
     void release();
@@ -70,6 +72,11 @@ private:
     // On SQLite the statement runs on the native handle; elsewhere through Qt.
     std::unique_ptr<SqliteStatement> m_native;
     std::unique_ptr<QSqlQuery> m_query;
+    // On PostgreSQL a read whose parameters and columns allow it runs on the
+    // libpq connection (m_onPg while its result is open); everything else,
+    // commands included, through Qt.
+    std::unique_ptr<PgStatement> m_pg;
+    bool m_onPg = false;
     bool m_prepared = false;
     bool m_active = false;
     int m_rowsAffected = -1;
