@@ -30,9 +30,9 @@ namespace {
 
 Escopo* g_atual = nullptr;
 
-constexpr int kChaves = 8;        // the key columns of a menu item, first in the table of columns
-constexpr int kPodaACada = 200;   // entries between two prunes
-constexpr int kLarguraAcao = 200; // the width of an entry's description
+constexpr int kChaves = 8;             // the key columns of a menu item, first in the table of columns
+constexpr int kPodaACada = 200;        // entries between two prunes
+constexpr int kLarguraAcao = 200;      // the width of an entry's description
 constexpr int kPassosPorComando = 100; // steps written by one statement
 
 QList<FieldDef> campos() {
@@ -370,6 +370,26 @@ void Livro::registra(const Escopo& escopo, const QList<Passo>& passos) {
     }
 }
 
+namespace {
+
+// The number the store gave the entry just inserted: what RETURNING gives;
+// through ODBC, where a driver may keep that row to itself (SQLite's runs an
+// INSERT as a statement without rows), the session's last number instead.
+qint64 numeroDaEntrada(QSqlDatabase& db, QSqlQuery& insercao, bool odbc, bool servidor) {
+    if (!odbc) {
+        if (insercao.next())
+            return insercao.value(0).toLongLong();
+        throw DatabaseError(naoGravado(), insercao.lastError(), QStringLiteral("no number for the journal entry"));
+    }
+    QSqlQuery ultimo(db);
+    if (ultimo.exec(servidor ? QStringLiteral("SELECT lastval()") : QStringLiteral("SELECT last_insert_rowid()")) &&
+        ultimo.next() && ultimo.value(0).toLongLong() > 0)
+        return ultimo.value(0).toLongLong();
+    throw DatabaseError(naoGravado(), ultimo.lastError(), QStringLiteral("no number for the journal entry"));
+}
+
+} // namespace
+
 void Livro::grava(QSqlDatabase& db, Pendente& p) {
     if (m_desdePoda < 0 || m_desdePoda >= kPodaACada) {
         poda(db);
@@ -381,10 +401,12 @@ void Livro::grava(QSqlDatabase& db, Pendente& p) {
         entrada = m_acao->entrada;
         primeiro = m_acao->passos;
     } else {
+        const bool odbc = db.driverName() == QLatin1String("QODBC");
         QSqlQuery q(db);
         q.prepare(QStringLiteral("INSERT INTO KMRDIARIO (DTDIARIO, NMESTACAO, NMUSUARIO, CDFILIAL, NRCONFTELA, "
                                  "IDSESSAO, IDACAO, DSACAO, IDOPERACAO, NRDIARIOREF) VALUES (?, ?, ?, ?, ?, ?, ?, "
-                                 "?, ?, ?) RETURNING NRDIARIO"));
+                                 "?, ?, ?)") +
+                  (odbc ? QString() : QStringLiteral(" RETURNING NRDIARIO")));
         q.addBindValue(agora());
         q.addBindValue(QSysInfo::machineHostName().left(100));
         q.addBindValue(usuario());
@@ -396,9 +418,7 @@ void Livro::grava(QSqlDatabase& db, Pendente& p) {
         q.addBindValue(p.operacao);
         q.addBindValue(p.referencia > 0 ? QVariant(p.referencia) : QVariant());
         executa(q, "insert of a journal entry");
-        if (!q.next())
-            throw DatabaseError(naoGravado(), q.lastError(), QStringLiteral("no number for the journal entry"));
-        entrada = q.value(0).toLongLong();
+        entrada = numeroDaEntrada(db, q, odbc, m_dm.adcConfGrupo.dialect() == SqlDialect::PostgreSQL);
         ++m_desdePoda;
         if (p.naAcao && m_acao)
             m_acao->entrada = entrada;
