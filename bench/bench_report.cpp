@@ -56,6 +56,21 @@ const Goal kGoals[] = {
     {"BM_PicturePageChangeCached/1", "BM_PageChangeWithoutPictures", 0, 16},
     {"BM_PicturePageChangeFirstTime/0", "BM_PageChangeWithoutPictures", 0, 100},
     {"BM_PicturePageChangeFirstTime/1", "BM_PageChangeWithoutPictures", 0, 100},
+    {"BM_AbreSeletorImagens", "BM_bare_ListaEDecodifica/10", 2, 200},
+    {"BM_FiltroImagens", "", 0, 0},
+    // The journal: in the database's own tables (/0) and in a file of its
+    // own (/1), against the history off (/2).
+    {"BM_confirmacao36Cores/0", "BM_confirmacao36Cores/2", 1.2, 0},
+    {"BM_confirmacao36Cores/1", "BM_confirmacao36Cores/2", 1.2, 0},
+    {"BM_copia1308/0", "BM_copia1308/2", 1.2, 0},
+    {"BM_copia1308/1", "BM_copia1308/2", 1.2, 0},
+    {"BM_importa1308/0", "BM_importa1308/2", 0, 0},
+    {"BM_desfazImportacao1308/0", "BM_importa1308/0", 2, 0},
+    {"BM_desfazImportacao1308/1", "BM_importa1308/1", 2, 0},
+    // Checked writes against unchecked ones.
+    {"BM_getMudaCorConferido", "BM_getMudaCor", 1.2, 0},
+    {"BM_confirmacao36CoresConferida", "BM_confirmacao36Cores", 1.2, 0},
+    {"BM_rodadaDeAtualizacao", "", 0, 0},
     {"BM_pg_getPesqGrupo/100000", "BM_pg_bare_PesqGrupo/100000", 1.5, 0},
     {"BM_pg_getPesqGrupo/1000000", "BM_pg_bare_PesqGrupo/1000000", 1.5, 0},
     {"BM_pg_getPesqProdGrupo/100000", "BM_pg_bare_PesqProdGrupo/100000", 1.5, 0},
