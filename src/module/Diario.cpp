@@ -204,6 +204,65 @@ QByteArray imagem(const QList<QVariant>& valores) {
     return out.toUtf8();
 }
 
+namespace {
+
+// The same escapes as textoJson, on UTF-8 bytes: every byte of a multi-byte
+// sequence is at least 0x80 and passes unchanged.
+void textoJsonUtf8(QByteArray& out, std::string_view t) {
+    out += '"';
+    size_t inicio = 0; // of the run of bytes that need no escape
+    for (size_t i = 0; i < t.size(); ++i) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(t.data() + inicio, qsizetype(i - inicio));
+        inicio = i + 1;
+        if (c == '"')
+            out += "\\\"";
+        else if (c == '\\')
+            out += "\\\\";
+        else {
+            static const char hex[] = "0123456789abcdef";
+            const char u[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
+            out.append(u, sizeof u);
+        }
+    }
+    out.append(t.data() + inicio, qsizetype(t.size() - inicio));
+    out += '"';
+}
+
+} // namespace
+
+// Byte for byte what imagem() gives for the row's values, without making a
+// QVariant or a QString of each cell: a capture makes one per row read.
+QByteArray imagem(const DataPacket& linhas, int linha) {
+    QByteArray out;
+    out.reserve(256);
+    out += '[';
+    for (int c = 0; c < linhas.fieldCount(); ++c) {
+        if (c > 0)
+            out += ',';
+        if (linhas.isNull(linha, c)) {
+            out += "null";
+            continue;
+        }
+        switch (linhas.kind(c)) {
+        case FieldKind::Text:
+            textoJsonUtf8(out, linhas.utf8(linha, c));
+            break;
+        case FieldKind::Float:
+            out += QByteArray::number(linhas.number(linha, c), 'g', QLocale::FloatingPointShortest);
+            break;
+        default: {
+            const QByteArray um = imagem(QList<QVariant>{linhas.value(linha, c)});
+            out.append(um.constData() + 1, um.size() - 2); // without its brackets
+        }
+        }
+    }
+    out += ']';
+    return out;
+}
+
 QList<QVariant> valores(const QByteArray& imagem) {
     QList<QVariant> out;
     if (imagem.isEmpty())
@@ -265,6 +324,7 @@ Livro::Livro(TrdmConfGrupo& dm) : m_dm(dm) {
 
 Livro::~Livro() {
     gravaPendentes();
+    m_insercoes.clear();
     for (const auto& [caminho, nome] : m_arquivos) {
         QSqlDatabase::database(nome, false).close();
         QSqlDatabase::removeDatabase(nome);
@@ -321,16 +381,16 @@ Retrato Livro::le(const Escopo& escopo, bool bloqueia) {
     const DataPacket linhas = q.readPacket(campos());
     q.close();
     Retrato r;
+    QByteArray k;
     for (int l = 0; l < linhas.rowCount(); ++l) {
-        QList<QVariant> v;
-        v.reserve(linhas.fieldCount());
-        for (int c = 0; c < linhas.fieldCount(); ++c)
-            v.append(linhas.value(l, c));
-        const QByteArray img = imagem(v);
-        QStringList partes;
-        for (int c = 0; c < kChaves; ++c)
-            partes << linhas.text(l, c);
-        r.emplace(partes.join(QChar(0x1f)), img);
+        k.clear();
+        for (int c = 0; c < kChaves; ++c) {
+            if (c > 0)
+                k += '\x1f';
+            const std::string_view t = linhas.utf8(l, c);
+            k.append(t.data(), qsizetype(t.size()));
+        }
+        r.emplace(QString::fromUtf8(k), imagem(linhas, l));
     }
     return r;
 }
@@ -431,22 +491,53 @@ void Livro::grava(QSqlDatabase& db, Pendente& p) {
     };
     for (qsizetype de = 0; de < p.passos.size(); de += kPassosPorComando) {
         const qsizetype quantos = std::min<qsizetype>(kPassosPorComando, p.passos.size() - de);
-        QStringList linhas;
-        for (qsizetype i = 0; i < quantos; ++i)
-            linhas << QStringLiteral("(?, ?, ?, ?)");
-        QSqlQuery s(db);
-        s.prepare(QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES ") +
-                  linhas.join(QStringLiteral(", ")));
-        for (qsizetype i = de; i < de + quantos; ++i) {
-            s.addBindValue(entrada);
-            s.addBindValue(++n);
-            s.addBindValue(imagemOuNulo(p.passos[i].antes));
-            s.addBindValue(imagemOuNulo(p.passos[i].depois));
-        }
-        executa(s, "insert of journal steps");
+        const auto liga = [&](QSqlQuery& s) {
+            int nr = n;
+            for (qsizetype i = de; i < de + quantos; ++i) {
+                s.addBindValue(entrada);
+                s.addBindValue(++nr);
+                s.addBindValue(imagemOuNulo(p.passos[i].antes));
+                s.addBindValue(imagemOuNulo(p.passos[i].depois));
+            }
+        };
+        insercaoDePassos(db, int(quantos), liga);
+        n += int(quantos);
     }
     if (p.naAcao && m_acao)
         m_acao->passos = n;
+}
+
+// The statement of `quantos` steps on a database, prepared once: parsing a
+// statement of hundreds of parameters costs more than running it. One that
+// the connection lost (a reconnection finalizes its statements) is prepared
+// again once.
+void Livro::insercaoDePassos(QSqlDatabase& db, int quantos, const std::function<void(QSqlQuery&)>& liga) {
+    const auto chave = std::make_pair(db.connectionName(), quantos);
+    auto achado = m_insercoes.find(chave);
+    for (int tentativa = 0; tentativa < 2; ++tentativa) {
+        const bool guardada = achado != m_insercoes.end();
+        if (!guardada) {
+            QStringList linhas;
+            for (int i = 0; i < quantos; ++i)
+                linhas << QStringLiteral("(?, ?, ?, ?)");
+            auto q = std::make_unique<QSqlQuery>(db);
+            if (!q->prepare(
+                    QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES ") +
+                    linhas.join(QStringLiteral(", "))))
+                throw DatabaseError(naoGravado(), q->lastError(), QStringLiteral("insert of journal steps"));
+            achado = m_insercoes.emplace(chave, std::move(q)).first;
+        }
+        QSqlQuery& s = *achado->second;
+        liga(s);
+        if (s.exec()) {
+            s.finish();
+            return;
+        }
+        if (!guardada)
+            throw DatabaseError(naoGravado(), s.lastError(), QStringLiteral("insert of journal steps"));
+        m_insercoes.erase(achado);
+        achado = m_insercoes.end();
+    }
 }
 
 void Livro::poda(QSqlDatabase& db) {

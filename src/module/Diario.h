@@ -13,9 +13,11 @@
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -23,6 +25,7 @@
 
 class TrdmConfGrupo;
 class TADOQuery;
+class DataPacket;
 
 namespace Diario {
 
@@ -151,6 +154,7 @@ private:
     };
 
     void grava(QSqlDatabase& db, Pendente& p);
+    void insercaoDePassos(QSqlDatabase& db, int quantos, const std::function<void(QSqlQuery&)>& liga);
     void gravaPendentes() noexcept;
     void poda(QSqlDatabase& db);
     void desliga(const QString& detalhe) noexcept;
@@ -165,6 +169,9 @@ private:
     QList<Pendente> m_pendentes;
     std::map<QString, QString> m_arquivos; // file path -> connection name
     std::map<QString, std::unique_ptr<TADOQuery>> m_consultas;
+    // Step inserts by connection and number of rows; declared last, so
+    // destroyed before the journal files close.
+    std::map<std::pair<QString, int>, std::unique_ptr<QSqlQuery>> m_insercoes;
 };
 
 // The journal of the data module, made at first use.
@@ -189,8 +196,10 @@ private:
 // The steps between two pictures, in key order.
 QList<Passo> diferencas(const Retrato& antes, const Retrato& depois);
 
-// The image of the row at `linha` of a packet with the menu item's columns.
+// The image of a row's values (a JSON array).
 QByteArray imagem(const QList<QVariant>& valores);
+// The same image of the row at `linha` of a packet.
+QByteArray imagem(const DataPacket& linhas, int linha);
 // The values of an image (empty when the image is absent).
 QList<QVariant> valores(const QByteArray& imagem);
 // The key of an image (its eight key columns).

@@ -414,6 +414,17 @@ bool DataPacket::isNull(int row, int col) const {
     return d->columns[size_t(col)].isNull(row);
 }
 
+std::string_view DataPacket::utf8(int row, int col) const {
+    if (isNull(row, col))
+        return {};
+    const PacketColumn& c = d->columns[size_t(col)];
+    return c.kind == FieldKind::Text ? c.textAt(row) : std::string_view();
+}
+
+FieldKind DataPacket::kind(int col) const {
+    return col >= 0 && col < fieldCount() ? d->columns[size_t(col)].kind : FieldKind::Text;
+}
+
 QString DataPacket::text(int row, int col) const {
     if (isNull(row, col))
         return QString(QLatin1String(""));

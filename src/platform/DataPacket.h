@@ -14,6 +14,7 @@
 #include <QVariant>
 
 #include <optional>
+#include <string_view>
 
 enum class FieldKind { Text, Float, Integer, DateTime };
 
@@ -66,6 +67,11 @@ public:
     bool isNull(int row, int col) const;
     QString text(int row, int col) const;  // any kind rendered as text; "" for null
     double number(int row, int col) const; // 0 for null or non-numeric text
+    // The stored UTF-8 bytes of a text cell, valid while the packet is not
+    // changed; empty for a null cell and for a column that is not text.
+    std::string_view utf8(int row, int col) const;
+    // The kind of a column (Text for an index out of range).
+    FieldKind kind(int col) const;
     void setValue(int row, int col, const QVariant& value);
     void removeAllRows();
 

@@ -7,6 +7,8 @@
 
 #include "SrvFixture.h"
 
+#include <DataPacket.h>
+#include <Diario.h>
 #include <HostErrors.h>
 
 #include <QDate>
@@ -117,13 +119,38 @@ private:
     }
 
 private slots:
+    // The image of a packet row is the one the values give, byte for byte:
+    // the journal compares a stored image with a row read now.
+    void theImageOfARowIsTheImageOfItsValues() {
+        DataPacket linhas({FieldDef{QStringLiteral("T"), FieldKind::Text, 200},
+                           FieldDef{QStringLiteral("N"), FieldKind::Float, 0},
+                           FieldDef{QStringLiteral("I"), FieldKind::Integer, 0}});
+        const QList<QVariantList> casos{
+            {QStringLiteral("Pão \"francês\" \\ 1/2"), 11571344.0, qint64(7)},
+            {QStringLiteral("linha\nnova\ttab\x01\x1f fim"), 0.5, qint64(-3)},
+            {QStringLiteral("Açaí 🍧 ção"), -16777215.0, QVariant()},
+            {QString(), 1e21, qint64(0)},
+            {QVariant(), QVariant(), QVariant()},
+        };
+        for (const QVariantList& v : casos)
+            linhas.appendRow(v);
+        for (int l = 0; l < linhas.rowCount(); ++l) {
+            QList<QVariant> valores;
+            for (int c = 0; c < linhas.fieldCount(); ++c)
+                valores.append(linhas.value(l, c));
+            QCOMPARE(Diario::imagem(linhas, l), Diario::imagem(valores));
+            QCOMPARE(Diario::valores(Diario::imagem(linhas, l)).value(0).toString(), linhas.value(l, 0).toString());
+        }
+    }
+
     void everyKindOfChangeUndoneAndRedone() {
         preenche();
         QVariant r;
         idaEVolta(QStringLiteral("inclusão de um produto"),
                   [&] { insere("1", "07", QStringLiteral("Novo"), "1", "2", "01", "1"); });
-        idaEVolta(QStringLiteral("nome do botão 02"),
-                  [&] { ok(getMudaNome(B, C, "02", "1", QStringLiteral("Pão \"d'água\" \\ 1/2"), "0", "2", "0", "0", r), r); });
+        idaEVolta(QStringLiteral("nome do botão 02"), [&] {
+            ok(getMudaNome(B, C, "02", "1", QStringLiteral("Pão \"d'água\" \\ 1/2"), "0", "2", "0", "0", r), r);
+        });
         idaEVolta(QStringLiteral("limpeza de um produto"),
                   [&] { ok(getDelProduto(B, C, "02", "1", "01", "1", r), r); });
         idaEVolta(QStringLiteral("limpeza do grupo Pratos e de 3 produtos"), [&] {
