@@ -320,10 +320,16 @@ int entradasGuardadas() {
 
 Livro::Livro(TrdmConfGrupo& dm) : m_dm(dm) {
     m_proprias = temMarca(dm.adcConfGrupo.database());
+    // The statements kept on the data module's connection go with it.
+    dm.adcConfGrupo.addCloseListener(this, [this] {
+        const QString nome = m_dm.adcConfGrupo.connectionName();
+        std::erase_if(m_insercoes, [&](const auto& e) { return e.first.first == nome; });
+    });
 }
 
 Livro::~Livro() {
     gravaPendentes();
+    m_dm.adcConfGrupo.removeCloseListener(this);
     m_insercoes.clear();
     for (const auto& [caminho, nome] : m_arquivos) {
         QSqlDatabase::database(nome, false).close();
@@ -512,6 +518,20 @@ void Livro::grava(QSqlDatabase& db, Pendente& p) {
 // the connection lost (a reconnection finalizes its statements) is prepared
 // again once.
 void Livro::insercaoDePassos(QSqlDatabase& db, int quantos, const std::function<void(QSqlQuery&)>& liga) {
+    // Kept on SQLite only, whose driver finalizes a connection's statements
+    // when it closes; elsewhere a statement kept past a reconnection would
+    // hold the old session's handle.
+    if (db.driverName() != QLatin1String("QSQLITE")) {
+        QSqlQuery q(db);
+        QStringList linhas;
+        for (int i = 0; i < quantos; ++i)
+            linhas << QStringLiteral("(?, ?, ?, ?)");
+        q.prepare(QStringLiteral("INSERT INTO KMRDIARIOPASSO (NRDIARIO, NRPASSO, DSANTES, DSDEPOIS) VALUES ") +
+                  linhas.join(QStringLiteral(", ")));
+        liga(q);
+        executa(q, "insert of journal steps");
+        return;
+    }
     const auto chave = std::make_pair(db.connectionName(), quantos);
     auto achado = m_insercoes.find(chave);
     for (int tentativa = 0; tentativa < 2; ++tentativa) {
