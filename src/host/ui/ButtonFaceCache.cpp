@@ -38,16 +38,20 @@ QRect inButtonPixels(const QRect& device, int dpr) {
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
-} // namespace
-
-void paintRoundedFace(QPainter& p, const QRectF& face, const QColor& fill, const QColor& border, qreal radius) {
-    QPainterPath path;
-    path.addRoundedRect(face, radius, radius);
+void paintPath(QPainter& p, const QPainterPath& path, const QColor& fill, const QColor& border) {
     p.fillPath(path, fill);
     if (!border.isValid())
         return;
     p.setPen(QPen(border, 1.0));
     p.drawPath(path);
+}
+
+} // namespace
+
+void paintRoundedFace(QPainter& p, const QRectF& face, const QColor& fill, const QColor& border, qreal radius) {
+    QPainterPath path;
+    path.addRoundedRect(face, radius, radius);
+    paintPath(p, path, fill, border);
 }
 
 int wholePixelRatio(const QPainter& p) {
@@ -92,7 +96,7 @@ void ButtonFaceCache::draw(QPainter& p, const QSize& size, const QColor& fill, c
     if (!made->rims.isEmpty()) {
         p.save();
         p.setClipRegion(made->rims, Qt::IntersectClip);
-        paintRoundedFace(p, faceRect(size), fill, border, radius);
+        paintPath(p, made->path, fill, border);
         p.restore();
     }
     if (border.isValid())
@@ -131,6 +135,7 @@ const ButtonFaceCache::Face* ButtonFaceCache::face(const Key& key, const QColor&
     }
     auto made = std::make_unique<Face>();
     made->image = own;
+    made->path.addRoundedRect(faceRect(key.size), key.radius, key.radius);
     for (const QRect& rim : rims)
         if (!rim.isEmpty())
             made->rims += inButtonPixels(rim, int(key.dpr));

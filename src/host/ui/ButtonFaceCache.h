@@ -13,6 +13,7 @@
 #include <QCache>
 #include <QColor>
 #include <QImage>
+#include <QPainterPath>
 #include <QRect>
 #include <QRegion>
 #include <QSize>
@@ -66,8 +67,9 @@ private:
         }
     };
     struct Face {
-        QImage image; // the face where it does not depend on the background; transparent elsewhere
-        QRegion rims; // where it does, in button pixels: drawn directly
+        QImage image;      // the face where it does not depend on the background; transparent elsewhere
+        QRegion rims;      // where it does, in button pixels: drawn directly
+        QPainterPath path; // the face's outline, for the rims
     };
     ButtonFaceCache();
     // Null for a face too large to keep.

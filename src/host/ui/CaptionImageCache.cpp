@@ -91,7 +91,8 @@ const CaptionImageCache::Ink& CaptionImageCache::ink(QPainter& p, const Key& key
         r.setCompositionMode(QPainter::CompositionMode_Source);
         r.fillRect(room, face);
         r.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        r.setRenderHints(p.renderHints());
+        r.setRenderHints(~p.renderHints(), false); // the same hints, neither more nor fewer
+        r.setRenderHints(p.renderHints(), true);
         r.setPen(p.pen());
         drawCaption(r, QRect(QPoint(kInkRoom, kInkRoom), area.size()), text, font, struck);
     }
