@@ -38,6 +38,8 @@ const Goal kGoals[] = {
     {"BM_getMudaCor/100000", "BM_bare_MudaCor/100000", 0, 0},
     {"BM_FocusRedraw/10000", "BM_bare_FocusQuery/10000", 0, 3},
     {"BM_FocusRedraw/1000000", "BM_bare_FocusQuery/1000000", 0, 3},
+    {"BM_FocusRedrawFirstTime/10000", "BM_bare_FocusQuery/10000", 0, 0},
+    {"BM_FocusRedrawFirstTime/1000000", "BM_bare_FocusQuery/1000000", 0, 0},
     {"BM_OpenProductPicker/100000", "BM_bare_CatalogueRead/100000", 2, 1500},
     {"BM_OpenProductPicker/1000000", "BM_bare_CatalogueRead/1000000", 2, 1500},
     {"BM_OpenProductPickerAgain/100000", "", 0, 100},

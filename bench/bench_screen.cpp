@@ -116,6 +116,33 @@ void BM_FocusRedraw(benchmark::State& state) {
 }
 BENCHMARK(BM_FocusRedraw)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+// The same touch on captions never drawn before in this process: before each
+// touch (untimed) another connection renames the products of both groups'
+// first pages, so every caption is laid out, shaped and rendered afresh. The
+// faces are the same sizes and colours as before and come from their cache.
+void BM_FocusRedrawFirstTime(benchmark::State& state) {
+    const QString path = copyOf(BenchData::menuDatabase(int(state.range(0))), QStringLiteral("focus.db"));
+    useDatabase(path);
+    Screen screen;
+    TTouchButton* groups[2] = {screen.button(QStringLiteral("tcbGrupo01")),
+                               screen.button(QStringLiteral("tcbGrupo02"))};
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string rename =
+            "UPDATE ITMENUCONFTE SET DSBUTTON = 'Produto de teste ' || printf('%06d', " + std::to_string(i % 9000) +
+            " * 100 + CAST(NRBUTTON AS INTEGER)) WHERE CDFILIAL = '9999' AND NRCONFTELA = '00001' AND IDTPBUTTON IN "
+            "('1','9','A') AND NRPGCONFTELA = '1' AND IDTPBUTONAUX = '2' AND NRBUTTONAUX IN ('01','02') AND "
+            "NRPGCONFTAUX = '1'";
+        execSql(path, rename.c_str());
+        state.ResumeTiming();
+        screen.form->tcbGrupo01Click(groups[i++ & 1]);
+        screen.form->repaint();
+    }
+    state.counters["rows"] = double(state.range(0));
+}
+BENCHMARK(BM_FocusRedrawFirstTime)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 // The floor of a focus change: the same product-page query through bare sqlite3.
 void BM_bare_FocusQuery(benchmark::State& state) {
     const QString path = BenchData::menuDatabase(int(state.range(0)));

@@ -1,8 +1,9 @@
 #include "TBlendedBitBtn.h"
 
+#include "ButtonFaceCache.h"
+
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace {
 
@@ -54,9 +55,7 @@ void TBlendedBitBtn::paintEvent(QPaintEvent* /*event*/) {
         face = m_pressed;
         textColor = palette().color(QPalette::Base); // the window colour
     }
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kRadius, kRadius);
-    p.fillPath(path, face);
+    ButtonFaceCache::instance().draw(p, size(), face, QColor(), kRadius);
 
     QRect area = rect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
     if (!m_glyph.isNull()) {

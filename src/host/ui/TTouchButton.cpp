@@ -1,6 +1,8 @@
 #include "TTouchButton.h"
 
+#include "ButtonFaceCache.h"
 #include "ButtonPictureCache.h"
+#include "CaptionImageCache.h"
 #include "CaptionLayoutCache.h"
 #include "TColor.h"
 
@@ -8,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 
 #include <cmath>
 
@@ -19,6 +22,9 @@ constexpr qreal kRadius = 8.0;
 constexpr int kMarginX = 5;
 constexpr int kMarginY = 5;
 constexpr qreal kFocusWidth = 3.0;
+// Inside this inset from the edges the face is its fill colour alone: clear
+// of the outline and of the rounded corners' antialiasing.
+constexpr int kFlatInset = 4;
 // A picture above a caption keeps at least two fifths of the face's height,
 // and at least this many pixels, and a pixel of room between the two: the
 // caption, what the operator reads, takes the rest when it needs it.
@@ -255,11 +261,7 @@ void TTouchButton::paintEvent(QPaintEvent* /*event*/) {
         fill = disabledFace(fill);
     else if (isDown())
         fill = fill.darker(135);
-    QPainterPath path;
-    path.addRoundedRect(face, kRadius, kRadius);
-    p.fillPath(path, fill);
-    p.setPen(QPen(fill.darker(isDown() ? 160 : 125), 1.0));
-    p.drawPath(path);
+    ButtonFaceCache::instance().draw(p, size(), fill, fill.darker(isDown() ? 160 : 125), kRadius);
 
     FaceLayout layout = faceLayout();
     QRect area = layout.caption;
@@ -268,14 +270,16 @@ void TTouchButton::paintEvent(QPaintEvent* /*event*/) {
         area.translate(1, 1);
         layout.picture.translate(1, 1);
     }
-    paintGlyph(p, area);
-    paintPicture(p, layout.picture, layout.image);
+    // Where the face is of its fill colour alone, for the caption drawn on it.
+    QRegion flat(rect().adjusted(kFlatInset, kFlatInset, -kFlatInset, -kFlatInset));
+    flat -= paintGlyph(p, area);
+    flat -= paintPicture(p, layout.picture, layout.image);
     const QColor textColor = isEnabled() ? colorFromTColor(m_fontColor) : QColor(Qt::darkGray);
     if (!text().isEmpty() && !m_captionHidden)
-        paintCaption(p, area, text(), textColor, false);
+        paintCaption(p, area, text(), textColor, false, fill, flat);
     else if (text().isEmpty() && !m_ghost.isEmpty())
         paintCaption(p, area, m_ghost, darkFace(fill) ? fill.lighter(170) : fill.darker(170),
-                     m_mark == PendingMark::Clear);
+                     m_mark == PendingMark::Clear, fill, flat);
     if (layout.missing)
         paintMissingPicture(p, face, fill);
     paintMark(p, face, fill);
@@ -283,9 +287,9 @@ void TTouchButton::paintEvent(QPaintEvent* /*event*/) {
         paintFocusFrame(p, face, fill);
 }
 
-void TTouchButton::paintGlyph(QPainter& p, QRect& area) const {
+QRect TTouchButton::paintGlyph(QPainter& p, QRect& area) const {
     if (m_glyph.isNull())
-        return;
+        return QRect();
     // Picture above the caption, or alone and centred when there is none.
     const bool alone = text().isEmpty() || m_captionHidden;
     QSize size = m_glyph.size();
@@ -297,17 +301,19 @@ void TTouchButton::paintGlyph(QPainter& p, QRect& area) const {
     p.drawPixmap(target, m_glyph);
     p.setOpacity(1.0);
     area.setTop(target.bottom() + 2);
+    return target;
 }
 
-void TTouchButton::paintPicture(QPainter& p, const QRect& area, const QImage& image) const {
+QRect TTouchButton::paintPicture(QPainter& p, const QRect& area, const QImage& image) const {
     if (image.isNull() || area.isEmpty())
-        return;
+        return QRect();
     const QSizeF size = image.deviceIndependentSize();
     const QRectF target(area.left() + (area.width() - size.width()) / 2.0,
                         area.top() + (area.height() - size.height()) / 2.0, size.width(), size.height());
     p.setOpacity(isEnabled() ? 1.0 : 0.4);
     p.drawImage(target, image);
     p.setOpacity(1.0);
+    return target.toAlignedRect();
 }
 
 void TTouchButton::paintMissingPicture(QPainter& p, const QRectF& face, const QColor& fill) const {
@@ -323,11 +329,11 @@ void TTouchButton::paintMissingPicture(QPainter& p, const QRectF& face, const QC
 }
 
 void TTouchButton::paintCaption(QPainter& p, const QRect& area, const QString& caption, const QColor& color,
-                                bool struck) const {
+                                bool struck, const QColor& face, const QRegion& flat) const {
     if (area.isEmpty())
         return; // no room left beside the picture
     p.setPen(color);
-    drawCaption(p, area, caption, font(), struck);
+    CaptionImageCache::instance().draw(p, area, caption, font(), struck, face, flat);
 }
 
 void TTouchButton::paintMark(QPainter& p, const QRectF& face, const QColor& fill) const {

@@ -95,10 +95,13 @@ private:
     // The picture file decoded for the picture box, with the caption's area.
     FaceLayout pictureIn(const QRect& picture, const QRect& caption) const;
     qreal pictureRatio() const;
-    void paintPicture(QPainter& p, const QRect& area, const QImage& image) const;
+    // The glyph and the picture return the pixels they cover.
+    QRect paintPicture(QPainter& p, const QRect& area, const QImage& image) const;
     void paintMissingPicture(QPainter& p, const QRectF& face, const QColor& fill) const;
-    void paintGlyph(QPainter& p, QRect& area) const;
-    void paintCaption(QPainter& p, const QRect& area, const QString& text, const QColor& color, bool struck) const;
+    QRect paintGlyph(QPainter& p, QRect& area) const;
+    // flat: where the face is of colour face alone.
+    void paintCaption(QPainter& p, const QRect& area, const QString& text, const QColor& color, bool struck,
+                      const QColor& face, const QRegion& flat) const;
     void paintMark(QPainter& p, const QRectF& face, const QColor& fill) const;
     void paintFocusFrame(QPainter& p, const QRectF& face, const QColor& fill) const;
 
