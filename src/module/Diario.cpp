@@ -587,18 +587,53 @@ void Livro::desliga(const QString& detalhe) noexcept {
     m_ativo = false;
 }
 
-void Livro::depoisDoCommit() noexcept {
-    // The steps of an open action reach the file when it closes.
-    if (m_acao)
+void Livro::abreTransacao() {
+    if (m_marca)
         return;
-    gravaPendentes();
+    Marca m;
+    m.pendentes = m_pendentes.size();
+    if (m_acao) {
+        m.emAcao = true;
+        m.entrada = m_acao->entrada;
+        m.passos = m_acao->passos;
+    }
+    m_marca = m;
+}
+
+void Livro::fechaTransacao(bool confirmada) noexcept {
+    if (!confirmada) {
+        if (!m_marca)
+            return;
+        // The entry and steps written in the database's tables went with the
+        // rollback; the next write of the action starts from where it stood.
+        if (m_pendentes.size() > m_marca->pendentes)
+            m_pendentes.resize(m_marca->pendentes);
+        if (m_acao && m_marca->emAcao) {
+            m_acao->entrada = m_marca->entrada;
+            m_acao->passos = m_marca->passos;
+        }
+        m_marca.reset();
+        return;
+    }
+    m_marca.reset();
+    // The steps of an open action reach the file when it closes.
+    if (!m_acao)
+        gravaPendentes();
 }
 
 void Livro::gravaPendentes() noexcept {
-    if (m_pendentes.isEmpty())
+    const qsizetype prontos = m_marca ? m_marca->pendentes : m_pendentes.size();
+    if (prontos == 0)
         return;
     QList<Pendente> pendentes;
-    pendentes.swap(m_pendentes);
+    if (prontos == m_pendentes.size()) {
+        pendentes.swap(m_pendentes);
+    } else {
+        pendentes = m_pendentes.mid(0, prontos);
+        m_pendentes.remove(0, prontos);
+    }
+    if (m_marca)
+        m_marca->pendentes = 0;
     for (Pendente& p : pendentes) {
         try {
             QSqlDatabase db = base(p.filial, p.conf);
@@ -711,12 +746,20 @@ Livro& livro(TrdmConfGrupo& dm) {
 
 // ---- The capture of a write ---------------------------------------------
 
+int Registro::s_emCurso = 0;
+
 Registro::Registro(TrdmConfGrupo& dm) : m_livro(&livro(dm)), m_escopo(Escopo::atual()) {
     // A journal file that could not be written stays off for this connection.
     if (!m_livro->ativo() && !m_livro->tabelasProprias())
         m_escopo = nullptr;
+    m_livro->abreTransacao();
     if (m_escopo)
         m_antes = m_livro->le(*m_escopo, true);
+    ++s_emCurso; // only once made: a failed read leaves no destructor to run
+}
+
+Registro::~Registro() {
+    --s_emCurso;
 }
 
 void Registro::registra() {
@@ -727,11 +770,11 @@ void Registro::registra() {
 }
 
 void Registro::depoisDoCommit() noexcept {
-    m_livro->depoisDoCommit();
+    m_livro->fechaTransacao(true);
 }
 
 void Registro::falhou() noexcept {
-    m_livro->descarta();
+    m_livro->fechaTransacao(false);
 }
 
 } // namespace Diario

@@ -106,8 +106,16 @@ public:
     // is in the database's own tables, else kept for depoisDoCommit, or for
     // the end of the open action).
     void registra(const Escopo& escopo, const QList<Passo>& passos);
-    void depoisDoCommit() noexcept;
-    void descarta() noexcept { m_pendentes.clear(); }
+
+    // The transaction the writes run in, as the journal sees it: opened by
+    // the first capture inside it (a write's own transaction or one the host
+    // opened and the writes joined), ended by its commit or its rollback. A
+    // commit lets what it recorded reach a journal file (at the end of the
+    // open action, if any); a rollback takes back what it recorded, and
+    // nothing recorded before it.
+    void abreTransacao();
+    void fechaTransacao(bool confirmada) noexcept;
+    bool emTransacao() const { return m_marca.has_value(); }
 
     bool ativo() const { return m_ativo; }
     bool tabelasProprias() const { return m_proprias; }
@@ -153,8 +161,18 @@ private:
         bool naAcao = false;
     };
 
+    // Where the journal stood when the transaction opened.
+    struct Marca {
+        qsizetype pendentes = 0;
+        bool emAcao = false;
+        qint64 entrada = 0;
+        int passos = 0;
+    };
+
     void grava(QSqlDatabase& db, Pendente& p);
     void insercaoDePassos(QSqlDatabase& db, int quantos, const std::function<void(QSqlQuery&)>& liga);
+    // The entries kept for the journal files, written; while a transaction
+    // is open only those recorded before it.
     void gravaPendentes() noexcept;
     void poda(QSqlDatabase& db);
     void desliga(const QString& detalhe) noexcept;
@@ -167,6 +185,7 @@ private:
     std::optional<Acao> m_acao;
     Acao m_ultimaSessao;
     QList<Pendente> m_pendentes;
+    std::optional<Marca> m_marca;
     std::map<QString, QString> m_arquivos; // file path -> connection name
     std::map<QString, std::unique_ptr<TADOQuery>> m_consultas;
     // Step inserts by connection and number of rows; declared last, so
@@ -180,14 +199,26 @@ Livro& livro(TrdmConfGrupo& dm);
 // The capture of one outermost write, inside its transaction: the rows of
 // the current scope read at construction, read again by registra(), the
 // steps recorded. Without a scope (a write that names none) nothing.
+//
+// Captures do not nest: a write called from inside another is the outer
+// one's. A write that joined a transaction the host opened leaves its end to
+// the data module's Commit and Rollback.
 class Registro {
 public:
     explicit Registro(TrdmConfGrupo& dm);
+    ~Registro();
+    Registro(const Registro&) = delete;
+    Registro& operator=(const Registro&) = delete;
+
     void registra();
     void depoisDoCommit() noexcept;
     void falhou() noexcept;
 
+    // Whether a capture is running (a write inside another one).
+    static bool emCurso() { return s_emCurso > 0; }
+
 private:
+    static int s_emCurso;
     Livro* m_livro = nullptr;
     Escopo* m_escopo = nullptr;
     Retrato m_antes;

@@ -57,12 +57,14 @@ template <Tipo tipo, typename Work> int32_t executa(QVariant& result, Work&& wor
             if constexpr (tipo == Tipo::Consulta) {
                 result = QVariant::fromValue(work(*dm));
             } else {
-                // The outermost write records its changes in the journal.
-                const bool propria = !dm->InTransaction();
+                // The outermost write records its changes in the journal. In
+                // a transaction the host opened, what it records is let go
+                // (or taken back) by the data module's Commit (or Rollback).
+                const bool daHospedeira = dm->InTransaction();
                 WriteTransaction transacao(dm->adcConfGrupo);
                 std::optional<Diario::Registro> registro;
                 try {
-                    if (propria)
+                    if (!Diario::Registro::emCurso())
                         registro.emplace(*dm);
                     if constexpr (std::is_void_v<decltype(work(*dm))>) {
                         work(*dm);
@@ -82,7 +84,7 @@ template <Tipo tipo, typename Work> int32_t executa(QVariant& result, Work&& wor
                         registro->falhou();
                     throw;
                 }
-                if (registro)
+                if (registro && !daHospedeira)
                     registro->depoisDoCommit();
             }
             return 0;

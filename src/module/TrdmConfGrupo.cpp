@@ -1,5 +1,7 @@
 #include "TrdmConfGrupo.h"
 
+#include "Diario.h"
+
 #include "SrvColunas.h"
 
 #include <AdoSession.h>
@@ -290,11 +292,18 @@ void TrdmConfGrupo::StartTrans() {
 }
 
 void TrdmConfGrupo::Commit() {
-    if (SqlGuards::transactionOpen(adcConfGrupo))
-        SqlGuards::commit(adcConfGrupo);
+    if (!SqlGuards::transactionOpen(adcConfGrupo))
+        return;
+    SqlGuards::commit(adcConfGrupo);
+    if (diario)
+        diario->fechaTransacao(true);
 }
 
 void TrdmConfGrupo::Rollback() {
+    // What the journal recorded in the transaction goes with it, even when
+    // the rollback itself fails (the store then ends the transaction).
+    if (diario)
+        diario->fechaTransacao(false);
     SqlGuards::rollback(adcConfGrupo);
 }
 

@@ -293,6 +293,42 @@ private slots:
         QCOMPARE(sessao.value(0).value(1).toString(), QStringLiteral("alteração de 1 botão"));
     }
 
+    // Writes that join a transaction the host opened are recorded with its
+    // commit and go with its rollback; a failed write inside an action takes
+    // back only itself.
+    void theHostsTransactionAndAFailedWriteInsideAnAction() {
+        preenche();
+        QVariant r;
+        const QByteArray inicial = exporta();
+        const int antes = entradas();
+        rdmConfGrupo->StartTrans();
+        ok(getMudaNome(B, C, "01", "1", QStringLiteral("Massas"), "0", "2", "0", "0", r), r);
+        QVERIFY(rdmConfGrupo->InTransaction());
+        rdmConfGrupo->Rollback();
+        QCOMPARE(exporta(), inicial);
+        QCOMPARE(entradas(), antes);
+
+        inicia(QStringLiteral("nome e cor"));
+        rdmConfGrupo->StartTrans();
+        ok(getMudaNome(B, C, "01", "1", QStringLiteral("Massas"), "0", "2", "0", "0", r), r);
+        ok(getMudaCor(B, C, "02", "1", "0", "0", "0", "65280", "2", r), r);
+        rdmConfGrupo->Commit();
+        // A write refused in the middle of the action.
+        QCOMPARE(getMudaNome(B, C, "33", "1", QStringLiteral("X"), "0", "2", "0", "0", r), 0);
+        QVERIFY(!r.toString().isEmpty());
+        ok(getMudaNome(B, C, "01", "2", QStringLiteral("Tortas"), "0", "2", "0", "0", r), r);
+        termina();
+        QCOMPARE(entradas(), antes + 1);
+        QCOMPARE(db().rows(QStringLiteral("SELECT COUNT(*) FROM KMRDIARIOPASSO WHERE NRDIARIO NOT IN (SELECT "
+                                          "NRDIARIO FROM KMRDIARIO)"))
+                     .value(0)
+                     .value(0)
+                     .toInt(),
+                 0);
+        QVERIFY(desfaz(proximo("D")).ok());
+        QCOMPARE(exporta(), inicial);
+    }
+
     void historyNewestFirstWithCaptionsBeforeAndAfter() {
         preenche();
         QVariant r;
@@ -384,6 +420,30 @@ private slots:
         ok(getMudaCor(B, C, "02", "1", "0", "0", "0", "65280", "2", r), r);
         termina();
         QVERIFY(Srv_Kmr00003::historicoAtivo());
+        // Nothing reaches the file before the host's transaction commits,
+        // and nothing of one rolled back; a refused write inside an action
+        // does not take the action's committed writes with it.
+        const auto noArquivo = [&] {
+            return packet(call([&](QVariant& x) { return getPesqHistorico(B, C, {}, x); })).rowCount();
+        };
+        const int noInicio = noArquivo();
+        rdmConfGrupo->StartTrans();
+        ok(getMudaNome(B, C, "02", "1", QStringLiteral("Vinhos"), "0", "2", "0", "0", r), r);
+        QCOMPARE(noArquivo(), noInicio);
+        rdmConfGrupo->Rollback();
+        QCOMPARE(noArquivo(), noInicio);
+        const QByteArray antesDaAcao = exporta();
+        inicia(QStringLiteral("dois nomes"));
+        ok(getMudaNome(B, C, "02", "1", QStringLiteral("Vinhos"), "0", "2", "0", "0", r), r);
+        QCOMPARE(getMudaNome(B, C, "33", "1", QStringLiteral("X"), "0", "2", "0", "0", r), 0);
+        QVERIFY(!r.toString().isEmpty());
+        rdmConfGrupo->StartTrans();
+        ok(getMudaNome(B, C, "01", "2", QStringLiteral("Tortas"), "0", "2", "0", "0", r), r);
+        rdmConfGrupo->Commit();
+        termina();
+        QCOMPARE(noArquivo(), noInicio + 1);
+        QVERIFY(desfaz(proximo("D")).ok());
+        QCOMPARE(exporta(), antesDaAcao);
         const QStringList arquivos =
             QDir(dados.filePath(QStringLiteral("kalmora"))).entryList({QStringLiteral("historico-*.db")});
         QCOMPARE(arquivos.size(), 1);
