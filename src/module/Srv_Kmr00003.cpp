@@ -46,6 +46,24 @@ FailureCause causaDaFalha() noexcept {
     return SrvChamada::causa();
 }
 
+namespace {
+AntesDeLerCatalogo* g_antesDeLer = nullptr;
+}
+
+AntesDeLerCatalogo::AntesDeLerCatalogo(std::function<void()> solta)
+    : m_solta(std::move(solta)), m_anterior(g_antesDeLer) {
+    g_antesDeLer = this;
+}
+
+AntesDeLerCatalogo::~AntesDeLerCatalogo() {
+    g_antesDeLer = m_anterior;
+}
+
+void AntesDeLerCatalogo::avisa() {
+    if (g_antesDeLer && g_antesDeLer->m_solta)
+        g_antesDeLer->m_solta();
+}
+
 } // namespace Srv_Kmr00003
 
 using SrvArgumentos::bind;
@@ -215,6 +233,7 @@ DataPacket catalogue(TrdmConfGrupo& dm, const QString& branch, const QString& gr
     const QString key = QStringList{branch, group, segment, level}.join(QChar(0x1F));
     if (std::optional<DataPacket> kept = cache.procura(key))
         return *kept;
+    Srv_Kmr00003::AntesDeLerCatalogo::avisa();
     DataPacket read;
     if (!EmptyString(group))
         read = groupPath(dm, branch, group, segment);

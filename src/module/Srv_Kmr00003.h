@@ -17,6 +17,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 #include <cstdint>
 #include <memory>
 
@@ -51,6 +53,26 @@ public:
     ~Sessao();
     Sessao(const Sessao&) = delete;
     Sessao& operator=(const Sessao&) = delete;
+};
+
+// For the length of a scope: what getProduto calls just before it reads the
+// catalogue afresh (the one kept from the last touch is out of date, or there
+// is none), so that the caller lets go of its own copy first: two catalogues
+// of a million products held at once would double the memory of the read.
+// Not called when the kept catalogue is given.
+class AntesDeLerCatalogo {
+public:
+    explicit AntesDeLerCatalogo(std::function<void()> solta);
+    ~AntesDeLerCatalogo();
+    AntesDeLerCatalogo(const AntesDeLerCatalogo&) = delete;
+    AntesDeLerCatalogo& operator=(const AntesDeLerCatalogo&) = delete;
+
+    // Called by the read; nothing outside such a scope.
+    static void avisa();
+
+private:
+    std::function<void()> m_solta;
+    AntesDeLerCatalogo* m_anterior;
 };
 
 // The cause of the failure text the last exported call left in its result

@@ -309,7 +309,13 @@ void TfrmConfGrupo::associaProdutoPassos(TTouchButton* b, const QString& stCodig
     const double NrColorBack = kCorBranco;
 
     QVariant resultado;
-    int32_t status = getProduto(stCdFilial, resultado);
+    int32_t status = 0;
+    {
+        // A catalogue read afresh first lets go of the one the list showed
+        // last time; one given again from the service's copy keeps its order.
+        const Srv_Kmr00003::AntesDeLerCatalogo solta([this] { cdsPesqProduto.close(); });
+        status = getProduto(stCdFilial, resultado);
+    }
     cdsPesqProduto.setData(retorno(QStringLiteral("getProduto"), status, resultado, stCdFilial));
     cdsPesqProduto.setIndexName(QStringLiteral("Index1"));
 

@@ -51,20 +51,30 @@ private slots:
 
 void SrvCacheCatalogo::unchangedCatalogueIsGivenAgain() {
     catalogue();
+    // The caller lets go of its copy before a read, never before a packet given again.
+    int soltas = 0;
+    const Srv_Kmr00003::AntesDeLerCatalogo conta([&] { ++soltas; });
     const DataPacket first = produto();
+    QCOMPARE(soltas, 1);
     QCOMPARE(column(first, "CDPRODUTO"), QStringList({"P3", "P2", "P1"}));
     const DataPacket second = produto();
     QCOMPARE(rows(second), rows(first));
     // The very same rows: nothing was read again.
     QVERIFY(second.sharesRowsWith(first));
     QVERIFY(produto().sharesRowsWith(first));
+    QCOMPARE(soltas, 1);
 }
 
 void SrvCacheCatalogo::changesOfAnotherConnectionShowAtTheNextTouch() {
     catalogue();
     const DataPacket before = produto();
     addProductRow("P4", "015");
-    QCOMPARE(column(produto(), "CDPRODUTO"), QStringList({"P3", "P4", "P2", "P1"}));
+    int soltas = 0;
+    {
+        const Srv_Kmr00003::AntesDeLerCatalogo conta([&] { ++soltas; });
+        QCOMPARE(column(produto(), "CDPRODUTO"), QStringList({"P3", "P4", "P2", "P1"}));
+    }
+    QCOMPARE(soltas, 1);
     db().exec("UPDATE PRODUTO SET NMPRODUTO = 'Renomeado' WHERE CDPRODUTO = 'P2'");
     QCOMPARE(column(produto(), "NMPRODUTO"), QStringList({"Nome P3", "Nome P4", "Renomeado", "Nome P1"}));
     db().exec("DELETE FROM PRODUTO WHERE CDPRODUTO = 'P3'");
