@@ -25,9 +25,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_PREFIX}/${KALMORA_PRIVATE_LIBDIR})
 # Loaded at run time, so not seen by dpkg-shlibdeps: the screen's platform
-# plugins, the SQL drivers, the fonts the screen is drawn with.
+# plugins, the SQL drivers, libpq and the ODBC driver manager (opened by name
+# when a connection needs them), the fonts the screen is drawn with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql, libqt6sql6-odbc, libqt6svg6, fontconfig, fonts-dejavu-core")
+    "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql, libqt6sql6-odbc, libpq5, libodbc2, libqt6svg6, fontconfig, fonts-dejavu-core"
+)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "odbc-postgresql, libsqliteodbc")
 
 include(CPack)

@@ -7,6 +7,7 @@
 #include <AdoSession.h>
 #include <DataPacket.h>
 #include <HostErrors.h>
+#include <PgStatement.h>
 #include <TADOConnection.h>
 #include <TADOQuery.h>
 #include <TestDatabase.h>
@@ -66,6 +67,8 @@ private slots:
         q.setParam(QStringLiteral("P_B"), b);
         const DataPacket packet = q.readPacket(typeColumns());
         QVERIFY(packet.rowCount() >= 2);
+        // The libpq path is the one compared: the library, loaded on demand, was found.
+        QVERIFY(PgStatement::handleOf(m_connection->database()) != nullptr);
         compareWithDriver(packet, QString::fromUtf8(kTypes), {{":P_A", a}, {":P_B", b}}, typeColumns());
     }
 

@@ -1,14 +1,12 @@
 #include "OdbcConnect.h"
 
+#include "ClientLibraries.h"
 #include "HostErrors.h"
 #include "PgConnectOptions.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
-
-#include <sql.h>
-#include <sqlext.h>
 
 #include <array>
 #include <memory>
@@ -52,16 +50,17 @@ bool looksLikeLibraryPath(const QString& driver) {
 // An ODBC environment handle that frees itself.
 struct Environment {
     SQLHENV handle = SQL_NULL_HENV;
+    const ClientLibraries::Odbc* odbc = ClientLibraries::odbc();
     Environment() {
-        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle))) {
+        if (odbc == nullptr || !SQL_SUCCEEDED(odbc->SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle))) {
             handle = SQL_NULL_HENV;
             return;
         }
-        SQLSetEnvAttr(handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        odbc->SQLSetEnvAttr(handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     }
     ~Environment() {
         if (handle != SQL_NULL_HENV)
-            SQLFreeHandle(SQL_HANDLE_ENV, handle);
+            odbc->SQLFreeHandle(SQL_HANDLE_ENV, handle);
     }
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
@@ -181,9 +180,9 @@ QStringList installedDrivers() {
     SQLSMALLINT descriptionLength = 0;
     SQLSMALLINT attributesLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDrivers(env.handle, direction, description.data(), SQLSMALLINT(description.size()),
-                                    &descriptionLength, attributes.data(), SQLSMALLINT(attributes.size()),
-                                    &attributesLength))) {
+    while (SQL_SUCCEEDED(env.odbc->SQLDrivers(env.handle, direction, description.data(),
+                                              SQLSMALLINT(description.size()), &descriptionLength, attributes.data(),
+                                              SQLSMALLINT(attributes.size()), &attributesLength))) {
         out << QString::fromUtf8(reinterpret_cast<const char*>(description.data()));
         direction = SQL_FETCH_NEXT;
     }
@@ -243,9 +242,12 @@ QString dbmsName(const QSqlDatabase& db) {
     const SQLHDBC dbc = *static_cast<const SQLHANDLE*>(handle.constData());
     if (dbc == SQL_NULL_HDBC)
         return {};
+    const ClientLibraries::Odbc* odbc = ClientLibraries::odbc();
+    if (odbc == nullptr)
+        return {};
     std::array<SQLCHAR, 256> name{};
     SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DBMS_NAME, name.data(), SQLSMALLINT(name.size()), &length)))
+    if (!SQL_SUCCEEDED(odbc->SQLGetInfo(dbc, SQL_DBMS_NAME, name.data(), SQLSMALLINT(name.size()), &length)))
         return {};
     return QString::fromUtf8(reinterpret_cast<const char*>(name.data())).trimmed();
 }

@@ -1,5 +1,6 @@
 #include "PgStatement.h"
 
+#include "ClientLibraries.h"
 #include "HostErrors.h"
 
 #include <QAtomicInteger>
@@ -7,14 +8,17 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
-#include <libpq-fe.h>
-
 #include <charconv>
 #include <cstring>
 #include <limits>
 #include <optional>
 
 namespace {
+
+// Loaded before any statement is made: handleOf() gives no connection without it.
+const ClientLibraries::Pq& pq() {
+    return *ClientLibraries::pq();
+}
 
 // The server's type numbers of the columns read here (pg_type.oid).
 enum : Oid {
@@ -129,11 +133,11 @@ QByteArray nextName() {
 } // namespace
 
 void PgStatement::ResultDeleter::operator()(pg_result* r) const {
-    PQclear(r);
+    pq().PQclear(r);
 }
 
 pg_conn* PgStatement::handleOf(const QSqlDatabase& db) {
-    if (!db.isValid() || !db.driver() || !db.isOpen())
+    if (!db.isValid() || !db.driver() || !db.isOpen() || ClientLibraries::pq() == nullptr)
         return nullptr;
     const QVariant v = db.driver()->handle();
     if (!v.isValid() || (std::strcmp(v.typeName(), "PGconn*") != 0 && std::strcmp(v.typeName(), "pg_conn*") != 0))
@@ -153,13 +157,13 @@ PgStatement::~PgStatement() = default;
 
 void PgStatement::deallocate() {
     reset();
-    if (m_prepared && idle() && PQtransactionStatus(m_conn) != PQTRANS_INERROR)
-        PQclear(PQexec(m_conn, ("DEALLOCATE " + m_name).constData()));
+    if (m_prepared && idle() && pq().PQtransactionStatus(m_conn) != PQTRANS_INERROR)
+        pq().PQclear(pq().PQexec(m_conn, ("DEALLOCATE " + m_name).constData()));
     m_prepared = false;
 }
 
 bool PgStatement::idle() const {
-    return PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) != PQTRANS_ACTIVE;
+    return pq().PQstatus(m_conn) == CONNECTION_OK && pq().PQtransactionStatus(m_conn) != PQTRANS_ACTIVE;
 }
 
 bool PgStatement::prepare() {
@@ -167,26 +171,26 @@ bool PgStatement::prepare() {
         return true;
     if (m_refused)
         return false;
-    Result prepared(PQprepare(m_conn, m_name.constData(), m_numbered.constData(), int(m_names.size()), nullptr));
-    if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
+    Result prepared(pq().PQprepare(m_conn, m_name.constData(), m_numbered.constData(), int(m_names.size()), nullptr));
+    if (pq().PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
         // Inside a failed transaction every statement is refused: try again
         // in a later one. Any other refusal stays with the driver's path.
-        if (PQtransactionStatus(m_conn) != PQTRANS_INERROR && PQstatus(m_conn) == CONNECTION_OK)
+        if (pq().PQtransactionStatus(m_conn) != PQTRANS_INERROR && pq().PQstatus(m_conn) == CONNECTION_OK)
             m_refused = true;
         return false;
     }
-    Result described(PQdescribePrepared(m_conn, m_name.constData()));
-    if (PQresultStatus(described.get()) != PGRES_COMMAND_OK) {
+    Result described(pq().PQdescribePrepared(m_conn, m_name.constData()));
+    if (pq().PQresultStatus(described.get()) != PGRES_COMMAND_OK) {
         // Prepared but not described: dropped with the object.
         m_prepared = true;
         m_refused = true;
         return false;
     }
     m_prepared = true;
-    const int count = PQnfields(described.get());
+    const int count = pq().PQnfields(described.get());
     for (int c = 0; c < count; ++c) {
-        m_types.push_back(PQftype(described.get(), c));
-        m_columnNames.append(QString::fromUtf8(PQfname(described.get(), c)));
+        m_types.push_back(pq().PQftype(described.get(), c));
+        m_columnNames.append(QString::fromUtf8(pq().PQfname(described.get(), c)));
     }
     return true;
 }
@@ -222,10 +226,10 @@ void PgStatement::run(const QList<QVariant>& values) {
         pointers[size_t(i)] = texts[size_t(i)].constData();
     }
     m_result.reset(
-        PQexecPrepared(m_conn, m_name.constData(), int(pointers.size()), pointers.data(), nullptr, nullptr, 0));
-    if (PQresultStatus(m_result.get()) != PGRES_TUPLES_OK)
+        pq().PQexecPrepared(m_conn, m_name.constData(), int(pointers.size()), pointers.data(), nullptr, nullptr, 0));
+    if (pq().PQresultStatus(m_result.get()) != PGRES_TUPLES_OK)
         fail(QStringLiteral("The query failed"), m_result.get());
-    m_rows = PQntuples(m_result.get());
+    m_rows = pq().PQntuples(m_result.get());
     m_row = 0;
 }
 
@@ -256,10 +260,10 @@ int PgStatement::columnCount() const {
 }
 
 QVariant PgStatement::value(int column) const {
-    if (!onRow() || column < 0 || column >= columnCount() || PQgetisnull(m_result.get(), m_row, column))
+    if (!onRow() || column < 0 || column >= columnCount() || pq().PQgetisnull(m_result.get(), m_row, column))
         return {};
-    const char* text = PQgetvalue(m_result.get(), m_row, column);
-    const int size = PQgetlength(m_result.get(), m_row, column);
+    const char* text = pq().PQgetvalue(m_result.get(), m_row, column);
+    const int size = pq().PQgetlength(m_result.get(), m_row, column);
     const Oid t = m_types[size_t(column)];
     if (t == kInt2 || t == kInt4)
         return int(integerOf(text, size));
@@ -274,12 +278,12 @@ QVariant PgStatement::value(int column) const {
 
 void PgStatement::appendCell(DataPacket& packet, FieldKind kind, int column) const {
     pg_result* r = m_result.get();
-    if (PQgetisnull(r, m_row, column)) {
+    if (pq().PQgetisnull(r, m_row, column)) {
         packet.appendNull();
         return;
     }
-    const char* text = PQgetvalue(r, m_row, column);
-    const int size = PQgetlength(r, m_row, column);
+    const char* text = pq().PQgetvalue(r, m_row, column);
+    const int size = pq().PQgetlength(r, m_row, column);
     switch (kind) {
     case FieldKind::Text:
         packet.appendUtf8(text, size);
@@ -314,10 +318,11 @@ void PgStatement::readInto(DataPacket& packet, const QList<FieldDef>& columns) {
 void PgStatement::fail(const QString& what, pg_result* result) const {
     // As the driver words it: the server's message, its SQLSTATE, and a
     // connection error when the connection is gone.
-    const QString reason = QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(m_conn)).trimmed();
-    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QString reason =
+        QString::fromUtf8(result ? pq().PQresultErrorMessage(result) : pq().PQerrorMessage(m_conn)).trimmed();
+    const char* state = result ? pq().PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     const QSqlError::ErrorType type =
-        PQstatus(m_conn) == CONNECTION_OK ? QSqlError::StatementError : QSqlError::ConnectionError;
+        pq().PQstatus(m_conn) == CONNECTION_OK ? QSqlError::StatementError : QSqlError::ConnectionError;
     const QSqlError error(QStringLiteral("Unable to create query"), reason, type,
                           state ? QString::fromLatin1(state) : QString());
     throw DatabaseError(reason.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, reason), error, m_sql);

@@ -1,11 +1,10 @@
 #include "PgWatchdog.h"
 
+#include "ClientLibraries.h"
 #include "KmrLog.h"
 
 #include <QSqlDriver>
 #include <QVariant>
-
-#include <libpq-fe.h>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -46,7 +45,10 @@ PgWatchdog::PgWatchdog(const QSqlDatabase& db, int silenceMs) : m_silenceMs(sile
     PGconn* conn = pgConnection(db);
     if (conn == nullptr)
         return;
-    m_fd = PQsocket(conn);
+    const ClientLibraries::Pq* pq = ClientLibraries::pq();
+    if (pq == nullptr)
+        return;
+    m_fd = pq->PQsocket(conn);
     if (m_fd < 0)
         return;
     m_localPort = localPort(m_fd);
