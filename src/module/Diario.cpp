@@ -7,6 +7,7 @@
 
 #include <ConnectionString.h>
 #include <DataPacket.h>
+#include <DataPacketData.h>
 #include <HostErrors.h>
 #include <KmrConexao.h>
 #include <KmrLog.h>
@@ -234,24 +235,27 @@ void textoJsonUtf8(QByteArray& out, std::string_view t) {
 } // namespace
 
 // Byte for byte what imagem() gives for the row's values, without making a
-// QVariant or a QString of each cell: a capture makes one per row read.
+// QVariant or a QString of each cell: a capture makes one per row read, so
+// the cells are read straight from the packet's columns.
 QByteArray imagem(const DataPacket& linhas, int linha) {
     QByteArray out;
     out.reserve(256);
     out += '[';
-    for (int c = 0; c < linhas.fieldCount(); ++c) {
+    const int colunas = linhas.fieldCount();
+    for (int c = 0; c < colunas; ++c) {
         if (c > 0)
             out += ',';
-        if (linhas.isNull(linha, c)) {
+        const PacketColumn& coluna = DataPacketAccess::column(linhas, c);
+        if (coluna.isNull(linha)) {
             out += "null";
             continue;
         }
-        switch (linhas.kind(c)) {
+        switch (coluna.kind) {
         case FieldKind::Text:
-            textoJsonUtf8(out, linhas.utf8(linha, c));
+            textoJsonUtf8(out, coluna.textAt(linha));
             break;
         case FieldKind::Float:
-            out += QByteArray::number(linhas.number(linha, c), 'g', QLocale::FloatingPointShortest);
+            out += QByteArray::number(coluna.numberAt(linha), 'g', QLocale::FloatingPointShortest);
             break;
         default: {
             const QByteArray um = imagem(QList<QVariant>{linhas.value(linha, c)});
@@ -393,7 +397,9 @@ Retrato Livro::le(const Escopo& escopo, bool bloqueia) {
         for (int c = 0; c < kChaves; ++c) {
             if (c > 0)
                 k += '\x1f';
-            const std::string_view t = linhas.utf8(l, c);
+            const PacketColumn& coluna = DataPacketAccess::column(linhas, c);
+            const std::string_view t =
+                coluna.isNull(l) || coluna.kind != FieldKind::Text ? std::string_view() : coluna.textAt(l);
             k.append(t.data(), qsizetype(t.size()));
         }
         r.emplace(QString::fromUtf8(k), imagem(linhas, l));
