@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "DiarioCaptura.h"
+
 #include "SrvColunas.h"
 #include "TrdmConfGrupo.h"
 
@@ -30,6 +32,7 @@ namespace Diario {
 namespace {
 
 Escopo* g_atual = nullptr;
+bool g_capturaNoMotor = true;
 
 constexpr int kChaves = 8;             // the key columns of a menu item, first in the table of columns
 constexpr int kPodaACada = 200;        // entries between two prunes
@@ -76,10 +79,14 @@ QString hash(const QString& texto) {
     return QString::fromLatin1(QCryptographicHash::hash(texto.toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
 }
 
+} // namespace
+
 QString naoGravado() {
     return QStringLiteral("O histórico da alteração não pôde ser gravado e nada foi gravado. Tente de novo; se o "
                           "erro voltar, chame o suporte.");
 }
+
+namespace {
 
 void executa(QSqlQuery& q, const char* oque) {
     if (!q.exec())
@@ -205,35 +212,6 @@ QByteArray imagem(const QList<QVariant>& valores) {
     return out.toUtf8();
 }
 
-namespace {
-
-// The same escapes as textoJson, on UTF-8 bytes: every byte of a multi-byte
-// sequence is at least 0x80 and passes unchanged.
-void textoJsonUtf8(QByteArray& out, std::string_view t) {
-    out += '"';
-    size_t inicio = 0; // of the run of bytes that need no escape
-    for (size_t i = 0; i < t.size(); ++i) {
-        const auto c = static_cast<unsigned char>(t[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
-        out.append(t.data() + inicio, qsizetype(i - inicio));
-        inicio = i + 1;
-        if (c == '"')
-            out += "\\\"";
-        else if (c == '\\')
-            out += "\\\\";
-        else {
-            static const char hex[] = "0123456789abcdef";
-            const char u[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
-            out.append(u, sizeof u);
-        }
-    }
-    out.append(t.data() + inicio, qsizetype(t.size() - inicio));
-    out += '"';
-}
-
-} // namespace
-
 // Byte for byte what imagem() gives for the row's values, without making a
 // QVariant or a QString of each cell: a capture makes one per row read, so
 // the cells are read straight from the packet's columns.
@@ -252,7 +230,7 @@ QByteArray imagem(const DataPacket& linhas, int linha) {
         }
         switch (coluna.kind) {
         case FieldKind::Text:
-            textoJsonUtf8(out, coluna.textAt(linha));
+            anexaTextoJson(out, coluna.textAt(linha));
             break;
         case FieldKind::Float:
             out += QByteArray::number(coluna.numberAt(linha), 'g', QLocale::FloatingPointShortest);
@@ -328,6 +306,7 @@ Livro::Livro(TrdmConfGrupo& dm) : m_dm(dm) {
     dm.adcConfGrupo.addCloseListener(this, [this] {
         const QString nome = m_dm.adcConfGrupo.connectionName();
         std::erase_if(m_insercoes, [&](const auto& e) { return e.first.first == nome; });
+        m_colunasNoMotor.reset();
     });
 }
 
@@ -410,6 +389,21 @@ Retrato Livro::le(const Escopo& escopo, bool bloqueia) {
 Retrato Livro::leConfiguracao(const QString& filial, const QString& conf) {
     const Escopo todos(filial, conf);
     return le(todos, false);
+}
+
+void usaCapturaNoMotor(bool sim) {
+    g_capturaNoMotor = sim;
+}
+
+std::unique_ptr<CapturaNoMotor> Livro::capturaNoMotor(const Escopo& escopo) {
+    if (!g_capturaNoMotor)
+        return nullptr;
+    QSqlDatabase db = m_dm.adcConfGrupo.database();
+    if (db.driverName() != QLatin1String("QSQLITE"))
+        return nullptr;
+    if (!m_colunasNoMotor)
+        m_colunasNoMotor = CapturaNoMotor::colunasDaTabela(db);
+    return CapturaNoMotor::inicia(db, escopo, *m_colunasNoMotor);
 }
 
 void Livro::registra(const Escopo& escopo, const QList<Passo>& passos) {
@@ -759,8 +753,11 @@ Registro::Registro(TrdmConfGrupo& dm) : m_livro(&livro(dm)), m_escopo(Escopo::at
     if (!m_livro->ativo() && !m_livro->tabelasProprias())
         m_escopo = nullptr;
     m_livro->abreTransacao();
-    if (m_escopo)
-        m_antes = m_livro->le(*m_escopo, true);
+    if (m_escopo) {
+        m_captura = m_livro->capturaNoMotor(*m_escopo);
+        if (!m_captura)
+            m_antes = m_livro->le(*m_escopo, true);
+    }
     ++s_emCurso; // only once made: a failed read leaves no destructor to run
 }
 
@@ -771,6 +768,12 @@ Registro::~Registro() {
 void Registro::registra() {
     if (!m_escopo)
         return;
+    if (m_captura) {
+        const QList<Passo> passos = m_captura->termina();
+        m_captura.reset();
+        m_livro->registra(*m_escopo, passos);
+        return;
+    }
     const Retrato depois = m_livro->le(*m_escopo, false);
     m_livro->registra(*m_escopo, diferencas(m_antes, depois));
 }

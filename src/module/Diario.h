@@ -21,7 +21,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 class TrdmConfGrupo;
 class TADOQuery;
@@ -82,6 +84,19 @@ struct Passo {
 // The rows of a scope by key (the eight key columns), as images.
 using Retrato = std::map<QString, QByteArray>;
 
+// Where each column of an image is among the menu table's columns in the
+// embedded engine, and how many columns the table has.
+struct ColunasNoMotor {
+    std::vector<int> posicao;
+    int daTabela = 0;
+};
+class CapturaNoMotor;
+
+// Whether the writes on SQLite's own driver are captured inside the engine
+// (the default) or, as on every other connection, by reading their scope
+// before and after; the two give the same steps.
+void usaCapturaNoMotor(bool sim);
+
 // The journal of one data module's connection.
 class Livro {
 public:
@@ -101,6 +116,8 @@ public:
     // (locked on a server database).
     Retrato le(const Escopo& escopo, bool bloqueia);
     Retrato leConfiguracao(const QString& filial, const QString& conf);
+    // The capture of a write inside the engine, where the connection allows it.
+    std::unique_ptr<CapturaNoMotor> capturaNoMotor(const Escopo& escopo);
 
     // Records the steps of one write (inside its transaction when the journal
     // is in the database's own tables, else kept for depoisDoCommit, or for
@@ -188,6 +205,7 @@ private:
     std::optional<Marca> m_marca;
     std::map<QString, QString> m_arquivos; // file path -> connection name
     std::map<QString, std::unique_ptr<TADOQuery>> m_consultas;
+    std::optional<ColunasNoMotor> m_colunasNoMotor; // of the connection, read at its first capture
     // Step inserts by connection and number of rows; declared last, so
     // destroyed before the journal files close.
     std::map<std::pair<QString, int>, std::unique_ptr<QSqlQuery>> m_insercoes;
@@ -221,6 +239,7 @@ private:
     static int s_emCurso;
     Livro* m_livro = nullptr;
     Escopo* m_escopo = nullptr;
+    std::unique_ptr<CapturaNoMotor> m_captura; // or the scope's rows before the write:
     Retrato m_antes;
 };
 
@@ -231,10 +250,40 @@ QList<Passo> diferencas(const Retrato& antes, const Retrato& depois);
 QByteArray imagem(const QList<QVariant>& valores);
 // The same image of the row at `linha` of a packet.
 QByteArray imagem(const DataPacket& linhas, int linha);
+// A UTF-8 text appended to an image as a JSON string, with the escapes of
+// imagem(): every byte of a multi-byte sequence is at least 0x80 and passes
+// unchanged.
+template <typename Saida> void anexaTextoJson(Saida& out, std::string_view t) {
+    out += '"';
+    size_t inicio = 0; // of the run of bytes that need no escape
+    for (size_t i = 0; i < t.size(); ++i) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(t.data() + inicio, i - inicio);
+        inicio = i + 1;
+        if (c == '"')
+            out += "\\\"";
+        else if (c == '\\')
+            out += "\\\\";
+        else {
+            static const char hex[] = "0123456789abcdef";
+            const char u[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
+            out.append(u, sizeof u);
+        }
+    }
+    out.append(t.data() + inicio, t.size() - inicio);
+    out += '"';
+}
+
 // The values of an image (empty when the image is absent).
 QList<QVariant> valores(const QByteArray& imagem);
 // The key of an image (its eight key columns).
 QString chave(const QByteArray& imagem);
+
+// The operator's text of a change refused because its history could not be
+// written.
+QString naoGravado();
 
 // The history's settings: the age and number of entries kept.
 int diasGuardados();

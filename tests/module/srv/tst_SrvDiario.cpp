@@ -9,6 +9,7 @@
 
 #include <DataPacket.h>
 #include <Diario.h>
+#include <DiarioCaptura.h>
 #include <HostErrors.h>
 
 #include <QDate>
@@ -206,6 +207,87 @@ private slots:
                 QVERIFY2(n.typeId() == QMetaType::Int, qPrintable(n.toString()));
             },
             QStringLiteral("00002"));
+    }
+
+    // Each write records the rows that the reads of its configuration before
+    // and after it show changed, added and gone, in key order and byte for
+    // byte: on SQLite's own driver the rows are captured inside the engine,
+    // elsewhere by reading the write's scope, and both must give these.
+    void eachWriteRecordsWhatTheReadsOfItsConfigurationShow() {
+        preenche();
+        preenche(QStringLiteral("00002"));
+        Diario::Livro& livro = Diario::livro(*rdmConfGrupo);
+        {
+            const Diario::Escopo todos(B, C);
+            QCOMPARE(livro.capturaNoMotor(todos) != nullptr, !onPostgres() && !throughOdbc());
+        }
+        const auto ultima = [&] {
+            return db().rows(QStringLiteral("SELECT MAX(NRDIARIO) FROM KMRDIARIO")).value(0).value(0).toLongLong();
+        };
+        const auto confere = [&](const char* oque, const QString& conf, const std::function<void()>& escrita,
+                                 bool mudaAlgo = true) {
+            const qint64 desde = ultima();
+            const Diario::Retrato antes = livro.leConfiguracao(B, conf);
+            escrita();
+            const QList<Diario::Passo> esperados = Diario::diferencas(antes, livro.leConfiguracao(B, conf));
+            const auto gravados =
+                db().rows(QStringLiteral("SELECT DSANTES, DSDEPOIS FROM KMRDIARIOPASSO WHERE NRDIARIO > %1 ORDER BY "
+                                         "NRDIARIO, NRPASSO")
+                              .arg(desde));
+            QVERIFY2(esperados.isEmpty() != mudaAlgo, oque);
+            QCOMPARE(gravados.size(), esperados.size());
+            for (qsizetype i = 0; i < esperados.size(); ++i) {
+                QCOMPARE(gravados[i].value(0).toString().toUtf8(), esperados[i].antes);
+                QCOMPARE(gravados[i].value(1).toString().toUtf8(), esperados[i].depois);
+            }
+        };
+        QVariant r;
+        confere("insert", C,
+                [&] { insere("1", "07", QStringLiteral("Pão \"d'água\" \\ 1/2 🍧"), "1", "2", "01", "1"); });
+        confere("rename", C,
+                [&] { ok(getMudaNome(B, C, "02", "1", QStringLiteral("Açaí \"ção\""), "0", "2", "0", "0", r), r); });
+        confere(
+            "same name", C,
+            [&] { ok(getMudaNome(B, C, "02", "1", QStringLiteral("Açaí \"ção\""), "0", "2", "0", "0", r), r); }, false);
+        confere("colour", C, [&] { ok(getMudaCor(B, C, "01", "1", "0", "0", "0", "16777215", "2", r), r); });
+        confere("font", C, [&] { ok(getMudaFonte(B, C, "01", "1", "0", "1", "2", "1", "01", r), r); });
+        confere("picture", C,
+                [&] { ok(setMudaImagem(B, C, "01", "1", "2", "01", "1", QStringLiteral("arroz.png"), "1", r), r); });
+        confere("product cleared", C, [&] { ok(getDelProduto(B, C, "02", "1", "01", "1", r), r); });
+        confere("product pasted on page 2", C, [&] {
+            ok(setColarProd("255", "0", QStringLiteral("Arroz"), "1", "09", "2", "2", "01", "1", B, "1", "01", "1", "2",
+                            "01", "1", C, r),
+               r);
+        });
+        confere("group pasted on page 2", C, [&] {
+            ok(setColarGrup("255", "0", QStringLiteral("Pratos"), "2", "05", "2", "0", "0", "0", B, C, "2", "01", "1",
+                            "0", "0", "0", r),
+               r);
+        });
+        confere("group cleared", C, [&] { ok(getDeletaGrupo(B, C, "2", "02", "1", r), r); });
+        confere("its products cleared", C, [&] { QCOMPARE(getDelProdGrup(B, C, "2", "02", "1", r), 0); });
+        const QVariant itens = [&] {
+            QVariant p;
+            getExportaConf(B, C, p);
+            DataPacket d = p.value<DataPacket>();
+            d.setValue(0, d.indexOf(u"DSBUTTON"), QStringLiteral("Importado"));
+            d.setValue(1, d.indexOf(u"DSMESSAGEBUT"), QVariant());
+            return QVariant::fromValue(d);
+        }();
+        confere("import", C, [&] {
+            QVariant n;
+            QCOMPARE(setImportaConf(B, C, itens, QStringLiteral("S"), n), 0);
+            QVERIFY2(n.typeId() == QMetaType::Int, qPrintable(n.toString()));
+        });
+        confere("copy", QStringLiteral("00002"), [&] {
+            QVariant n;
+            QCOMPARE(setCopiaConf(B, C, B, QStringLiteral("00002"), QStringLiteral("S"), n), 0);
+            QVERIFY2(n.typeId() == QMetaType::Int, qPrintable(n.toString()));
+        });
+        inicia(QStringLiteral("nome"));
+        ok(getMudaNome(B, C, "01", "2", QStringLiteral("Tortas"), "0", "2", "0", "0", r), r);
+        termina();
+        confere("undo", C, [&] { QVERIFY(desfaz(proximo("D")).ok()); });
     }
 
     void undoStepsBackThroughTheSessionAndRedoEndsWithANewChange() {
