@@ -1,9 +1,11 @@
 #pragma once
 // The journal of the menu's changes. Every write the data service makes to
 // the menu table is captured inside its own transaction: the rows in the
-// write's scope are read before the statement and again after it, and each
-// row that differs (by key) is a step of the journal, with its image before
-// and after (a JSON array of the menu item's columns; null for a row absent).
+// write's scope are read before the statement and again after it (on
+// SQLite's own driver the engine hands them over as it changes them, see
+// DiarioCaptura.h), and each row that differs (by key) is a step of the
+// journal, with its image before and after (a JSON array of the menu item's
+// columns; null for a row absent).
 // The journal is kept in the project's own tables when the database carries
 // the mark of this program (KMRESQUEMA), written in the same transaction;
 // otherwise in a SQLite file of its own beside the embedded database, written

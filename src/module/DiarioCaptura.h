@@ -2,10 +2,11 @@
 // The capture of one write inside the embedded engine. SQLite hands the
 // connection's pre-update hook every row it is about to insert, update or
 // delete, with its values before and after; the rows of the write's scope
-// that it touches are imaged there, so neither the scope is read before the
-// write nor again after it, and the rows the write left as they were are
-// never imaged at all. The steps are the same, byte for byte and in the same
-// order, as the two reads of the scope would give (Livro::le, diferencas).
+// that it touches are kept there as the engine's cell bytes, so the scope is
+// read neither before the write nor after it, and only the rows that changed
+// are written out as images. The steps are the same, byte for byte and in
+// the same order, as the two reads of the scope would give (Livro::le,
+// diferencas).
 
 #include "Diario.h"
 
