@@ -181,6 +181,11 @@ public:
     static const PacketColumn& column(const DataPacket& p, int col) { return p.d->columns[size_t(col)]; }
 };
 
+// A packet parsed and checked against the limits of DataPacketFile.h in the
+// same pass; nothing when it passes one or is not a valid packet (the
+// bounded read then reads it the long way, for the fault and its detail).
+std::optional<DataPacket> parsePacketWithinLimits(const QByteArray& xml);
+
 namespace PacketText {
 // A float as the dataset shows it: integral values without decimals, others
 // with up to 15 significant digits.

@@ -1,4 +1,5 @@
 #include "DataPacketFile.h"
+#include "DataPacketData.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -157,38 +158,25 @@ QString limitDetail(PacketFault fault) {
 } // namespace
 
 PacketRead readBoundedPacket(QIODevice& device) {
+    // The bytes are held once, through the guard, up to the size limit.
+    if (!device.isSequential() && device.size() - device.pos() > PacketLimits::maxBytes)
+        return refused(PacketFault::TooLarge, limitDetail(PacketFault::TooLarge));
     QByteArray bytes;
-    QBuffer held;
-    QIODevice* source = &device;
-    if (device.isSequential()) {
-        // A pipe or the like cannot be read twice: what it gives, up to the
-        // limits, is kept and scanned from memory.
-        if (const PacketFault fault = readGuarded(device, &bytes); fault != PacketFault::None)
-            return refused(fault, limitDetail(fault));
-        held.setBuffer(&bytes);
-        held.open(QIODevice::ReadOnly);
-        source = &held;
-    } else {
-        if (device.size() - device.pos() > PacketLimits::maxBytes)
-            return refused(PacketFault::TooLarge, limitDetail(PacketFault::TooLarge));
-        const qint64 start = device.pos();
-        if (const PacketFault fault = readGuarded(device, nullptr); fault != PacketFault::None)
-            return refused(fault, limitDetail(fault));
-        if (!device.seek(start))
-            return refused(PacketFault::Unreadable, device.errorString());
-    }
-    const qint64 start = source->pos();
-    PacketRead scan = BoundsScan(*source).run();
+    if (const PacketFault fault = readGuarded(device, &bytes); fault != PacketFault::None)
+        return refused(fault, limitDetail(fault));
+    // Parsed within the limits in one pass. A packet refused there is read
+    // again the long way, the streaming scan of the limits first and then
+    // the parser, so that it is refused with the fault and detail it always
+    // had.
+    PacketRead read;
+    read.packet = parsePacketWithinLimits(bytes);
+    if (read.packet)
+        return read;
+    QBuffer held(&bytes);
+    held.open(QIODevice::ReadOnly);
+    PacketRead scan = BoundsScan(held).run();
     if (scan.fault != PacketFault::None)
         return scan;
-    if (source == &device) {
-        // Read only now, and through the guard again: a file that changed
-        // since the checks is still held within the limits.
-        if (!device.seek(start))
-            return refused(PacketFault::Unreadable, device.errorString());
-        if (const PacketFault fault = readGuarded(device, &bytes); fault != PacketFault::None)
-            return refused(fault, limitDetail(fault));
-    }
     QString error;
     scan.packet = DataPacket::fromXml(bytes, &error);
     if (!scan.packet)

@@ -53,7 +53,10 @@ double number(QStringView text, bool* ok) {
 
 class PacketReader {
 public:
-    explicit PacketReader(const QByteArray& xml) : m_xml(xml) {}
+    // Within limits: the limits of DataPacketFile.h checked on this pass
+    // over every element, those skipped included.
+    enum class Limits { Off, On };
+    PacketReader(const QByteArray& xml, Limits limits) : m_xml(xml), m_limited(limits == Limits::On) {}
 
     std::optional<DataPacket> read(QString* error) {
         std::optional<DataPacket> result;
@@ -88,7 +91,7 @@ private:
                 if (!readRows(*packet))
                     return std::nullopt;
             } else {
-                m_xml.skipCurrentElement();
+                skip();
             }
         }
         if (m_xml.hasError())
@@ -96,8 +99,10 @@ private:
         if (!packet)
             return fail(QStringLiteral("the data packet has no METADATA"));
         // Anything after the root element must still be well-formed.
-        while (!m_xml.atEnd())
-            m_xml.readNext();
+        while (!m_xml.atEnd() && m_error.isEmpty())
+            next();
+        if (!m_error.isEmpty())
+            return std::nullopt;
         if (m_xml.hasError())
             return fail(m_xml.errorString());
         return packet;
@@ -111,7 +116,7 @@ private:
                 sawFields = true;
                 while (nextChild()) {
                     if (m_xml.name() != QLatin1String("FIELD")) {
-                        m_xml.skipCurrentElement();
+                        skip();
                         continue;
                     }
                     auto f = readField();
@@ -123,7 +128,7 @@ private:
                     fields.append(*f);
                 }
             } else {
-                m_xml.skipCurrentElement();
+                skip();
             }
         }
         if (m_xml.hasError())
@@ -153,7 +158,7 @@ private:
                 return fail(QStringLiteral("field \"%1\" has an invalid WIDTH \"%2\"").arg(f.name, width.toString())),
                        std::nullopt;
         }
-        m_xml.skipCurrentElement(); // nested definitions are not used
+        skip(); // nested definitions are not used
         return f;
     }
 
@@ -170,7 +175,7 @@ private:
         int row = 0;
         while (nextChild()) {
             if (m_xml.name() != QLatin1String("ROW")) {
-                m_xml.skipCurrentElement();
+                skip();
                 continue;
             }
             ++row;
@@ -194,7 +199,7 @@ private:
                     return false;
                 }
             }
-            m_xml.skipCurrentElement();
+            skip();
         }
         if (m_xml.hasError())
             return fail(m_xml.errorString()), false;
@@ -235,18 +240,71 @@ private:
         return ok;
     }
 
+    // The next token; within limits, each element is counted as it starts
+    // and ends.
+    QXmlStreamReader::TokenType next() {
+        const QXmlStreamReader::TokenType t = m_xml.readNext();
+        if (!m_limited)
+            return t;
+        if (t == QXmlStreamReader::StartElement)
+            admit();
+        else if (t == QXmlStreamReader::EndElement)
+            --m_depth;
+        return t;
+    }
+
+    // As the bounded scan of DataPacketFile.cpp counts them.
+    void admit() {
+        if (++m_depth > PacketLimits::maxDepth)
+            fail(QStringLiteral("elements nested deeper than %1").arg(PacketLimits::maxDepth));
+        else if (m_xml.attributes().size() > PacketLimits::maxAttributes)
+            fail(QStringLiteral("an element with more than %1 attributes").arg(PacketLimits::maxAttributes));
+        else if (m_xml.name() == QLatin1String("ROW") && ++m_rows > PacketLimits::maxRows)
+            fail(QStringLiteral("more than %1 rows").arg(PacketLimits::maxRows));
+        else if (m_xml.name() == QLatin1String("FIELD") && ++m_fields > PacketLimits::maxFields)
+            fail(QStringLiteral("more than %1 fields").arg(PacketLimits::maxFields));
+    }
+
     // Next start element anywhere (used for the root).
     bool nextStart() {
-        while (!m_xml.atEnd()) {
-            m_xml.readNext();
-            if (m_xml.isStartElement())
-                return true;
+        while (!m_xml.atEnd() && m_error.isEmpty()) {
+            if (next() == QXmlStreamReader::StartElement)
+                return m_error.isEmpty();
         }
         return false;
     }
 
-    // Next child start element of the current element; false at its end.
-    bool nextChild() { return m_xml.readNextStartElement(); }
+    // Next child start element of the current element; false at its end (as
+    // QXmlStreamReader::readNextStartElement).
+    bool nextChild() {
+        if (!m_limited)
+            return m_xml.readNextStartElement();
+        while (m_error.isEmpty()) {
+            const QXmlStreamReader::TokenType t = next();
+            if (t == QXmlStreamReader::Invalid || t == QXmlStreamReader::EndElement ||
+                t == QXmlStreamReader::EndDocument)
+                return false;
+            if (t == QXmlStreamReader::StartElement)
+                return m_error.isEmpty();
+        }
+        return false;
+    }
+
+    // The rest of the current element (as QXmlStreamReader::skipCurrentElement).
+    void skip() {
+        if (!m_limited)
+            return m_xml.skipCurrentElement();
+        int depth = 1;
+        while (depth > 0 && m_error.isEmpty()) {
+            const QXmlStreamReader::TokenType t = next();
+            if (t == QXmlStreamReader::Invalid)
+                return;
+            if (t == QXmlStreamReader::EndElement)
+                --depth;
+            else if (t == QXmlStreamReader::StartElement)
+                ++depth;
+        }
+    }
 
     std::nullopt_t fail(const QString& message) {
         if (m_error.isEmpty()) {
@@ -260,12 +318,20 @@ private:
 
     QXmlStreamReader m_xml;
     QString m_error;
+    bool m_limited = false;
+    int m_depth = 0;
+    int m_rows = 0;
+    int m_fields = 0;
 };
 
 } // namespace
 
 std::optional<DataPacket> DataPacket::fromXml(const QByteArray& xml, QString* error) {
-    return PacketReader(xml).read(error);
+    return PacketReader(xml, PacketReader::Limits::Off).read(error);
+}
+
+std::optional<DataPacket> parsePacketWithinLimits(const QByteArray& xml) {
+    return PacketReader(xml, PacketReader::Limits::On).read(nullptr);
 }
 
 bool DataPacket::saveToFile(const QString& path, QString* error) const {

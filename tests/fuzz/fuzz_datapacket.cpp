@@ -1,7 +1,9 @@
 // The data-packet reader on any bytes, on the path of an import file and of
-// the screen's parameter file: the bounded read (limits, then the parser),
+// the screen's parameter file: the bounded read (the parser within the
+// limits; for a packet it refuses, the scan of the limits, then the parser),
 // then, for a packet that is accepted, what the screen does with its
-// parameter file (opens it in a client dataset and reads the six colours).
+// parameter file (opens it in a client dataset and reads the six colours),
+// and that a packet it reads is the one the parser alone reads.
 #include "ClientDataSet.h"
 #include "DataPacketFile.h"
 
@@ -17,6 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PacketRead read = readBoundedPacket(buffer);
     if (!read.packet)
         return 0;
+    // The bounded read parses within the limits in one pass: what it reads
+    // is what the parser alone reads.
+    const std::optional<DataPacket> alone = DataPacket::fromXml(bytes);
+    if (!alone || alone->toXml() != read.packet->toXml())
+        __builtin_trap();
     ClientDataSet parametros;
     parametros.setPacket(*read.packet);
     if (parametros.isEmpty())

@@ -71,6 +71,11 @@ private slots:
         const QByteArray deep = "<DATAPACKET>" + QByteArray("<a>").repeated(PacketLimits::maxDepth) +
                                 QByteArray("</a>").repeated(PacketLimits::maxDepth) + "</DATAPACKET>";
         QTest::newRow("nested too deep") << deep << int(PacketFault::TooDeep);
+        // A packet the parser alone would read, its excess in what it skips.
+        QByteArray inParams = packet(oneField, "<ROW A=\"1\"/>");
+        inParams.replace("<PARAMS/>", "<PARAMS>" + QByteArray("<a>").repeated(PacketLimits::maxDepth) +
+                                          QByteArray("</a>").repeated(PacketLimits::maxDepth) + "</PARAMS>");
+        QTest::newRow("nested too deep where the parser skips") << inParams << int(PacketFault::TooDeep);
         QTest::newRow("too many rows") << packet(oneField,
                                                  QByteArray("<ROW A=\"1\"/>").repeated(PacketLimits::maxRows + 1))
                                        << int(PacketFault::TooManyRows);
