@@ -15,6 +15,7 @@
 #include <HostErrors.h>
 
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
 #include <QSet>
 
@@ -156,8 +157,11 @@ QString localItem(const DataPacket& p, int row) {
     return QStringLiteral("Item %1 do arquivo").arg(row + 1);
 }
 
-// One row of the packet checked and converted to the values bound.
-QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row) {
+// One row of the packet checked and converted to the values bound. The
+// moments already checked in this packet are kept with their verdict: a
+// local time is checked against the zone's rules, which costs the C library
+// a look at the zone file each time, and the items of a menu share a few.
+QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row, QHash<QString, bool>& momentos) {
     const QString onde = localItem(p, row);
     QVariantList valores;
     for (int c = 0; c < kNumColunas; ++c) {
@@ -199,8 +203,14 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row)
             valores << cor;
         } else {
             const QVariant v = p.value(row, i);
-            const bool valido =
-                v.typeId() == QMetaType::QDateTime ? v.toDateTime().isValid() : momentoValido(v.toString());
+            bool valido = false;
+            if (v.typeId() == QMetaType::QDateTime) {
+                valido = v.toDateTime().isValid();
+            } else {
+                const QString texto = v.toString();
+                const auto visto = momentos.constFind(texto);
+                valido = visto != momentos.constEnd() ? *visto : *momentos.insert(texto, momentoValido(texto));
+            }
             if (!valido)
                 throw Recusa(QStringLiteral("%1: a data \"%2\" da coluna %3 não é válida; nada foi gravado.")
                                  .arg(onde, v.toString().left(30), nomeColuna(c)));
@@ -223,8 +233,9 @@ QList<QVariantList> linhasDoPacote(const DataPacket& p) {
     QList<QVariantList> linhas;
     linhas.reserve(p.rowCount());
     QSet<QString> chaves;
+    QHash<QString, bool> momentos;
     for (int row = 0; row < p.rowCount(); ++row) {
-        QVariantList valores = linhaValidada(p, mapa, row);
+        QVariantList valores = linhaValidada(p, mapa, row, momentos);
         const QString k = textoChave(valores);
         if (chaves.contains(k))
             throw Recusa(QStringLiteral("%1: outro item já ocupa a mesma posição (tipo %2, botão %3, página %4, "
