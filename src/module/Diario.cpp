@@ -634,17 +634,28 @@ void Livro::gravaPendentes() noexcept {
     }
     if (m_marca)
         m_marca->pendentes = 0;
-    for (Pendente& p : pendentes) {
+    // The entries of one journal file that follow each other (the writes of
+    // one action) in one transaction: the action's entry is whole in the
+    // file or not there.
+    for (qsizetype i = 0; i < pendentes.size();) {
+        qsizetype fim = i + 1;
+        while (fim < pendentes.size() && pendentes[fim].filial == pendentes[i].filial &&
+               pendentes[fim].conf == pendentes[i].conf)
+            ++fim;
+        const Pendente& primeiro = pendentes[i];
         try {
-            QSqlDatabase db = base(p.filial, p.conf);
+            QSqlDatabase db = base(primeiro.filial, primeiro.conf);
             if (!db.isOpen()) {
-                desliga(QStringLiteral("the journal file of %1/%2 cannot be opened").arg(p.filial, p.conf));
+                desliga(
+                    QStringLiteral("the journal file of %1/%2 cannot be opened").arg(primeiro.filial, primeiro.conf));
+                i = fim;
                 continue;
             }
             if (!db.transaction())
                 throw DatabaseError(naoGravado(), db.lastError());
             try {
-                grava(db, p);
+                for (qsizetype j = i; j < fim; ++j)
+                    grava(db, pendentes[j]);
             } catch (...) {
                 db.rollback();
                 throw;
@@ -658,14 +669,23 @@ void Livro::gravaPendentes() noexcept {
         } catch (...) {
             desliga(QStringLiteral("unknown failure"));
         }
+        i = fim;
     }
 }
 
-QString Livro::arquivo(const QString& filial, const QString& conf) const {
-    const QString banco = ConnectionString::parse(m_dm.adcConfGrupo.connectionString()).redacted();
-    const QString pasta = QFileInfo(defaultDatabasePath()).absolutePath();
-    return QDir(pasta).filePath(
-        QStringLiteral("historico-%1-%2.db").arg(hash(banco), hash(banco + u'\n' + filial + u'\n' + conf)));
+QString Livro::arquivo(const QString& filial, const QString& conf) {
+    // Kept by connection, data folder, branch and configuration: every
+    // entry asks.
+    const QString conexao = m_dm.adcConfGrupo.connectionString();
+    const QString padrao = defaultDatabasePath();
+    QString& caminho = m_caminhos[conexao + u'\n' + padrao + u'\n' + filial + u'\n' + conf];
+    if (caminho.isEmpty()) {
+        const QString banco = ConnectionString::parse(conexao).redacted();
+        const QString pasta = QFileInfo(padrao).absolutePath();
+        caminho = QDir(pasta).filePath(
+            QStringLiteral("historico-%1-%2.db").arg(hash(banco), hash(banco + u'\n' + filial + u'\n' + conf)));
+    }
+    return caminho;
 }
 
 QSqlDatabase Livro::base(const QString& filial, const QString& conf) {

@@ -195,7 +195,7 @@ private:
     void gravaPendentes() noexcept;
     void poda(QSqlDatabase& db);
     void desliga(const QString& detalhe) noexcept;
-    QString arquivo(const QString& filial, const QString& conf) const;
+    QString arquivo(const QString& filial, const QString& conf);
 
     TrdmConfGrupo& m_dm;
     bool m_proprias = false;
@@ -206,6 +206,7 @@ private:
     QList<Pendente> m_pendentes;
     std::optional<Marca> m_marca;
     std::map<QString, QString> m_arquivos; // file path -> connection name
+    std::map<QString, QString> m_caminhos; // connection, data folder, branch, configuration -> file
     std::map<QString, std::unique_ptr<TADOQuery>> m_consultas;
     std::optional<ColunasNoMotor> m_colunasNoMotor; // of the connection, read at its first capture
     // Step inserts by connection and number of rows; declared last, so
