@@ -148,11 +148,16 @@ std::unique_ptr<CapturaNoMotor> CapturaNoMotor::inicia(QSqlDatabase db, const Es
     sqlite3* motor = SqliteStatement::handleOf(db);
     if (motor == nullptr)
         return nullptr;
-    // Every condition must name a column of the image.
+    // Every condition must name a key column: their texts compare as the
+    // read's conditions do; a condition on another column (a number, whose
+    // text the engine would compare as a number) is left to the read.
+    const SrvColunas::Coluna* primeira = SrvColunas::colunas().data();
     for (const Filtro& f : escopo.filtros)
-        for (const auto& condicao : f)
-            if (SrvColunas::coluna(condicao.first) == nullptr)
+        for (const auto& condicao : f) {
+            const SrvColunas::Coluna* c = SrvColunas::coluna(condicao.first);
+            if (c == nullptr || c - primeira >= kChaves)
                 return nullptr;
+        }
     return std::unique_ptr<CapturaNoMotor>(new CapturaNoMotor(db, motor, escopo, colunas));
 }
 
@@ -238,13 +243,8 @@ void CapturaNoMotor::linha(bool nova) {
     };
     // Out of the scope: nothing kept.
     const auto fora = [&] { chave.resize(e.chave.inicio); };
-    const auto igual = [&](const Condicao& condicao) {
-        if (condicao.coluna < kChaves)
-            return celula(condicao.coluna) == condicao.valor;
-        std::string texto;
-        anexaChave(texto, valor(condicao.coluna));
-        return texto == condicao.valor;
-    };
+    // Conditions name key columns only (inicia).
+    const auto igual = [&](const Condicao& condicao) { return celula(condicao.coluna) == condicao.valor; };
     // The scope: the configuration and, when it names any, one of its conditions.
     if (celula(0) != m_filial || celula(1) != m_conf)
         return fora();
