@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "DiarioCaptura.h"
-
 #include "SrvColunas.h"
 #include "TrdmConfGrupo.h"
 
@@ -34,7 +33,6 @@ namespace {
 Escopo* g_atual = nullptr;
 bool g_capturaNoMotor = true;
 
-constexpr int kChaves = 8;             // the key columns of a menu item, first in the table of columns
 constexpr int kPodaACada = 200;        // entries between two prunes
 constexpr int kLarguraAcao = 200;      // the width of an entry's description
 constexpr int kPassosPorComando = 100; // steps written by one statement
@@ -243,6 +241,10 @@ QByteArray imagem(const DataPacket& linhas, int linha) {
     }
     out += ']';
     return out;
+}
+
+std::string numeroEmTexto(double valor) {
+    return QString::number(valor, 'g', QLocale::FloatingPointShortest).toStdString();
 }
 
 QList<QVariant> valores(const QByteArray& imagem) {

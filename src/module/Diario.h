@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -82,6 +83,9 @@ struct Passo {
     QByteArray antes;
     QByteArray depois;
 };
+
+// The key columns of a menu item, first among an image's columns.
+inline constexpr int kChaves = 8;
 
 // The rows of a scope by key (the eight key columns), as images.
 using Retrato = std::map<QString, QByteArray>;
@@ -242,8 +246,8 @@ private:
     static int s_emCurso;
     Livro* m_livro = nullptr;
     Escopo* m_escopo = nullptr;
-    std::unique_ptr<CapturaNoMotor> m_captura; // or the scope's rows before the write:
-    Retrato m_antes;
+    std::unique_ptr<CapturaNoMotor> m_captura; // inside the engine, or else
+    Retrato m_antes;                           // the scope's rows read before the write
 };
 
 // The steps between two pictures, in key order.
@@ -278,6 +282,9 @@ template <typename Saida> void anexaTextoJson(Saida& out, std::string_view t) {
     out.append(t.data() + inicio, t.size() - inicio);
     out += '"';
 }
+
+// A number in a text column as the read renders it (SQLite's generic path).
+std::string numeroEmTexto(double valor);
 
 // The values of an image (empty when the image is absent).
 QList<QVariant> valores(const QByteArray& imagem);

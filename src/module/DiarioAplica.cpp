@@ -13,7 +13,6 @@ namespace Diario {
 
 namespace {
 
-constexpr int kChaves = 8;
 constexpr int kPorChave = 64; // above this many rows, the whole configuration is read at once
 
 void executa(QSqlQuery& q) {

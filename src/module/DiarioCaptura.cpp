@@ -28,7 +28,6 @@ namespace Diario {
 
 namespace {
 
-constexpr int kChaves = 8; // the key columns, first among the image's columns
 constexpr char kTabela[] = "ITMENUCONFTE";
 
 // A text's UTF-8 bytes as the record holds them: through the blob accessor,
@@ -49,7 +48,7 @@ void anexaChave(std::string& out, sqlite3_value* v) {
     if (classe == SQLITE_NULL)
         return;
     if (classe == SQLITE_FLOAT) {
-        out += QString::number(sqlite3_value_double(v), 'g', QLocale::FloatingPointShortest).toUtf8().toStdString();
+        out += numeroEmTexto(sqlite3_value_double(v));
         return;
     }
     out += textoDe(v);
@@ -115,7 +114,7 @@ QByteArray CapturaNoMotor::imagem(std::string_view celulas) {
             if (etiqueta == Numero)
                 out += QByteArray::number(d, 'g', QLocale::FloatingPointShortest);
             else
-                anexaTextoJson(out, QString::number(d, 'g', QLocale::FloatingPointShortest).toStdString());
+                anexaTextoJson(out, numeroEmTexto(d));
         }
     }
     out += ']';
@@ -143,9 +142,9 @@ CapturaNoMotor::Colunas CapturaNoMotor::colunasDaTabela(QSqlDatabase db) {
 }
 
 std::unique_ptr<CapturaNoMotor> CapturaNoMotor::inicia(QSqlDatabase db, const Escopo& escopo, const Colunas& colunas) {
-    if (db.driverName() != QLatin1String("QSQLITE") || colunas.posicao.empty())
+    if (colunas.posicao.empty())
         return nullptr;
-    sqlite3* motor = SqliteStatement::handleOf(db);
+    sqlite3* motor = SqliteStatement::handleOf(db); // null on any other driver
     if (motor == nullptr)
         return nullptr;
     // Every condition must name a key column: their texts compare as the

@@ -253,16 +253,15 @@ private:
         return t;
     }
 
-    // As the bounded scan of DataPacketFile.cpp counts them.
+    // As the bounded scan of DataPacketFile.cpp counts them; the scan gives
+    // the fault and its detail when the bounded read reads it again.
     void admit() {
-        if (++m_depth > PacketLimits::maxDepth)
-            fail(QStringLiteral("elements nested deeper than %1").arg(PacketLimits::maxDepth));
-        else if (m_xml.attributes().size() > PacketLimits::maxAttributes)
-            fail(QStringLiteral("an element with more than %1 attributes").arg(PacketLimits::maxAttributes));
-        else if (m_xml.name() == QLatin1String("ROW") && ++m_rows > PacketLimits::maxRows)
-            fail(QStringLiteral("more than %1 rows").arg(PacketLimits::maxRows));
-        else if (m_xml.name() == QLatin1String("FIELD") && ++m_fields > PacketLimits::maxFields)
-            fail(QStringLiteral("more than %1 fields").arg(PacketLimits::maxFields));
+        const bool over = ++m_depth > PacketLimits::maxDepth ||
+                          m_xml.attributes().size() > PacketLimits::maxAttributes ||
+                          (m_xml.name() == QLatin1String("ROW") && ++m_rows > PacketLimits::maxRows) ||
+                          (m_xml.name() == QLatin1String("FIELD") && ++m_fields > PacketLimits::maxFields);
+        if (over)
+            fail(QStringLiteral("a limit of a packet read from outside passed"));
     }
 
     // Next start element anywhere (used for the root).
@@ -274,11 +273,10 @@ private:
         return false;
     }
 
-    // Next child start element of the current element; false at its end (as
-    // QXmlStreamReader::readNextStartElement).
+    // Next child start element of the current element; false at its end or
+    // on an error (QXmlStreamReader::readNextStartElement, with every token
+    // through next()).
     bool nextChild() {
-        if (!m_limited)
-            return m_xml.readNextStartElement();
         while (m_error.isEmpty()) {
             const QXmlStreamReader::TokenType t = next();
             if (t == QXmlStreamReader::Invalid || t == QXmlStreamReader::EndElement ||
@@ -290,10 +288,9 @@ private:
         return false;
     }
 
-    // The rest of the current element (as QXmlStreamReader::skipCurrentElement).
+    // The rest of the current element (QXmlStreamReader::skipCurrentElement,
+    // with every token through next()).
     void skip() {
-        if (!m_limited)
-            return m_xml.skipCurrentElement();
         int depth = 1;
         while (depth > 0 && m_error.isEmpty()) {
             const QXmlStreamReader::TokenType t = next();
