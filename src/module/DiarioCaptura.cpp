@@ -19,6 +19,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <stdexcept>
 #include <string_view>
@@ -30,11 +31,11 @@ namespace {
 
 constexpr char kTabela[] = "ITMENUCONFTE";
 
-// A text's UTF-8 bytes as the record holds them: through the blob accessor,
-// which gives them in place where the text accessor would copy each one to
-// end it with a zero.
-std::string_view textoDe(sqlite3_value* v) {
-    if (sqlite3_value_type(v) == SQLITE_TEXT) {
+// The UTF-8 bytes of a value of storage class `classe` as the record holds
+// them: a text's through the blob accessor, which gives them in place where
+// the text accessor would copy each one to end it with a zero.
+std::string_view textoDe(sqlite3_value* v, int classe) {
+    if (classe == SQLITE_TEXT) {
         const auto* t = static_cast<const char*>(sqlite3_value_blob(v));
         return t ? std::string_view(t, size_t(sqlite3_value_bytes(v))) : std::string_view();
     }
@@ -42,16 +43,45 @@ std::string_view textoDe(sqlite3_value* v) {
     return t ? std::string_view(t, size_t(sqlite3_value_bytes(v))) : std::string_view();
 }
 
-// A key cell's text as the read's key takes it.
-void anexaChave(std::string& out, sqlite3_value* v) {
+// A key cell's text as the read's key takes it: a null is empty, a real number
+// is written out (in `numero`, which the view then points into).
+std::string_view textoDaChave(sqlite3_value* v, std::string& numero) {
     const int classe = sqlite3_value_type(v);
     if (classe == SQLITE_NULL)
-        return;
+        return {};
     if (classe == SQLITE_FLOAT) {
-        out += numeroEmTexto(sqlite3_value_double(v));
-        return;
+        numero = numeroEmTexto(sqlite3_value_double(v));
+        return numero;
     }
-    out += textoDe(v);
+    return textoDe(v, classe);
+}
+
+// The bytes of a JSON string of `t` written at `p`, with the escapes of
+// anexaTextoJson; at most 2 + 6 bytes a byte of `t`. Gives the end.
+char* escreveTextoJson(char* p, std::string_view t) {
+    *p++ = '"';
+    size_t inicio = 0; // of the run of bytes that need no escape
+    for (size_t i = 0; i < t.size(); ++i) {
+        const auto c = static_cast<unsigned char>(t[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        std::memcpy(p, t.data() + inicio, i - inicio);
+        p += i - inicio;
+        inicio = i + 1;
+        *p++ = '\\';
+        if (c == '"' || c == '\\') {
+            *p++ = char(c);
+        } else {
+            static const char hex[] = "0123456789abcdef";
+            const char u[] = {'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
+            std::memcpy(p, u, sizeof u);
+            p += sizeof u;
+        }
+    }
+    std::memcpy(p, t.data() + inicio, t.size() - inicio);
+    p += t.size() - inicio;
+    *p++ = '"';
+    return p;
 }
 
 // The image's column kinds: a moment is kept as the text the store holds.
@@ -68,57 +98,45 @@ using LeValor = int (*)(sqlite3*, int, sqlite3_value**);
 // written out as images, at the end.
 enum Etiqueta : char { Nulo, Numero, NumeroEmTexto, Texto };
 
-void CapturaNoMotor::anexaCelula(sqlite3_value* v, FieldKind tipo) {
-    const int classe = sqlite3_value_type(v);
-    if (classe == SQLITE_NULL) {
-        m_texto += char(Nulo);
-        return;
-    }
-    if (tipo == FieldKind::Float || classe == SQLITE_FLOAT) {
-        m_texto += char(tipo == FieldKind::Float ? Numero : NumeroEmTexto);
-        const double d = sqlite3_value_double(v);
-        m_texto.append(reinterpret_cast<const char*>(&d), sizeof d);
-        return;
-    }
-    const std::string_view t = textoDe(v);
-    const auto tamanho = std::uint32_t(t.size());
-    m_texto += char(Texto);
-    m_texto.append(reinterpret_cast<const char*>(&tamanho), sizeof tamanho);
-    m_texto.append(t);
-}
-
 // The image of a kept row: as the read of the scope puts each cell into its
 // packet and imagem() writes it (Livro::le with SqliteStatement's
-// conversions).
+// conversions). Written in place: every byte of the kept cells gives at most
+// six of the image (an escaped control character; a number's nine bytes give
+// at most 32, a null's one gives four and a comma).
 QByteArray CapturaNoMotor::imagem(std::string_view celulas) {
-    QByteArray out;
-    out.reserve(256);
-    out += '[';
+    m_escrita.resize(2 + 6 * celulas.size());
+    char* const inicio = m_escrita.data();
+    char* p = inicio;
+    *p++ = '[';
     size_t i = 0;
     for (int c = 0; i < celulas.size(); ++c) {
         if (c > 0)
-            out += ',';
+            *p++ = ',';
         const char etiqueta = celulas[i++];
         if (etiqueta == Nulo) {
-            out += "null";
+            std::memcpy(p, "null", 4);
+            p += 4;
         } else if (etiqueta == Texto) {
             std::uint32_t tamanho = 0;
             std::memcpy(&tamanho, celulas.data() + i, sizeof tamanho);
             i += sizeof tamanho;
-            anexaTextoJson(out, celulas.substr(i, tamanho));
+            p = escreveTextoJson(p, celulas.substr(i, tamanho));
             i += tamanho;
         } else {
             double d = 0;
             std::memcpy(&d, celulas.data() + i, sizeof d);
             i += sizeof d;
-            if (etiqueta == Numero)
-                out += QByteArray::number(d, 'g', QLocale::FloatingPointShortest);
-            else
-                anexaTextoJson(out, numeroEmTexto(d));
+            if (etiqueta == Numero) {
+                const QByteArray n = QByteArray::number(d, 'g', QLocale::FloatingPointShortest);
+                std::memcpy(p, n.constData(), size_t(n.size()));
+                p += n.size();
+            } else {
+                p = escreveTextoJson(p, numeroEmTexto(d));
+            }
         }
     }
-    out += ']';
-    return out;
+    *p++ = ']';
+    return QByteArray(inicio, p - inicio);
 }
 
 CapturaNoMotor::Colunas CapturaNoMotor::colunasDaTabela(QSqlDatabase db) {
@@ -149,35 +167,32 @@ std::unique_ptr<CapturaNoMotor> CapturaNoMotor::inicia(QSqlDatabase db, const Es
         return nullptr;
     // Every condition must name a key column: their texts compare as the
     // read's conditions do; a condition on another column (a number, whose
-    // text the engine would compare as a number) is left to the read.
+    // text the engine would compare as a number) is left to the read. As the
+    // read of the scope, no condition, or an empty one, is the whole
+    // configuration.
     const SrvColunas::Coluna* primeira = SrvColunas::colunas().data();
-    for (const Filtro& f : escopo.filtros)
-        for (const auto& condicao : f) {
-            const SrvColunas::Coluna* c = SrvColunas::coluna(condicao.first);
-            if (c == nullptr || c - primeira >= kChaves)
-                return nullptr;
-        }
-    return std::unique_ptr<CapturaNoMotor>(new CapturaNoMotor(db, motor, escopo, colunas));
-}
-
-CapturaNoMotor::CapturaNoMotor(QSqlDatabase db, sqlite3* motor, const Escopo& escopo, const Colunas& colunas)
-    : m_db(std::move(db)), m_motor(motor), m_colunas(colunas), m_filial(escopo.filial.toStdString()),
-      m_conf(escopo.conf.toStdString()) {
-    // As the read of the scope: no condition, or an empty one, is the whole configuration.
     const bool algumVazio =
         std::any_of(escopo.filtros.begin(), escopo.filtros.end(), [](const Filtro& f) { return f.isEmpty(); });
-    if (!algumVazio) {
-        const auto inicio = SrvColunas::colunas().data();
-        for (const Filtro& f : escopo.filtros) {
-            std::vector<Condicao> todas;
-            for (const auto& [coluna, valor] : f)
-                todas.push_back({int(SrvColunas::coluna(coluna) - inicio), valor.toStdString()});
-            m_condicoes.push_back(std::move(todas));
+    Condicoes condicoes;
+    for (const Filtro& f : escopo.filtros) {
+        std::vector<Condicao> todas;
+        todas.reserve(size_t(f.size()));
+        for (const auto& [nome, valor] : f) {
+            const SrvColunas::Coluna* c = SrvColunas::coluna(nome);
+            if (c == nullptr || c - primeira >= kChaves)
+                return nullptr;
+            todas.push_back({int(c - primeira), valor.toStdString()});
         }
+        if (!algumVazio)
+            condicoes.push_back(std::move(todas));
     }
-    // Room for a few rows: most writes touch one or two.
-    m_texto.reserve(1024);
-    m_eventos.reserve(8);
+    return std::unique_ptr<CapturaNoMotor>(new CapturaNoMotor(db, motor, escopo, colunas, std::move(condicoes)));
+}
+
+CapturaNoMotor::CapturaNoMotor(QSqlDatabase db, sqlite3* motor, const Escopo& escopo, const Colunas& colunas,
+                               Condicoes condicoes)
+    : m_db(std::move(db)), m_motor(motor), m_colunas(colunas), m_filial(escopo.filial.toStdString()),
+      m_conf(escopo.conf.toStdString()), m_condicoes(std::move(condicoes)) {
     sqlite3_preupdate_hook(m_motor, &CapturaNoMotor::gancho, this);
 }
 
@@ -215,46 +230,81 @@ void CapturaNoMotor::gancho(void* contexto, sqlite3* motor, int operacao, const 
 void CapturaNoMotor::linha(bool nova) {
     const LeValor le = nova ? &sqlite3_preupdate_new : &sqlite3_preupdate_old;
     const std::span<const SrvColunas::Coluna> colunas = SrvColunas::colunas();
-    std::array<sqlite3_value*, 32> valores{};
-    if (colunas.size() > valores.size())
+    constexpr size_t kMaximo = 32;
+    if (colunas.size() > kMaximo)
         throw std::runtime_error("more columns than the capture holds");
+    std::array<sqlite3_value*, kMaximo> valores;
     for (size_t c = 0; c < colunas.size(); ++c)
         if (le(m_motor, m_colunas.posicao[c], &valores[c]) != SQLITE_OK || valores[c] == nullptr)
             throw std::runtime_error("row value not given by the engine");
-    const auto valor = [&](int coluna) { return valores[size_t(coluna)]; };
-    // The key, with where each of its cells ends in it.
-    Evento e;
-    e.nova = nova;
-    e.chave.inicio = m_texto.size();
-    std::string& chave = m_texto;
-    std::array<size_t, kChaves + 1> limites{};
-    for (int c = 0; c < kChaves; ++c) {
-        if (c > 0)
-            chave += '\x1f';
-        limites[size_t(c)] = chave.size();
-        anexaChave(chave, valor(c));
-    }
-    limites[kChaves] = chave.size() + 1;
-    e.chave.tamanho = chave.size() - e.chave.inicio;
-    const auto celula = [&](int coluna) {
-        const size_t de = limites[size_t(coluna)];
-        return std::string_view(chave).substr(de, limites[size_t(coluna) + 1] - 1 - de);
-    };
-    // Out of the scope: nothing kept.
-    const auto fora = [&] { chave.resize(e.chave.inicio); };
-    // Conditions name key columns only (inicia).
-    const auto igual = [&](const Condicao& condicao) { return celula(condicao.coluna) == condicao.valor; };
-    // The scope: the configuration and, when it names any, one of its conditions.
-    if (celula(0) != m_filial || celula(1) != m_conf)
-        return fora();
+    // The key cells as texts: a row out of the scope is let go here.
+    std::array<std::string_view, kChaves> chave;
+    for (int c = 0; c < kChaves; ++c)
+        chave[size_t(c)] = textoDaChave(valores[size_t(c)], m_numeros[size_t(c)]);
+    if (chave[0] != m_filial || chave[1] != m_conf)
+        return;
+    const auto igual = [&](const Condicao& condicao) { return chave[size_t(condicao.coluna)] == condicao.valor; };
     if (!m_condicoes.empty() && std::none_of(m_condicoes.begin(), m_condicoes.end(), [&](const auto& todas) {
             return std::all_of(todas.begin(), todas.end(), igual);
         }))
-        return fora();
-    e.imagem.inicio = m_texto.size();
-    for (size_t c = 0; c < colunas.size(); ++c)
-        anexaCelula(valor(int(c)), tipoNaImagem(colunas[c]));
-    e.imagem.tamanho = m_texto.size() - e.imagem.inicio;
+        return;
+    // The cells as the image takes them: a tag, then a text's length and
+    // bytes or a number's eight bytes (see imagem()).
+    std::array<char, kMaximo> etiquetas;
+    struct Bytes {
+        const char* dados;
+        size_t tamanho;
+    };
+    std::array<Bytes, kMaximo> textos; // left uninitialised: only the texts' are set
+    std::array<double, kMaximo> reais;
+    size_t tamanhoDaChave = kChaves - 1; // the separators
+    for (const std::string_view& k : chave)
+        tamanhoDaChave += k.size();
+    size_t tamanhoDaImagem = 0;
+    for (size_t c = 0; c < colunas.size(); ++c) {
+        sqlite3_value* v = valores[c];
+        const int classe = sqlite3_value_type(v);
+        const FieldKind tipo = tipoNaImagem(colunas[c]);
+        if (classe == SQLITE_NULL) {
+            etiquetas[c] = Nulo;
+            tamanhoDaImagem += 1;
+        } else if (tipo == FieldKind::Float || classe == SQLITE_FLOAT) {
+            etiquetas[c] = tipo == FieldKind::Float ? Numero : NumeroEmTexto;
+            reais[c] = sqlite3_value_double(v);
+            tamanhoDaImagem += 1 + sizeof(double);
+        } else {
+            etiquetas[c] = Texto;
+            // A key cell's text is the key's (the same accessor on the same value).
+            const std::string_view t = c < kChaves ? chave[c] : textoDe(v, classe);
+            textos[c] = {t.data(), t.size()};
+            tamanhoDaImagem += 1 + sizeof(std::uint32_t) + t.size();
+        }
+    }
+    Evento e;
+    e.nova = nova;
+    e.chave = {m_texto.size(), tamanhoDaChave};
+    e.imagem = {e.chave.inicio + tamanhoDaChave, tamanhoDaImagem};
+    m_texto.resize(e.imagem.inicio + tamanhoDaImagem);
+    char* p = m_texto.data() + e.chave.inicio;
+    for (size_t c = 0; c < kChaves; ++c) {
+        if (c > 0)
+            *p++ = '\x1f';
+        std::memcpy(p, chave[c].data(), chave[c].size());
+        p += chave[c].size();
+    }
+    for (size_t c = 0; c < colunas.size(); ++c) {
+        *p++ = etiquetas[c];
+        if (etiquetas[c] == Texto) {
+            const auto tamanho = std::uint32_t(textos[c].tamanho);
+            std::memcpy(p, &tamanho, sizeof tamanho);
+            p += sizeof tamanho;
+            std::memcpy(p, textos[c].dados, tamanho);
+            p += tamanho;
+        } else if (etiquetas[c] != Nulo) {
+            std::memcpy(p, &reais[c], sizeof(double));
+            p += sizeof(double);
+        }
+    }
     m_eventos.push_back(e);
 }
 
@@ -270,39 +320,69 @@ QList<Passo> CapturaNoMotor::termina() {
     // the first says how the row stood before the write (absent when the
     // engine first brought it in), the last how it stands after (absent
     // when the engine last took it out).
-    std::vector<const Evento*> ordem;
-    ordem.reserve(m_eventos.size());
-    for (const Evento& e : m_eventos)
-        ordem.push_back(&e);
-    std::stable_sort(ordem.begin(), ordem.end(),
-                     [&](const Evento* a, const Evento* b) { return texto(a->chave) < texto(b->chave); });
-    std::vector<std::pair<QString, Passo>> mudados;
-    for (size_t i = 0; i < ordem.size();) {
-        size_t fim = i + 1;
-        while (fim < ordem.size() && texto(ordem[fim]->chave) == texto(ordem[i]->chave))
-            ++fim;
-        const Evento& primeiro = *ordem[i];
-        const Evento& ultimo = *ordem[fim - 1];
-        const bool havia = !primeiro.nova;
-        const bool ha = ultimo.nova;
-        if (havia != ha || (havia && texto(primeiro.imagem) != texto(ultimo.imagem))) {
-            Passo p{havia ? imagem(texto(primeiro.imagem)) : QByteArray(),
-                    ha ? imagem(texto(ultimo.imagem)) : QByteArray()};
-            // Cells kept apart that write the same image (a number and its
-            // text in a text column) are no change.
-            if (p.antes != p.depois || havia != ha) {
-                const std::string_view k = texto(primeiro.chave);
-                mudados.emplace_back(QString::fromUtf8(k.data(), qsizetype(k.size())), std::move(p));
+    struct Extremos {
+        const Evento* primeiro;
+        const Evento* ultimo;
+    };
+    std::vector<Extremos> grupos;
+    grupos.reserve(m_eventos.size());
+    {
+        // An open-addressed table of the groups by their key's bytes.
+        size_t capacidade = 16;
+        while (capacidade < 2 * m_eventos.size())
+            capacidade <<= 1;
+        constexpr std::uint32_t kLivre = UINT32_MAX;
+        std::vector<std::uint32_t> lugares(capacidade, kLivre);
+        const std::hash<std::string_view> espalha;
+        for (const Evento& e : m_eventos) {
+            const std::string_view chave = texto(e.chave);
+            for (size_t l = espalha(chave) & (capacidade - 1);; l = (l + 1) & (capacidade - 1)) {
+                if (lugares[l] == kLivre) {
+                    lugares[l] = std::uint32_t(grupos.size());
+                    grupos.push_back({&e, &e});
+                    break;
+                }
+                Extremos& g = grupos[lugares[l]];
+                if (texto(g.primeiro->chave) == chave) {
+                    g.ultimo = &e;
+                    break;
+                }
             }
         }
-        i = fim;
     }
-    // In the order of the keys as texts, as the scope's picture orders them.
-    std::stable_sort(mudados.begin(), mudados.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    struct Mudado {
+        QString chave;
+        std::string_view bytes;
+        Passo passo;
+    };
+    std::vector<Mudado> mudados;
+    for (const Extremos& g : grupos) {
+        const Evento& primeiro = *g.primeiro;
+        const Evento& ultimo = *g.ultimo;
+        const bool havia = !primeiro.nova;
+        const bool ha = ultimo.nova;
+        if (havia == ha && (!havia || texto(primeiro.imagem) == texto(ultimo.imagem)))
+            continue;
+        Passo p{havia ? imagem(texto(primeiro.imagem)) : QByteArray(),
+                ha ? imagem(texto(ultimo.imagem)) : QByteArray()};
+        // Cells kept apart that write the same image (a number and its text
+        // in a text column) are no change.
+        if (p.antes == p.depois && havia == ha)
+            continue;
+        const std::string_view chave = texto(primeiro.chave);
+        mudados.push_back({QString::fromUtf8(chave.data(), qsizetype(chave.size())), chave, std::move(p)});
+    }
+    // In the order of the keys as texts, as the scope's picture orders them
+    // (keys whose texts are alike in their bytes' order).
+    std::sort(mudados.begin(), mudados.end(), [](const Mudado& a, const Mudado& b) {
+        if (const int c = QString::compare(a.chave, b.chave); c != 0)
+            return c < 0;
+        return a.bytes < b.bytes;
+    });
     QList<Passo> passos;
     passos.reserve(qsizetype(mudados.size()));
-    for (auto& [chave, passo] : mudados)
-        passos.append(std::move(passo));
+    for (Mudado& m : mudados)
+        passos.append(std::move(m.passo));
     return passos;
 }
 

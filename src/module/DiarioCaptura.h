@@ -15,6 +15,7 @@
 
 #include <DataPacket.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,7 +45,14 @@ public:
     QList<Passo> termina();
 
 private:
-    CapturaNoMotor(QSqlDatabase db, sqlite3* motor, const Escopo& escopo, const Colunas& colunas);
+    // A condition of the scope: the image's column and the text it holds.
+    struct Condicao {
+        int coluna = 0;
+        std::string valor;
+    };
+    using Condicoes = std::vector<std::vector<Condicao>>;
+
+    CapturaNoMotor(QSqlDatabase db, sqlite3* motor, const Escopo& escopo, const Colunas& colunas, Condicoes condicoes);
 
     // A slice of m_texto.
     struct Fatia {
@@ -63,25 +71,20 @@ private:
     // The row the hook shows (before or after the change) kept, when it is
     // in the scope.
     void linha(bool nova);
-    void anexaCelula(sqlite3_value* v, FieldKind tipo);
-    static QByteArray imagem(std::string_view celulas);
+    QByteArray imagem(std::string_view celulas);
     std::string_view texto(const Fatia& f) const;
     void solta() noexcept;
-
-    // A condition of the scope: the image's column and the text it holds.
-    struct Condicao {
-        int coluna = 0;
-        std::string valor;
-    };
 
     QSqlDatabase m_db;
     sqlite3* m_motor = nullptr;
     Colunas m_colunas;
     std::string m_filial;
     std::string m_conf;
-    std::vector<std::vector<Condicao>> m_condicoes; // any of them; none: the whole configuration
+    Condicoes m_condicoes; // any of them; none: the whole configuration
     bool m_falhou = false;
-    std::string m_texto; // the keys and cells of the rows, one after another
+    std::string m_texto;                        // the keys and cells of the rows, one after another
+    std::string m_escrita;                      // where an image is written before it is copied out
+    std::array<std::string, kChaves> m_numeros; // a row's key cells that are real numbers, as texts
     std::vector<Evento> m_eventos;
 };
 

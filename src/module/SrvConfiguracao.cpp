@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 
@@ -250,21 +251,60 @@ QList<QVariantList> linhasDoPacote(const DataPacket& p) {
 
 // ------------------------------------------------------------ writing
 
-// One prepared statement, executed once per item; each parameter name is
-// looked up once, not per item.
-void insereLinhas(TrdmConfGrupo& dm, const QString& filial, const QString& conf, const QList<QVariantList>& linhas) {
-    TADOCommand insere(dm.adcConfGrupo, QStringLiteral("INSERT INTO ITMENUCONFTE (%1) VALUES (%2)")
-                                            .arg(listaColunas(), listaColunas(QStringLiteral(":P_"))));
-    QList<int> posicoes;
-    for (int c = 0; c < kNumColunas; ++c)
-        posicoes << insere.paramIndex(QStringLiteral("P_") + nomeColuna(c));
-    for (const QVariantList& valores : linhas) {
-        insere.setParam(posicoes[0], filial);
-        insere.setParam(posicoes[1], conf);
-        for (int c = kPrimeiraPosicao; c < kNumColunas; ++c)
-            insere.setParam(posicoes[c], valores[c]);
-        insere.execute();
+// The items go in by statements of up to kPorInsercao rows each, in the
+// file's order: the engine then keeps its cursors on the table and its
+// indexes from one row to the next, where a statement per row seeks them
+// afresh. Each statement is prepared once and each parameter name looked up
+// once, not per item.
+constexpr int kPorInsercao = 16;
+
+class Insercao {
+public:
+    Insercao(TrdmConfGrupo& dm, int linhas) : m_comando(dm.adcConfGrupo, texto(linhas)) {
+        for (int l = 0; l < linhas; ++l)
+            for (int c = 0; c < kNumColunas; ++c)
+                m_posicoes << m_comando.paramIndex(parametro(c, l));
     }
+    void insere(const QString& filial, const QString& conf, const QVariantList* linhas, int quantas) {
+        for (int l = 0; l < quantas; ++l) {
+            const int* posicao = m_posicoes.constData() + l * kNumColunas;
+            m_comando.setParam(posicao[0], filial);
+            m_comando.setParam(posicao[1], conf);
+            for (int c = kPrimeiraPosicao; c < kNumColunas; ++c)
+                m_comando.setParam(posicao[c], linhas[l][c]);
+        }
+        m_comando.execute();
+    }
+
+private:
+    static QString parametro(int coluna, int linha) {
+        return QStringLiteral("P_%1_%2").arg(nomeColuna(coluna)).arg(linha);
+    }
+    static QString texto(int linhas) {
+        QStringList valores;
+        for (int l = 0; l < linhas; ++l) {
+            QStringList nomes;
+            for (int c = 0; c < kNumColunas; ++c)
+                nomes << QLatin1Char(':') + parametro(c, l);
+            valores << QLatin1Char('(') + nomes.join(QStringLiteral(", ")) + QLatin1Char(')');
+        }
+        return QStringLiteral("INSERT INTO ITMENUCONFTE (%1) VALUES %2")
+            .arg(listaColunas(), valores.join(QStringLiteral(", ")));
+    }
+    TADOCommand m_comando;
+    QList<int> m_posicoes;
+};
+
+void insereLinhas(TrdmConfGrupo& dm, const QString& filial, const QString& conf, const QList<QVariantList>& linhas) {
+    std::optional<Insercao> cheia;
+    const qsizetype inteiras = linhas.size() / kPorInsercao * kPorInsercao;
+    for (qsizetype i = 0; i < inteiras; i += kPorInsercao) {
+        if (!cheia)
+            cheia.emplace(dm, kPorInsercao);
+        cheia->insere(filial, conf, linhas.constData() + i, kPorInsercao);
+    }
+    if (const int resto = int(linhas.size() - inteiras); resto > 0)
+        Insercao(dm, resto).insere(filial, conf, linhas.constData() + inteiras, resto);
 }
 
 } // namespace

@@ -138,7 +138,17 @@ void SqliteStatement::setParam(const QString& placeholder, const QVariant& value
 }
 
 int SqliteStatement::parameterIndex(const QString& placeholder) const {
-    return sqlite3_bind_parameter_index(m_stmt, placeholder.toUtf8().constData());
+    constexpr int kPoucos = 16;
+    const int quantos = sqlite3_bind_parameter_count(m_stmt);
+    if (quantos <= kPoucos)
+        return sqlite3_bind_parameter_index(m_stmt, placeholder.toUtf8().constData());
+    if (m_positions.isEmpty()) {
+        m_positions.reserve(quantos);
+        for (int i = 1; i <= quantos; ++i) // a name used twice has one position
+            if (const char* nome = sqlite3_bind_parameter_name(m_stmt, i))
+                m_positions.insert(QString::fromUtf8(nome), i);
+    }
+    return m_positions.value(placeholder, 0);
 }
 
 void SqliteStatement::setParamAt(int index, const QVariant& value) {

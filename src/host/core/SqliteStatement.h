@@ -7,6 +7,7 @@
 
 #include <DataPacket.h>
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -68,6 +69,9 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
     QString m_sql;
     QList<QVariant> m_values; // by parameter position less one; invalid: not assigned
+    // The positions by name, made at the first look-up on a statement of many
+    // parameters (SQLite looks a name up by going through them all).
+    mutable QHash<QString, int> m_positions;
     bool m_onRow = false;
     qint64 m_row = -1;
 };

@@ -106,6 +106,7 @@ void TADOQuery::setSql(const QString& sql) {
     m_sql = sql;
     m_placeholders = placeholdersOf(sql);
     m_bound.clear();
+    m_handles.clear();
     release();
 }
 
@@ -190,14 +191,15 @@ void TADOQuery::setParam(const QString& name, const QVariant& value) {
 }
 
 int TADOQuery::paramIndex(const QString& name) {
-    prepare();
+    if (!m_native) // a statement on the SQLite handle stands only while its connection does (see setParam)
+        prepare();
     const QString placeholder = QLatin1Char(':') + name;
     if (!m_placeholders.contains(placeholder))
         throw DatabaseError(QStringLiteral("The statement has no parameter named %1.").arg(name), QSqlError(), m_sql);
-    for (qsizetype i = 0; i < m_bound.size(); ++i)
-        if (m_bound[i].placeholder == placeholder)
-            return int(i);
+    if (const auto dado = m_handles.constFind(placeholder); dado != m_handles.constEnd())
+        return *dado;
     m_bound.append({placeholder, m_native ? m_native->parameterIndex(placeholder) : 0});
+    m_handles.insert(placeholder, int(m_bound.size() - 1));
     return int(m_bound.size() - 1);
 }
 

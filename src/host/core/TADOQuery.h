@@ -6,6 +6,7 @@
 #include "TADOConnection.h"
 #include <DataPacket.h>
 
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 #include <QString>
@@ -68,7 +69,8 @@ private:
         QString placeholder; // ":NAME"
         int native = 0;      // its position on the SQLite handle (the same for the same text)
     };
-    QList<BoundName> m_bound; // paramIndex() handles
+    QList<BoundName> m_bound;      // paramIndex() handles
+    QHash<QString, int> m_handles; // each placeholder's handle
     // On SQLite the statement runs on the native handle; elsewhere through Qt.
     std::unique_ptr<SqliteStatement> m_native;
     std::unique_ptr<QSqlQuery> m_query;

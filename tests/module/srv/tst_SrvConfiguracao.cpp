@@ -112,6 +112,58 @@ private slots:
                                     .replace("NRCONFTELA=\"00001\"", "NRCONFTELA=\"00007\""));
     }
 
+    // An import of more items than one insert statement carries: every item
+    // lands once, as the file has it, and a refusal by the database in a
+    // later statement takes the earlier ones back.
+    void anImportOfManyItemsGoesInWholeOrNotAtAll() {
+        fillConfiguration();
+        DataPacket p = packet(exporta(QStringLiteral("9999"), QStringLiteral("00001")));
+        const int pagina = p.indexOf(u"NRPGCONFTELA");
+        const int botao = p.indexOf(u"NRBUTTON");
+        const int nome = p.indexOf(u"DSBUTTON");
+        const int tipo = p.indexOf(u"IDTPBUTTON");
+        const int produto = p.indexOf(u"CDIDENTBUTON");
+        int modelo = -1;
+        for (int i = 0; i < p.rowCount() && modelo < 0; ++i)
+            if (p.text(i, tipo) == QLatin1String("1"))
+                modelo = i;
+        QVERIFY(modelo >= 0);
+        // Products on pages 3 to 4 of the group: 2 x 36 - 1 more items.
+        QVariantList linha;
+        for (int c = 0; c < p.fieldCount(); ++c)
+            linha << p.value(modelo, c);
+        for (int n = 0; n < 71; ++n) {
+            linha[pagina] = QString::number(3 + n / 36);
+            linha[botao] = QStringLiteral("%1").arg(n % 36 + 1, 2, 10, QLatin1Char('0'));
+            linha[nome] = QStringLiteral("Item %1 \"x\" ç").arg(n);
+            linha[produto] = QString::number(200000 + n);
+            p.appendRow(linha);
+        }
+        const int total = p.rowCount();
+        QCOMPARE(total, 80);
+        const Call i = importa(QStringLiteral("0002"), QStringLiteral("00007"), QVariant::fromValue(p));
+        QVERIFY2(i.status == 0 && i.result.typeId() == QMetaType::Int, qPrintable(i.result.toString()));
+        QCOMPARE(i.result.toInt(), total);
+        const DataPacket again = packet(exporta(QStringLiteral("0002"), QStringLiteral("00007")));
+        QCOMPARE(again.rowCount(), total);
+        QCOMPARE(column(again, QStringLiteral("DSBUTTON")).count(QStringLiteral("Item 70 \"x\" ç")), 1);
+        QCOMPARE(column(again, QStringLiteral("CDIDENTBUTON")).count(QStringLiteral("200070")), 1);
+
+        // The database refuses an item of the last statement: nothing stays.
+        p.setValue(total - 2, nome, QStringLiteral("Pão"));
+        db().exec(onPostgres() ? QStringLiteral("ALTER TABLE ITMENUCONFTE ADD CONSTRAINT SEM_PAO CHECK (DSBUTTON <> "
+                                                "'Pão') NOT VALID")
+                               : QStringLiteral("CREATE TRIGGER SEM_PAO BEFORE INSERT ON ITMENUCONFTE WHEN "
+                                                "NEW.DSBUTTON = 'Pão' BEGIN SELECT RAISE(ABORT, 'sem pao'); END"));
+        for (int r = 0; r < total - 2; ++r) // the demo's own "Pão" is not the one refused
+            if (p.text(r, nome) == QStringLiteral("Pão"))
+                p.setValue(r, nome, QStringLiteral("Pão francês"));
+        const auto before = menu();
+        const Call recusada = importa(QStringLiteral("0006"), QStringLiteral("00001"), QVariant::fromValue(p));
+        QVERIFY2(recusada.failedWithText(), qPrintable(recusada.result.toString()));
+        QCOMPARE(menu(), before);
+    }
+
     void copyGivesTheSameRowsAndReplaceDeletesFirst() {
         fillConfiguration();
         const Call c =
