@@ -163,7 +163,8 @@ QString localItem(const DataPacket& p, int row) {
 // local time is checked against the zone's rules, which costs the C library
 // a look at the zone file each time, and the items of a menu share a few.
 QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row, QHash<QString, bool>& momentos) {
-    const QString onde = localItem(p, row);
+    // Where the item stands, for a refusal only.
+    const auto onde = [&] { return localItem(p, row); };
     QVariantList valores;
     for (int c = 0; c < kNumColunas; ++c) {
         const Coluna& col = kColunas[c];
@@ -174,8 +175,8 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row,
         }
         if (i < 0 || p.isNull(row, i)) {
             if (col.chave)
-                throw Recusa(
-                    QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.").arg(onde, nomeColuna(c)));
+                throw Recusa(QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.")
+                                 .arg(onde(), nomeColuna(c)));
             valores << QVariant();
             continue;
         }
@@ -184,12 +185,12 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row,
             if (texto.isNull())
                 texto = QStringLiteral(""); // an empty text is written as one, not as a missing value
             if (col.chave && texto.isEmpty())
-                throw Recusa(
-                    QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.").arg(onde, nomeColuna(c)));
+                throw Recusa(QStringLiteral("%1: a coluna de chave %2 está vazia; nada foi gravado.")
+                                 .arg(onde(), nomeColuna(c)));
             if (texto.size() > col.largura)
                 throw Recusa(QStringLiteral("%1: o valor \"%2\" da coluna %3 passa de %4 caracteres; nada foi "
                                             "gravado.")
-                                 .arg(onde, texto.left(30), nomeColuna(c))
+                                 .arg(onde(), texto.left(30), nomeColuna(c))
                                  .arg(col.largura));
             valores << texto;
         } else if (col.tipo == FieldKind::Float) {
@@ -200,7 +201,7 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row,
                 cor = v.toString().trimmed().toDouble(&numero);
             if (!numero || !std::isfinite(cor))
                 throw Recusa(QStringLiteral("%1: a cor \"%2\" da coluna %3 não é um número; nada foi gravado.")
-                                 .arg(onde, v.toString().left(30), nomeColuna(c)));
+                                 .arg(onde(), v.toString().left(30), nomeColuna(c)));
             valores << cor;
         } else {
             const QVariant v = p.value(row, i);
@@ -214,7 +215,7 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row,
             }
             if (!valido)
                 throw Recusa(QStringLiteral("%1: a data \"%2\" da coluna %3 não é válida; nada foi gravado.")
-                                 .arg(onde, v.toString().left(30), nomeColuna(c)));
+                                 .arg(onde(), v.toString().left(30), nomeColuna(c)));
             valores << v;
         }
     }
@@ -222,10 +223,14 @@ QVariantList linhaValidada(const DataPacket& p, const QList<int>& mapa, int row,
 }
 
 QString textoChave(const QVariantList& valores) {
-    QStringList partes;
-    for (int c = kPrimeiraPosicao; c < kNumColunas && kColunas[c].chave; ++c)
-        partes << valores[c].toString();
-    return partes.join(QLatin1Char('|'));
+    QString chave;
+    chave.reserve(32);
+    for (int c = kPrimeiraPosicao; c < kNumColunas && kColunas[c].chave; ++c) {
+        if (c > kPrimeiraPosicao)
+            chave += QLatin1Char('|');
+        chave += valores[c].toString();
+    }
+    return chave;
 }
 
 // Every row checked before the first is written: a bad file writes nothing.

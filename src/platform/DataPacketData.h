@@ -185,6 +185,12 @@ public:
 // same pass; nothing when it passes one or is not a valid packet (the
 // bounded read then reads it the long way, for the fault and its detail).
 std::optional<DataPacket> parsePacketWithinLimits(const QByteArray& xml);
+// The plain form of a packet file (UTF-8, the packet's own elements, the
+// predefined entities, whitespace between the tags: what the writer writes)
+// read in one pass over its bytes, within the same limits; nothing for a file
+// of any other form, or one that passes a limit or is not a valid packet,
+// which the general reader then reads (the same packet, or the fault).
+std::optional<DataPacket> parsePlainPacket(const QByteArray& xml);
 
 namespace PacketText {
 // A float as the dataset shows it: integral values without decimals, others
@@ -197,6 +203,11 @@ QString display(const QVariant& value);
 QString dateTime(const QDateTime& value);
 // Reads the packet form and a few common ones (ISO, dd/MM/yyyy); invalid when none fits.
 QDateTime parseDateTime(QStringView text);
+// A FIELD's fieldtype: "string" and its variants, the integer, float and
+// date-time types; nothing for another.
+std::optional<FieldKind> fieldKind(QStringView type);
+// A number cell's text (already trimmed); *ok false when it is none.
+double packetNumber(QStringView text, bool* ok);
 // Wall-clock msecs (date and time read as UTC) and back to a local QDateTime.
 qint64 toWallMsecs(const QDateTime& value);
 QDateTime fromWallMsecs(qint64 msecs);

@@ -164,11 +164,15 @@ PacketRead readBoundedPacket(QIODevice& device) {
     QByteArray bytes;
     if (const PacketFault fault = readGuarded(device, &bytes); fault != PacketFault::None)
         return refused(fault, limitDetail(fault));
-    // Parsed within the limits in one pass. A packet refused there is read
+    // The plain form read straight from its bytes; any other parsed within
+    // the limits in one pass by the general reader. A packet refused there is read
     // again the long way, the streaming scan of the limits first and then
     // the parser, so that it is refused with the fault and detail it always
     // had.
     PacketRead read;
+    read.packet = parsePlainPacket(bytes);
+    if (read.packet)
+        return read;
     read.packet = parsePacketWithinLimits(bytes);
     if (read.packet)
         return read;

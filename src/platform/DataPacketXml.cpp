@@ -23,9 +23,7 @@
 
 #include <cmath>
 
-namespace {
-
-std::optional<FieldKind> kindOf(QStringView type) {
+std::optional<FieldKind> PacketText::fieldKind(QStringView type) {
     const QString t = type.trimmed().toString().toLower();
     if (t.contains(QLatin1String("string")))
         return FieldKind::Text;
@@ -42,14 +40,16 @@ std::optional<FieldKind> kindOf(QStringView type) {
     return std::nullopt;
 }
 
-// A number of the packet: the integers the packets mostly hold (colours)
-// read as integers, which is exact and much cheaper; anything else as a double.
-double number(QStringView text, bool* ok) {
+// The integers the packets mostly hold (colours) are read as integers, which
+// is exact and much cheaper; anything else as a double.
+double PacketText::packetNumber(QStringView text, bool* ok) {
     const qint64 whole = text.toLongLong(ok);
     if (*ok && !(whole == 0 && text.startsWith(u'-')))
         return double(whole);
     return text.toDouble(ok);
 }
+
+namespace {
 
 class PacketReader {
 public:
@@ -145,7 +145,7 @@ private:
         if (f.name.trimmed().isEmpty())
             return fail(QStringLiteral("a FIELD has no attrname (line %1)").arg(m_xml.lineNumber())), std::nullopt;
         const QStringView type = a.value(QLatin1String("fieldtype"));
-        const auto kind = kindOf(type);
+        const auto kind = PacketText::fieldKind(type);
         if (!kind)
             return fail(QStringLiteral("field \"%1\" has the unsupported type \"%2\"").arg(f.name, type.toString())),
                    std::nullopt;
@@ -213,7 +213,7 @@ private:
             packet.appendText(text);
             return true;
         case FieldKind::Float: {
-            const double v = number(text.trimmed(), &ok);
+            const double v = PacketText::packetNumber(text.trimmed(), &ok);
             ok = ok && std::isfinite(v);
             if (ok)
                 packet.appendNumber(v);
