@@ -265,10 +265,11 @@ constexpr int kPorInsercao = 16;
 
 class Insercao {
 public:
-    Insercao(TrdmConfGrupo& dm, int linhas) : m_comando(dm.adcConfGrupo, texto(linhas)) {
-        for (int l = 0; l < linhas; ++l)
-            for (int c = 0; c < kNumColunas; ++c)
-                m_posicoes << m_comando.paramIndex(parametro(c, l));
+    Insercao(TrdmConfGrupo& dm, int linhas)
+        : m_nomes(nomes(linhas)), m_comando(dm.adcConfGrupo, texto(m_nomes, linhas)) {
+        m_posicoes.reserve(m_nomes.size());
+        for (const QString& nome : m_nomes)
+            m_posicoes << m_comando.paramIndex(nome);
     }
     void insere(const QString& filial, const QString& conf, const QVariantList* linhas, int quantas) {
         for (int l = 0; l < quantas; ++l) {
@@ -282,20 +283,31 @@ public:
     }
 
 private:
-    static QString parametro(int coluna, int linha) {
-        return QStringLiteral("P_%1_%2").arg(nomeColuna(coluna)).arg(linha);
-    }
-    static QString texto(int linhas) {
-        QStringList valores;
+    // "P_<column>_<row>", row by row.
+    static QStringList nomes(int linhas) {
+        QStringList out;
+        out.reserve(linhas * kNumColunas);
         for (int l = 0; l < linhas; ++l) {
-            QStringList nomes;
+            const QString sufixo = QLatin1Char('_') + QString::number(l);
             for (int c = 0; c < kNumColunas; ++c)
-                nomes << QLatin1Char(':') + parametro(c, l);
-            valores << QLatin1Char('(') + nomes.join(QStringLiteral(", ")) + QLatin1Char(')');
+                out << QStringLiteral("P_") + nomeColuna(c) + sufixo;
         }
-        return QStringLiteral("INSERT INTO ITMENUCONFTE (%1) VALUES %2")
-            .arg(listaColunas(), valores.join(QStringLiteral(", ")));
+        return out;
     }
+    static QString texto(const QStringList& nomes, int linhas) {
+        QString valores;
+        for (int l = 0; l < linhas; ++l) {
+            valores += l > 0 ? QStringLiteral(", (") : QStringLiteral("(");
+            for (int c = 0; c < kNumColunas; ++c) {
+                if (c > 0)
+                    valores += QStringLiteral(", ");
+                valores += QLatin1Char(':') + nomes[l * kNumColunas + c];
+            }
+            valores += QLatin1Char(')');
+        }
+        return QStringLiteral("INSERT INTO ITMENUCONFTE (") + listaColunas() + QStringLiteral(") VALUES ") + valores;
+    }
+    QStringList m_nomes;
     TADOCommand m_comando;
     QList<int> m_posicoes;
 };

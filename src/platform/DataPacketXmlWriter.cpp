@@ -9,7 +9,9 @@
 #include "DataPacket.h"
 #include "DataPacketData.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -66,51 +68,78 @@ bool validUtf8(std::string_view s) {
     return true;
 }
 
-// An attribute value in UTF-8, escaped as the stream writer escapes it.
-void appendEscaped(QByteArray& out, std::string_view s) {
-    for (size_t i = 0; i < s.size(); ++i) {
-        const char c = s[i];
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\t':
-            out += "&#9;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20)
-                break; // not an XML character: left out
-            if (static_cast<unsigned char>(c) == 0xEF && i + 2 < s.size() && s[i + 1] == '\xBF' &&
-                (s[i + 2] == '\xBE' || s[i + 2] == '\xBF')) {
-                i += 2; // U+FFFE, U+FFFF: left out
-                break;
-            }
-            out += c;
-        }
-    }
+// A byte the writer does not pass as it is: the escaped ones, the other
+// control characters (left out) and the first byte of U+FFFE and U+FFFF.
+bool needsCare(unsigned char c) {
+    return c < 0x20 || c == '<' || c == '>' || c == '&' || c == '"' || c == 0xEF;
 }
 
+// An attribute value in UTF-8, escaped as the stream writer escapes it,
+// written at `p` (at most six bytes a byte of the value); gives the end. The
+// runs of bytes that pass as they are go in at once.
+char* writeEscaped(char* p, std::string_view s) {
+    const auto put = [&p](std::string_view t) {
+        std::memcpy(p, t.data(), t.size());
+        p += t.size();
+    };
+    size_t run = 0; // where the run of bytes passed as they are began
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (!needsCare(static_cast<unsigned char>(c)))
+            continue;
+        if (static_cast<unsigned char>(c) == 0xEF &&
+            !(i + 2 < s.size() && s[i + 1] == '\xBF' && (s[i + 2] == '\xBE' || s[i + 2] == '\xBF')))
+            continue; // another character of the same first byte
+        put(s.substr(run, i - run));
+        run = i + 1;
+        switch (c) {
+        case '<':
+            put("&lt;");
+            break;
+        case '>':
+            put("&gt;");
+            break;
+        case '&':
+            put("&amp;");
+            break;
+        case '"':
+            put("&quot;");
+            break;
+        case '\t':
+            put("&#9;");
+            break;
+        case '\n':
+            put("&#10;");
+            break;
+        case '\r':
+            put("&#13;");
+            break;
+        default:
+            if (static_cast<unsigned char>(c) == 0xEF) {
+                i += 2; // U+FFFE, U+FFFF: left out
+                run = i + 1;
+            }
+            break; // any other control character is not an XML character: left out
+        }
+    }
+    put(s.substr(run));
+    return p;
+}
+
+// ` name="value"` appended: room for the worst case is made first, the
+// attribute written into it, and the text cut to what was written.
 void appendAttribute(QByteArray& out, const QByteArray& name, std::string_view value) {
-    out += ' ';
-    out += name;
-    out += "=\"";
-    appendEscaped(out, value);
-    out += '"';
+    const qsizetype at = out.size();
+    out.resize(at + 4 + name.size() + 6 * qsizetype(value.size()));
+    char* p = out.data() + at;
+    *p++ = ' ';
+    std::memcpy(p, name.constData(), size_t(name.size()));
+    p += name.size();
+    *p++ = '=';
+    *p++ = '"';
+    p = writeEscaped(p, value);
+    *p++ = '"';
+    out.resize(p - out.constData());
 }
 
 void appendAttribute(QByteArray& out, const QByteArray& name, const QString& value) {
@@ -167,9 +196,14 @@ QByteArray DataPacket::toXml() const {
             }
             case FieldKind::Float: {
                 const double v = col.reals[size_t(r)];
-                const QByteArray n = (v == std::floor(v) && std::fabs(v) < 1e15) ? QByteArray::number(qint64(v))
-                                                                                 : QByteArray::number(v, 'g', 17);
-                appendAttribute(out, names[c], std::string_view(n.constData(), size_t(n.size())));
+                if (v == std::floor(v) && std::fabs(v) < 1e15) {
+                    char digits[24];
+                    const auto end = std::to_chars(digits, digits + sizeof digits, qint64(v)).ptr;
+                    appendAttribute(out, names[c], std::string_view(digits, size_t(end - digits)));
+                } else {
+                    const QByteArray n = QByteArray::number(v, 'g', 17);
+                    appendAttribute(out, names[c], std::string_view(n.constData(), size_t(n.size())));
+                }
                 break;
             }
             default:
