@@ -508,7 +508,8 @@ void Livro::grava(QSqlDatabase& db, Pendente& p) {
                 s.addBindValue(imagemOuNulo(p.passos[i].depois));
             }
         };
-        insercaoDePassos(db, int(quantos), liga);
+        if (!inserePassosNativos(db, entrada, n, p.passos, de, quantos))
+            insercaoDePassos(db, int(quantos), liga);
         n += int(quantos);
     }
     if (p.naAcao && m_acao)

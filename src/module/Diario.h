@@ -194,6 +194,11 @@ private:
 
     void grava(QSqlDatabase& db, Pendente& p);
     void insercaoDePassos(QSqlDatabase& db, int quantos, const std::function<void(QSqlQuery&)>& liga);
+    // Steps `de` to `de + quantos` of an entry written on the module's own
+    // connection when it is SQLite's, by its native statement; false (and
+    // nothing written) on any other.
+    bool inserePassosNativos(QSqlDatabase& db, qint64 entrada, int primeiro, const QList<Passo>& passos, qsizetype de,
+                             qsizetype quantos);
     // The entries kept for the journal files, written; while a transaction
     // is open only those recorded before it.
     void gravaPendentes() noexcept;
@@ -213,6 +218,11 @@ private:
     std::map<QString, QString> m_caminhos; // connection, data folder, branch, configuration -> file
     std::map<QString, std::unique_ptr<TADOQuery>> m_consultas;
     std::optional<ColunasNoMotor> m_colunasNoMotor; // of the connection, read at its first capture
+    struct InsercaoNativa {
+        std::unique_ptr<TADOQuery> comando;
+        QList<int> posicoes; // of each step's four values
+    };
+    std::map<int, InsercaoNativa> m_passosNativos; // by number of steps
     // Step inserts by connection and number of rows; declared last, so
     // destroyed before the journal files close.
     std::map<std::pair<QString, int>, std::unique_ptr<QSqlQuery>> m_insercoes;

@@ -49,6 +49,15 @@ int bindValue(sqlite3_stmt* stmt, int index, const QVariant& v) {
         const QByteArray text = v.toDateTime().toString(Qt::ISODateWithMs).toUtf8();
         return sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
     }
+    case QMetaType::QByteArray: {
+        // Bytes are bound as the text they read as: valid UTF-8 as it is,
+        // anything else through its text (bad sequences as U+FFFD).
+        const auto* bytes = static_cast<const QByteArray*>(v.constData());
+        if (QByteArrayView(*bytes).isValidUtf8())
+            return sqlite3_bind_text(stmt, index, bytes->constData(), int(bytes->size()), SQLITE_TRANSIENT);
+        const QByteArray text = v.toString().toUtf8();
+        return sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
     default: {
         const QByteArray text = v.toString().toUtf8();
         return sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
