@@ -181,6 +181,37 @@ public:
     static const PacketColumn& column(const DataPacket& p, int col) { return p.d->columns[size_t(col)]; }
 };
 
+// The length of the multi-byte UTF-8 sequence at `p` (before `end`), its code
+// point in `cp`; 0 when it is not one: a stray or bad byte, cut short, an
+// overlong form, a surrogate or past U+10FFFF.
+inline int utf8SequenceAt(const char* p, const char* end, char32_t& cp) {
+    const auto c = static_cast<unsigned char>(*p);
+    int more = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        more = 1;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        more = 2;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        more = 3;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (end - p <= more)
+        return 0;
+    for (int k = 1; k <= more; ++k) {
+        const auto b = static_cast<unsigned char>(p[k]);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if ((more == 2 && cp < 0x800) || (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return more + 1;
+}
+
 // A packet parsed and checked against the limits of DataPacketFile.h in the
 // same pass; nothing when it passes one or is not a valid packet (the
 // bounded read then reads it the long way, for the fault and its detail).

@@ -140,13 +140,7 @@ private:
                 m_p = back;
                 return;
             }
-            spaces();
-            if (!literal("="))
-                decline();
-            spaces();
-            if (m_p == m_end || (*m_p != '"' && *m_p != '\''))
-                decline();
-            const char quote = *m_p++;
+            const char quote = valueOpened();
             const char* start = m_p;
             while (m_p != m_end && *m_p != quote)
                 ++m_p;
@@ -165,6 +159,18 @@ private:
         spaces();
         if (!literal("?>"))
             decline();
+    }
+
+    // `= "` (or `= '`) after a name, spaces allowed around the sign; gives
+    // the quote.
+    char valueOpened() {
+        spaces();
+        if (!literal("="))
+            decline();
+        spaces();
+        if (m_p == m_end || (*m_p != '"' && *m_p != '\''))
+            decline();
+        return *m_p++;
     }
 
     bool spaces() {
@@ -233,13 +239,7 @@ private:
         a.name = name();
         if (a.name.starts_with("xmlns"))
             decline(); // a namespace declaration, not an attribute
-        spaces();
-        if (!literal("="))
-            decline();
-        spaces();
-        if (m_p == m_end || (*m_p != '"' && *m_p != '\''))
-            decline();
-        const char quote = *m_p++;
+        const char quote = valueOpened();
         const char* start = m_p;
         bool plain = true;
         size_t bufferStart = m_buffer.size();
@@ -277,32 +277,11 @@ private:
 
     // One multi-byte UTF-8 character of an XML character.
     void utf8Character() {
-        const auto c = static_cast<unsigned char>(*m_p);
-        int more = 0;
         char32_t cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            cp = c & 0x07;
-        } else {
+        const int n = utf8SequenceAt(m_p, m_end, cp);
+        if (n == 0 || !isXmlChar(cp))
             decline();
-        }
-        if (m_end - m_p <= more)
-            decline();
-        for (int k = 1; k <= more; ++k) {
-            const auto b = static_cast<unsigned char>(m_p[k]);
-            if ((b & 0xC0) != 0x80)
-                decline();
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if ((more == 2 && cp < 0x800) || (more == 3 && cp < 0x10000) || !isXmlChar(cp))
-            decline();
-        m_p += more + 1;
+        m_p += n;
     }
 
     // `&...;` at the current position, decoded into the buffer.

@@ -30,40 +30,18 @@ const char* typeName(FieldKind kind) {
 }
 
 bool validUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    while (p != end) {
+        if (static_cast<unsigned char>(*p) < 0x80) {
+            ++p;
             continue;
         }
-        int more = 0;
         char32_t cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            cp = c & 0x07;
-        } else {
+        const int n = utf8SequenceAt(p, end, cp);
+        if (n == 0)
             return false;
-        }
-        if (i + size_t(more) >= s.size())
-            return false;
-        for (int k = 1; k <= more; ++k) {
-            const auto b = static_cast<unsigned char>(s[i + size_t(k)]);
-            if ((b & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((more == 2 && cp < 0x800) || (more == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += size_t(more) + 1;
+        p += n;
     }
     return true;
 }
