@@ -1,6 +1,9 @@
 #include "Diario.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 
 #include "DiarioCaptura.h"
 #include "SrvColunas.h"
@@ -230,9 +233,11 @@ QByteArray imagem(const DataPacket& linhas, int linha) {
         case FieldKind::Text:
             anexaTextoJson(out, coluna.textAt(linha));
             break;
-        case FieldKind::Float:
-            out += QByteArray::number(coluna.numberAt(linha), 'g', QLocale::FloatingPointShortest);
+        case FieldKind::Float: {
+            char numero[32];
+            out.append(numero, escreveNumero(numero, coluna.numberAt(linha)) - numero);
             break;
+        }
         default: {
             const QByteArray um = imagem(QList<QVariant>{linhas.value(linha, c)});
             out.append(um.constData() + 1, um.size() - 2); // without its brackets
@@ -244,7 +249,20 @@ QByteArray imagem(const DataPacket& linhas, int linha) {
 }
 
 std::string numeroEmTexto(double valor) {
-    return QString::number(valor, 'g', QLocale::FloatingPointShortest).toStdString();
+    char numero[32];
+    return std::string(numero, escreveNumero(numero, valor));
+}
+
+char* escreveNumero(char* p, double valor) {
+    // -0 is written "0" by Qt and "-0" by to_chars; past 2^53 to_chars
+    // writes every digit of the binary value where Qt rounds to the
+    // shortest that reads back.
+    constexpr double k2a53 = 9007199254740992.0;
+    if (valor == std::floor(valor) && std::fabs(valor) < k2a53 && !(valor == 0 && std::signbit(valor)))
+        return std::to_chars(p, p + 32, valor).ptr;
+    const QByteArray n = QByteArray::number(valor, 'g', QLocale::FloatingPointShortest);
+    std::memcpy(p, n.constData(), size_t(n.size()));
+    return p + n.size();
 }
 
 QList<QVariant> valores(const QByteArray& imagem) {

@@ -295,6 +295,10 @@ template <typename Saida> void anexaTextoJson(Saida& out, std::string_view t) {
 
 // A number in a text column as the read renders it (SQLite's generic path).
 std::string numeroEmTexto(double valor);
+// A number of an image as QByteArray::number(valor, 'g', shortest) writes it,
+// written at `p` (at most 32 bytes); gives the end. Whole numbers below 2^53
+// (colours, codes) are written by to_chars, which gives the same digits.
+char* escreveNumero(char* p, double valor);
 
 // The values of an image (empty when the image is absent).
 QList<QVariant> valores(const QByteArray& imagem);

@@ -127,11 +127,10 @@ QByteArray CapturaNoMotor::imagem(std::string_view celulas) {
             std::memcpy(&d, celulas.data() + i, sizeof d);
             i += sizeof d;
             if (etiqueta == Numero) {
-                const QByteArray n = QByteArray::number(d, 'g', QLocale::FloatingPointShortest);
-                std::memcpy(p, n.constData(), size_t(n.size()));
-                p += n.size();
+                p = escreveNumero(p, d);
             } else {
-                p = escreveTextoJson(p, numeroEmTexto(d));
+                char numero[32];
+                p = escreveTextoJson(p, std::string_view(numero, size_t(escreveNumero(numero, d) - numero)));
             }
         }
     }

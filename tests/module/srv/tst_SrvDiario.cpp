@@ -153,6 +153,42 @@ private slots:
         }
     }
 
+    // Numbers of an image are written as Qt writes them (which the images
+    // stored so far hold): whole ones by the fast path, the rest by Qt.
+    void numbersOfAnImageAreWrittenAsQtWritesThem() {
+        QList<double> casos{0.0,
+                            -0.0,
+                            1,
+                            -1,
+                            10,
+                            100,
+                            1e5,
+                            1e6,
+                            1200000,
+                            12000000,
+                            11571344,
+                            16777215,
+                            -16777215,
+                            123456789012345.0,
+                            9007199254740991.0,
+                            9007199254740992.0,
+                            9007199254740994.0,
+                            1e21,
+                            -5.3280431834833623e+20,
+                            0.5,
+                            0.1 + 0.2,
+                            1e-5,
+                            -1e-300,
+                            255.75};
+        for (qint64 i = -2000; i <= 2000000; i += 7)
+            casos << double(i) << double(i) * 1000 << double(i) * 1e9;
+        for (const double v : casos) {
+            char numero[32];
+            const QByteArray escrito(numero, Diario::escreveNumero(numero, v) - numero);
+            QCOMPARE(escrito, QByteArray::number(v, 'g', QLocale::FloatingPointShortest));
+        }
+    }
+
     void everyKindOfChangeUndoneAndRedone() {
         preenche();
         QVariant r;
