@@ -1,5 +1,8 @@
 #include "SrvColunas.h"
 
+#include <QLatin1StringView>
+
+#include <array>
 #include <iterator>
 
 namespace SrvColunas {
@@ -39,10 +42,18 @@ std::span<const Coluna> colunas() {
 }
 
 const Coluna* coluna(QStringView nome) {
+    // The names with their lengths, measured once: the look-up is on every
+    // write's path.
+    static const std::array<QLatin1StringView, std::size(kColunas)> nomes = [] {
+        std::array<QLatin1StringView, std::size(kColunas)> out;
+        for (size_t i = 0; i < out.size(); ++i)
+            out[i] = QLatin1StringView(kColunas[i].nome);
+        return out;
+    }();
     const QStringView procurada = colunaDoParametro(nome);
-    for (const Coluna& c : kColunas)
-        if (procurada == QLatin1String(c.nome))
-            return &c;
+    for (size_t i = 0; i < nomes.size(); ++i)
+        if (procurada.size() == nomes[i].size() && procurada == nomes[i])
+            return &kColunas[i];
     return nullptr;
 }
 
