@@ -43,6 +43,15 @@ std::string_view textoDe(sqlite3_value* v, int classe) {
     return t ? std::string_view(t, size_t(sqlite3_value_bytes(v))) : std::string_view();
 }
 
+// `n` bytes copied to `p`; gives the end. An empty view may have no storage
+// at all (SQLite gives a null pointer for an empty value), which memcpy may
+// not be handed.
+char* copia(char* p, const char* de, size_t n) {
+    if (n > 0)
+        std::memcpy(p, de, n);
+    return p + n;
+}
+
 // A key cell's text as the read's key takes it: a null is empty, a real number
 // is written out (in `numero`, which the view then points into).
 std::string_view textoDaChave(sqlite3_value* v, std::string& numero) {
@@ -65,8 +74,7 @@ char* escreveTextoJson(char* p, std::string_view t) {
         const auto c = static_cast<unsigned char>(t[i]);
         if (c >= 0x20 && c != '"' && c != '\\')
             continue;
-        std::memcpy(p, t.data() + inicio, i - inicio);
-        p += i - inicio;
+        p = copia(p, t.data() + inicio, i - inicio);
         inicio = i + 1;
         *p++ = '\\';
         if (c == '"' || c == '\\') {
@@ -78,8 +86,7 @@ char* escreveTextoJson(char* p, std::string_view t) {
             p += sizeof u;
         }
     }
-    std::memcpy(p, t.data() + inicio, t.size() - inicio);
-    p += t.size() - inicio;
+    p = copia(p, t.data() + inicio, t.size() - inicio);
     *p++ = '"';
     return p;
 }
@@ -288,8 +295,7 @@ void CapturaNoMotor::linha(bool nova) {
     for (size_t c = 0; c < kChaves; ++c) {
         if (c > 0)
             *p++ = '\x1f';
-        std::memcpy(p, chave[c].data(), chave[c].size());
-        p += chave[c].size();
+        p = copia(p, chave[c].data(), chave[c].size());
     }
     for (size_t c = 0; c < colunas.size(); ++c) {
         *p++ = etiquetas[c];
@@ -297,8 +303,7 @@ void CapturaNoMotor::linha(bool nova) {
             const auto tamanho = std::uint32_t(textos[c].tamanho);
             std::memcpy(p, &tamanho, sizeof tamanho);
             p += sizeof tamanho;
-            std::memcpy(p, textos[c].dados, tamanho);
-            p += tamanho;
+            p = copia(p, textos[c].dados, tamanho);
         } else if (etiquetas[c] != Nulo) {
             std::memcpy(p, &reais[c], sizeof(double));
             p += sizeof(double);

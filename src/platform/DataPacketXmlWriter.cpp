@@ -57,6 +57,8 @@ bool needsCare(unsigned char c) {
 // runs of bytes that pass as they are go in at once.
 char* writeEscaped(char* p, std::string_view s) {
     const auto put = [&p](std::string_view t) {
+        if (t.empty())
+            return; // an empty text may have no storage, which memcpy may not be handed
         std::memcpy(p, t.data(), t.size());
         p += t.size();
     };
