@@ -48,10 +48,10 @@ QString nomeColuna(int c) {
     return QString::fromLatin1(kColunas[c].nome);
 }
 
-QString listaColunas(const QString& prefixo = {}) {
+QString listaColunas() {
     QStringList nomes;
     for (int c = 0; c < kNumColunas; ++c)
-        nomes << prefixo + nomeColuna(c);
+        nomes << nomeColuna(c);
     return nomes.join(QStringLiteral(", "));
 }
 
