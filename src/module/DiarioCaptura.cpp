@@ -1,4 +1,5 @@
 #include "DiarioCaptura.h"
+#include "DiarioCelulas.h"
 
 #include "SrvColunas.h"
 
@@ -27,123 +28,15 @@
 
 namespace Diario {
 
+using namespace Celulas;
+
 namespace {
 
 constexpr char kTabela[] = "ITMENUCONFTE";
 
-// The UTF-8 bytes of a value of storage class `classe` as the record holds
-// them: a text's through the blob accessor, which gives them in place where
-// the text accessor would copy each one to end it with a zero.
-std::string_view textoDe(sqlite3_value* v, int classe) {
-    if (classe == SQLITE_TEXT) {
-        const auto* t = static_cast<const char*>(sqlite3_value_blob(v));
-        return t ? std::string_view(t, size_t(sqlite3_value_bytes(v))) : std::string_view();
-    }
-    const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(v));
-    return t ? std::string_view(t, size_t(sqlite3_value_bytes(v))) : std::string_view();
-}
-
-// `n` bytes copied to `p`; gives the end. An empty view may have no storage
-// at all (SQLite gives a null pointer for an empty value), which memcpy may
-// not be handed.
-char* copia(char* p, const char* de, size_t n) {
-    if (n > 0)
-        std::memcpy(p, de, n);
-    return p + n;
-}
-
-// A key cell's text as the read's key takes it: a null is empty, a real number
-// is written out (in `numero`, which the view then points into).
-std::string_view textoDaChave(sqlite3_value* v, std::string& numero) {
-    const int classe = sqlite3_value_type(v);
-    if (classe == SQLITE_NULL)
-        return {};
-    if (classe == SQLITE_FLOAT) {
-        numero = numeroEmTexto(sqlite3_value_double(v));
-        return numero;
-    }
-    return textoDe(v, classe);
-}
-
-// The bytes of a JSON string of `t` written at `p`, with the escapes of
-// anexaTextoJson; at most 2 + 6 bytes a byte of `t`. Gives the end.
-char* escreveTextoJson(char* p, std::string_view t) {
-    *p++ = '"';
-    size_t inicio = 0; // of the run of bytes that need no escape
-    for (size_t i = 0; i < t.size(); ++i) {
-        const auto c = static_cast<unsigned char>(t[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
-        p = copia(p, t.data() + inicio, i - inicio);
-        inicio = i + 1;
-        *p++ = '\\';
-        if (c == '"' || c == '\\') {
-            *p++ = char(c);
-        } else {
-            static const char hex[] = "0123456789abcdef";
-            const char u[] = {'u', '0', '0', hex[c >> 4], hex[c & 0xf]};
-            std::memcpy(p, u, sizeof u);
-            p += sizeof u;
-        }
-    }
-    p = copia(p, t.data() + inicio, t.size() - inicio);
-    *p++ = '"';
-    return p;
-}
-
-// The image's column kinds: a moment is kept as the text the store holds.
-FieldKind tipoNaImagem(const SrvColunas::Coluna& c) {
-    return c.tipo == FieldKind::DateTime ? FieldKind::Text : c.tipo;
-}
-
 using LeValor = int (*)(sqlite3*, int, sqlite3_value**);
 
 } // namespace
-
-// The cells of a row are kept as the engine gives them, a tag and the value's
-// bytes, so that keeping a row costs a copy; only the rows that changed are
-// written out as images, at the end.
-enum Etiqueta : char { Nulo, Numero, NumeroEmTexto, Texto };
-
-// The image of a kept row: as the read of the scope puts each cell into its
-// packet and imagem() writes it (Livro::le with SqliteStatement's
-// conversions). Written in place: every byte of the kept cells gives at most
-// six of the image (an escaped control character; a number's nine bytes give
-// at most 32, a null's one gives four and a comma).
-QByteArray CapturaNoMotor::imagem(std::string_view celulas) {
-    m_escrita.resize(2 + 6 * celulas.size());
-    char* const inicio = m_escrita.data();
-    char* p = inicio;
-    *p++ = '[';
-    size_t i = 0;
-    for (int c = 0; i < celulas.size(); ++c) {
-        if (c > 0)
-            *p++ = ',';
-        const char etiqueta = celulas[i++];
-        if (etiqueta == Nulo) {
-            std::memcpy(p, "null", 4);
-            p += 4;
-        } else if (etiqueta == Texto) {
-            std::uint32_t tamanho = 0;
-            std::memcpy(&tamanho, celulas.data() + i, sizeof tamanho);
-            i += sizeof tamanho;
-            p = escreveTextoJson(p, celulas.substr(i, tamanho));
-            i += tamanho;
-        } else {
-            double d = 0;
-            std::memcpy(&d, celulas.data() + i, sizeof d);
-            i += sizeof d;
-            if (etiqueta == Numero) {
-                p = escreveNumero(p, d);
-            } else {
-                char numero[32];
-                p = escreveTextoJson(p, std::string_view(numero, size_t(escreveNumero(numero, d) - numero)));
-            }
-        }
-    }
-    *p++ = ']';
-    return QByteArray(inicio, p - inicio);
-}
 
 CapturaNoMotor::Colunas CapturaNoMotor::colunasDaTabela(QSqlDatabase db) {
     QSqlQuery q(db);
@@ -166,7 +59,9 @@ CapturaNoMotor::Colunas CapturaNoMotor::colunasDaTabela(QSqlDatabase db) {
 }
 
 std::unique_ptr<CapturaNoMotor> CapturaNoMotor::inicia(QSqlDatabase db, const Escopo& escopo, const Colunas& colunas) {
-    if (colunas.posicao.empty())
+    // A table without every column of the image is captured by the reads.
+    if (colunas.posicao.empty() || colunas.posicao.size() != SrvColunas::colunas().size() ||
+        colunas.posicao.size() > kMaximo)
         return nullptr;
     sqlite3* motor = SqliteStatement::handleOf(db); // null on any other driver
     if (motor == nullptr)
@@ -197,8 +92,14 @@ std::unique_ptr<CapturaNoMotor> CapturaNoMotor::inicia(QSqlDatabase db, const Es
 
 CapturaNoMotor::CapturaNoMotor(QSqlDatabase db, sqlite3* motor, const Escopo& escopo, const Colunas& colunas,
                                Condicoes condicoes)
-    : m_db(std::move(db)), m_motor(motor), m_colunas(colunas), m_filial(escopo.filial.toStdString()),
+    : m_db(std::move(db)), m_motor(motor), m_daTabela(colunas.daTabela), m_filial(escopo.filial.toStdString()),
       m_conf(escopo.conf.toStdString()), m_condicoes(std::move(condicoes)) {
+    const std::span<const SrvColunas::Coluna> todas = SrvColunas::colunas(); // as many as colunas (inicia)
+    m_quantas = todas.size();
+    for (size_t c = 0; c < m_quantas; ++c) {
+        m_posicao[c] = colunas.posicao[c];
+        m_real[c] = real(todas[c]);
+    }
     sqlite3_preupdate_hook(m_motor, &CapturaNoMotor::gancho, this);
 }
 
@@ -216,10 +117,13 @@ void CapturaNoMotor::solta() noexcept {
 void CapturaNoMotor::gancho(void* contexto, sqlite3* motor, int operacao, const char* /*base*/, const char* tabela,
                             long long, long long) {
     auto* c = static_cast<CapturaNoMotor*>(contexto);
-    if (c->m_falhou || tabela == nullptr || sqlite3_stricmp(tabela, kTabela) != 0)
+    if (c->m_falhou || tabela == nullptr)
+        return;
+    // The table's name as the schema spells it, else in any case.
+    if (std::memcmp(tabela, kTabela, sizeof kTabela) != 0 && sqlite3_stricmp(tabela, kTabela) != 0)
         return;
     try {
-        if (sqlite3_preupdate_count(motor) != c->m_colunas.daTabela) {
+        if (sqlite3_preupdate_count(motor) != c->m_daTabela) {
             c->m_falhou = true; // the table changed under the session
             return;
         }
@@ -233,100 +137,138 @@ void CapturaNoMotor::gancho(void* contexto, sqlite3* motor, int operacao, const 
     }
 }
 
+char* CapturaNoMotor::garante(char* p, size_t mais) {
+    const size_t usado = size_t(p - m_celulas.get());
+    if (usado + mais <= m_capacidade)
+        return p;
+    size_t capacidade = std::max<size_t>(m_capacidade * 2, 64 * 1024);
+    while (capacidade < usado + mais)
+        capacidade *= 2;
+    auto maior = std::make_unique_for_overwrite<char[]>(capacidade);
+    copia(maior.get(), m_celulas.get(), usado);
+    m_celulas = std::move(maior);
+    m_capacidade = capacidade;
+    return m_celulas.get() + usado;
+}
+
+// A row's cells, as the image takes them: a tag, then a text's length and
+// bytes or a number's eight bytes (see imagem()). The key's cells come first;
+// a row out of the scope is let go once its key is known.
 void CapturaNoMotor::linha(bool nova) {
     const LeValor le = nova ? &sqlite3_preupdate_new : &sqlite3_preupdate_old;
-    const std::span<const SrvColunas::Coluna> colunas = SrvColunas::colunas();
-    constexpr size_t kMaximo = 32;
-    if (colunas.size() > kMaximo)
-        throw std::runtime_error("more columns than the capture holds");
-    std::array<sqlite3_value*, kMaximo> valores;
-    for (size_t c = 0; c < colunas.size(); ++c)
-        if (le(m_motor, m_colunas.posicao[c], &valores[c]) != SQLITE_OK || valores[c] == nullptr)
+    // Every cell but a text's bytes: a tag and at most eight bytes.
+    char* p = garante(m_celulas.get() + m_usado, 9 * m_quantas);
+    const size_t inicio = m_usado;
+    std::array<std::string_view, kChaves> chave; // the key cells' texts, as the read's key takes them
+    Evento e;
+    e.nova = nova;
+    for (size_t c = 0; c < m_quantas; ++c) {
+        sqlite3_value* v = nullptr;
+        if (le(m_motor, m_posicao[c], &v) != SQLITE_OK || v == nullptr)
             throw std::runtime_error("row value not given by the engine");
-    // The key cells as texts: a row out of the scope is let go here.
-    std::array<std::string_view, kChaves> chave;
-    for (int c = 0; c < kChaves; ++c)
-        chave[size_t(c)] = textoDaChave(valores[size_t(c)], m_numeros[size_t(c)]);
-    if (chave[0] != m_filial || chave[1] != m_conf)
-        return;
+        const int classe = sqlite3_value_type(v);
+        if (classe == SQLITE_NULL) {
+            *p++ = Nulo;
+            if (c < kChaves) {
+                chave[c] = {};
+                e.chaveDeTextos = false;
+            }
+        } else if (m_real[c] || classe == SQLITE_FLOAT) {
+            const double d = sqlite3_value_double(v);
+            *p++ = m_real[c] ? Numero : NumeroEmTexto;
+            std::memcpy(p, &d, sizeof d);
+            p += sizeof d;
+            if (c < kChaves) {
+                m_numeros[c] = numeroEmTexto(d);
+                chave[c] = m_numeros[c];
+                e.chaveDeTextos = false;
+            }
+        } else {
+            const std::string_view t = textoDe(v, classe);
+            p = garante(p, 5 + t.size() + 9 * (m_quantas - c - 1));
+            *p++ = Texto;
+            const auto tamanho = std::uint32_t(t.size());
+            std::memcpy(p, &tamanho, sizeof tamanho);
+            p = copiaCurta(p + sizeof tamanho, t.data(), t.size());
+            if (c < kChaves)
+                chave[c] = t;
+        }
+        if (c == 1 && (chave[0] != m_filial || chave[1] != m_conf))
+            return; // another configuration's row
+        if (c + 1 == kChaves)
+            e.chave = std::uint32_t(size_t(p - m_celulas.get()) - inicio);
+    }
     const auto igual = [&](const Condicao& condicao) { return chave[size_t(condicao.coluna)] == condicao.valor; };
     if (!m_condicoes.empty() && std::none_of(m_condicoes.begin(), m_condicoes.end(), [&](const auto& todas) {
             return std::all_of(todas.begin(), todas.end(), igual);
         }))
         return;
-    // The cells as the image takes them: a tag, then a text's length and
-    // bytes or a number's eight bytes (see imagem()).
-    std::array<char, kMaximo> etiquetas;
-    struct Bytes {
-        const char* dados;
-        size_t tamanho;
-    };
-    std::array<Bytes, kMaximo> textos; // left uninitialised: only the texts' are set
-    std::array<double, kMaximo> reais;
-    size_t tamanhoDaChave = kChaves - 1; // the separators
-    for (const std::string_view& k : chave)
-        tamanhoDaChave += k.size();
-    size_t tamanhoDaImagem = 0;
-    for (size_t c = 0; c < colunas.size(); ++c) {
-        sqlite3_value* v = valores[c];
-        const int classe = sqlite3_value_type(v);
-        const FieldKind tipo = tipoNaImagem(colunas[c]);
-        if (classe == SQLITE_NULL) {
-            etiquetas[c] = Nulo;
-            tamanhoDaImagem += 1;
-        } else if (tipo == FieldKind::Float || classe == SQLITE_FLOAT) {
-            etiquetas[c] = tipo == FieldKind::Float ? Numero : NumeroEmTexto;
-            reais[c] = sqlite3_value_double(v);
-            tamanhoDaImagem += 1 + sizeof(double);
-        } else {
-            etiquetas[c] = Texto;
-            // A key cell's text is the key's (the same accessor on the same value).
-            const std::string_view t = c < kChaves ? chave[c] : textoDe(v, classe);
-            textos[c] = {t.data(), t.size()};
-            tamanhoDaImagem += 1 + sizeof(std::uint32_t) + t.size();
-        }
-    }
-    Evento e;
-    e.nova = nova;
-    e.chave = {m_texto.size(), tamanhoDaChave};
-    e.imagem = {e.chave.inicio + tamanhoDaChave, tamanhoDaImagem};
-    m_texto.resize(e.imagem.inicio + tamanhoDaImagem);
-    char* p = m_texto.data() + e.chave.inicio;
-    for (size_t c = 0; c < kChaves; ++c) {
-        if (c > 0)
-            *p++ = '\x1f';
-        p = copia(p, chave[c].data(), chave[c].size());
-    }
-    for (size_t c = 0; c < colunas.size(); ++c) {
-        *p++ = etiquetas[c];
-        if (etiquetas[c] == Texto) {
-            const auto tamanho = std::uint32_t(textos[c].tamanho);
-            std::memcpy(p, &tamanho, sizeof tamanho);
-            p += sizeof tamanho;
-            p = copia(p, textos[c].dados, tamanho);
-        } else if (etiquetas[c] != Nulo) {
-            std::memcpy(p, &reais[c], sizeof(double));
-            p += sizeof(double);
-        }
-    }
+    m_usado = size_t(p - m_celulas.get());
+    e.inicio = inicio;
+    e.tamanho = std::uint32_t(m_usado - inicio);
     m_eventos.push_back(e);
 }
 
-std::string_view CapturaNoMotor::texto(const Fatia& f) const {
-    return std::string_view(m_texto).substr(f.inicio, f.tamanho);
+std::string_view CapturaNoMotor::celulas(const Evento& e) const {
+    return std::string_view(m_celulas.get() + e.inicio, e.tamanho);
+}
+
+std::string_view CapturaNoMotor::chaveDe(const Evento& e, std::string& outra) const {
+    const std::string_view cells = celulas(e);
+    if (e.chaveDeTextos)
+        return cells.substr(0, e.chave);
+    outra.clear();
+    size_t i = 0;
+    for (int c = 0; c < kChaves; ++c) {
+        const char etiqueta = cells[i++];
+        std::string numero;
+        std::string_view t;
+        if (etiqueta == Texto) {
+            std::uint32_t tamanho = 0;
+            std::memcpy(&tamanho, cells.data() + i, sizeof tamanho);
+            t = cells.substr(i + sizeof tamanho, tamanho);
+            i += sizeof tamanho + tamanho;
+        } else if (etiqueta != Nulo) {
+            double d = 0;
+            std::memcpy(&d, cells.data() + i, sizeof d);
+            i += sizeof d;
+            numero = numeroEmTexto(d);
+            t = numero;
+        }
+        const auto tamanho = std::uint32_t(t.size());
+        outra += char(Texto);
+        outra.append(reinterpret_cast<const char*>(&tamanho), sizeof tamanho);
+        outra.append(t);
+    }
+    return outra;
 }
 
 QList<Passo> CapturaNoMotor::termina() {
     solta();
     if (m_falhou)
         throw DatabaseError(naoGravado(), QSqlError(), QStringLiteral("capture of the write's rows"));
+    // The keys of the rows whose key cells are not all texts, written out.
+    std::vector<std::string> outras;
+    std::vector<std::string_view> chaves;
+    chaves.reserve(m_eventos.size());
+    for (const Evento& e : m_eventos) {
+        if (e.chaveDeTextos) {
+            chaves.push_back(celulas(e).substr(0, e.chave));
+        } else {
+            outras.emplace_back();
+            chaves.push_back({});
+        }
+    }
+    for (size_t i = 0, o = 0; i < m_eventos.size(); ++i)
+        if (!m_eventos[i].chaveDeTextos)
+            chaves[i] = chaveDe(m_eventos[i], outras[o++]);
     // The rows by key, each key's rows in the order the engine touched them:
     // the first says how the row stood before the write (absent when the
     // engine first brought it in), the last how it stands after (absent
     // when the engine last took it out).
     struct Extremos {
-        const Evento* primeiro;
-        const Evento* ultimo;
+        std::uint32_t primeiro;
+        std::uint32_t ultimo;
     };
     std::vector<Extremos> grupos;
     grupos.reserve(m_eventos.size());
@@ -338,56 +280,36 @@ QList<Passo> CapturaNoMotor::termina() {
         constexpr std::uint32_t kLivre = UINT32_MAX;
         std::vector<std::uint32_t> lugares(capacidade, kLivre);
         const std::hash<std::string_view> espalha;
-        for (const Evento& e : m_eventos) {
-            const std::string_view chave = texto(e.chave);
+        for (std::uint32_t e = 0; e < m_eventos.size(); ++e) {
+            const std::string_view chave = chaves[e];
             for (size_t l = espalha(chave) & (capacidade - 1);; l = (l + 1) & (capacidade - 1)) {
                 if (lugares[l] == kLivre) {
                     lugares[l] = std::uint32_t(grupos.size());
-                    grupos.push_back({&e, &e});
+                    grupos.push_back({e, e});
                     break;
                 }
                 Extremos& g = grupos[lugares[l]];
-                if (texto(g.primeiro->chave) == chave) {
-                    g.ultimo = &e;
+                if (chaves[g.primeiro] == chave) {
+                    g.ultimo = e;
                     break;
                 }
             }
         }
     }
-    struct Mudado {
-        QString chave;
-        std::string_view bytes;
-        Passo passo;
-    };
-    std::vector<Mudado> mudados;
+    Mudancas mudancas;
     for (const Extremos& g : grupos) {
-        const Evento& primeiro = *g.primeiro;
-        const Evento& ultimo = *g.ultimo;
+        const Evento& primeiro = m_eventos[g.primeiro];
+        const Evento& ultimo = m_eventos[g.ultimo];
         const bool havia = !primeiro.nova;
         const bool ha = ultimo.nova;
-        if (havia == ha && (!havia || texto(primeiro.imagem) == texto(ultimo.imagem)))
+        if (havia == ha && (!havia || celulas(primeiro) == celulas(ultimo)))
             continue;
-        Passo p{havia ? imagem(texto(primeiro.imagem)) : QByteArray(),
-                ha ? imagem(texto(ultimo.imagem)) : QByteArray()};
-        // Cells kept apart that write the same image (a number and its text
-        // in a text column) are no change.
-        if (p.antes == p.depois && havia == ha)
-            continue;
-        const std::string_view chave = texto(primeiro.chave);
-        mudados.push_back({QString::fromUtf8(chave.data(), qsizetype(chave.size())), chave, std::move(p)});
+        mudancas.anota(chaves[g.primeiro],
+                       {havia ? imagem(m_escrita, celulas(primeiro)) : QByteArray(),
+                        ha ? imagem(m_escrita, celulas(ultimo)) : QByteArray()},
+                       havia, ha);
     }
-    // In the order of the keys as texts, as the scope's picture orders them
-    // (keys whose texts are alike in their bytes' order).
-    std::sort(mudados.begin(), mudados.end(), [](const Mudado& a, const Mudado& b) {
-        if (const int c = QString::compare(a.chave, b.chave); c != 0)
-            return c < 0;
-        return a.bytes < b.bytes;
-    });
-    QList<Passo> passos;
-    passos.reserve(qsizetype(mudados.size()));
-    for (Mudado& m : mudados)
-        passos.append(std::move(m.passo));
-    return passos;
+    return mudancas.emOrdem();
 }
 
 } // namespace Diario

@@ -16,6 +16,7 @@
 #include <DataPacket.h>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,16 +55,19 @@ private:
 
     CapturaNoMotor(QSqlDatabase db, sqlite3* motor, const Escopo& escopo, const Colunas& colunas, Condicoes condicoes);
 
-    // A slice of m_texto.
-    struct Fatia {
-        size_t inicio = 0;
-        size_t tamanho = 0;
-    };
-    // A row the engine took out (as it stood) or brought in (as it comes).
+    // The most columns an image has.
+    static constexpr size_t kMaximo = 32;
+
+    // A row the engine took out (as it stood) or brought in (as it comes):
+    // its cells in m_celulas, the key's cells first.
     struct Evento {
-        Fatia chave;
-        Fatia imagem;
+        size_t inicio = 0;
+        std::uint32_t chave = 0;   // bytes of the key's cells
+        std::uint32_t tamanho = 0; // bytes of all its cells
         bool nova = false;
+        // Every key cell a text, so that the key's cells are the key's own
+        // bytes (else the key is written out again, see chaveDe()).
+        bool chaveDeTextos = true;
     };
 
     static void gancho(void* contexto, sqlite3* motor, int operacao, const char* base, const char* tabela, long long,
@@ -71,18 +75,28 @@ private:
     // The row the hook shows (before or after the change) kept, when it is
     // in the scope.
     void linha(bool nova);
-    QByteArray imagem(std::string_view celulas);
-    std::string_view texto(const Fatia& f) const;
+    // Room for `mais` bytes after `p` in m_celulas; gives where p is now.
+    char* garante(char* p, size_t mais);
+    std::string_view celulas(const Evento& e) const;
+    // The key of a row as key cells that are all texts: its own cells, or
+    // for a key with a null or a real number their texts as the read takes
+    // them, written in `outra`.
+    std::string_view chaveDe(const Evento& e, std::string& outra) const;
     void solta() noexcept;
 
     QSqlDatabase m_db;
     sqlite3* m_motor = nullptr;
-    Colunas m_colunas;
+    size_t m_quantas = 0;                 // columns of the image
+    std::array<int, kMaximo> m_posicao{}; // of each among the table's columns
+    std::array<bool, kMaximo> m_real{};   // whether the image takes it as a number
+    int m_daTabela = 0;                   // columns of the table
     std::string m_filial;
     std::string m_conf;
     Condicoes m_condicoes; // any of them; none: the whole configuration
     bool m_falhou = false;
-    std::string m_texto;                        // the keys and cells of the rows, one after another
+    std::unique_ptr<char[]> m_celulas; // the cells of the rows, one row after another
+    size_t m_usado = 0;
+    size_t m_capacidade = 0;
     std::string m_escrita;                      // where an image is written before it is copied out
     std::array<std::string, kChaves> m_numeros; // a row's key cells that are real numbers, as texts
     std::vector<Evento> m_eventos;

@@ -67,6 +67,30 @@ private:
         return r.value<DataPacket>().toXml();
     }
     int entradas() { return db().rows(QStringLiteral("SELECT COUNT(*) FROM KMRDIARIO")).value(0).value(0).toInt(); }
+    // The steps a write recorded against what the reads of its configuration
+    // before and after it show: the same, in key order and byte for byte.
+    void confereEscrita(const char* oque, const QString& conf, const std::function<void()>& escrita,
+                        bool mudaAlgo = true) {
+        Diario::Livro& livro = Diario::livro(*rdmConfGrupo);
+        const auto ultima = [&] {
+            return db().rows(QStringLiteral("SELECT MAX(NRDIARIO) FROM KMRDIARIO")).value(0).value(0).toLongLong();
+        };
+        const qint64 desde = ultima();
+        const Diario::Retrato antes = livro.leConfiguracao(B, conf);
+        escrita();
+        const QList<Diario::Passo> esperados = Diario::diferencas(antes, livro.leConfiguracao(B, conf));
+        const auto gravados =
+            db().rows(QStringLiteral("SELECT DSANTES, DSDEPOIS FROM KMRDIARIOPASSO WHERE NRDIARIO > %1 ORDER BY "
+                                     "NRDIARIO, NRPASSO")
+                          .arg(desde));
+        QVERIFY2(esperados.isEmpty() != mudaAlgo, oque);
+        QCOMPARE(gravados.size(), esperados.size());
+        for (qsizetype i = 0; i < esperados.size(); ++i) {
+            QCOMPARE(gravados[i].value(0).toString().toUtf8(), esperados[i].antes);
+            QCOMPARE(gravados[i].value(1).toString().toUtf8(), esperados[i].depois);
+        }
+    }
+
     // Steps whose entry is not in the journal (none in a sound one).
     int passosSemEntrada() {
         return db()
@@ -257,26 +281,8 @@ private slots:
             const Diario::Escopo todos(B, C);
             QCOMPARE(livro.capturaNoMotor(todos) != nullptr, !onPostgres() && !throughOdbc());
         }
-        const auto ultima = [&] {
-            return db().rows(QStringLiteral("SELECT MAX(NRDIARIO) FROM KMRDIARIO")).value(0).value(0).toLongLong();
-        };
         const auto confere = [&](const char* oque, const QString& conf, const std::function<void()>& escrita,
-                                 bool mudaAlgo = true) {
-            const qint64 desde = ultima();
-            const Diario::Retrato antes = livro.leConfiguracao(B, conf);
-            escrita();
-            const QList<Diario::Passo> esperados = Diario::diferencas(antes, livro.leConfiguracao(B, conf));
-            const auto gravados =
-                db().rows(QStringLiteral("SELECT DSANTES, DSDEPOIS FROM KMRDIARIOPASSO WHERE NRDIARIO > %1 ORDER BY "
-                                         "NRDIARIO, NRPASSO")
-                              .arg(desde));
-            QVERIFY2(esperados.isEmpty() != mudaAlgo, oque);
-            QCOMPARE(gravados.size(), esperados.size());
-            for (qsizetype i = 0; i < esperados.size(); ++i) {
-                QCOMPARE(gravados[i].value(0).toString().toUtf8(), esperados[i].antes);
-                QCOMPARE(gravados[i].value(1).toString().toUtf8(), esperados[i].depois);
-            }
-        };
+                                 bool mudaAlgo = true) { confereEscrita(oque, conf, escrita, mudaAlgo); };
         QVariant r;
         confere("insert", C,
                 [&] { insere("1", "07", QStringLiteral("Pão \"d'água\" \\ 1/2 🍧"), "1", "2", "01", "1"); });
@@ -324,6 +330,49 @@ private slots:
         ok(getMudaNome(B, C, "01", "2", QStringLiteral("Tortas"), "0", "2", "0", "0", r), r);
         termina();
         confere("undo", C, [&] { QVERIFY(desfaz(proximo("D")).ok()); });
+    }
+
+    // A host's table whose columns keep what they are given: key cells that
+    // are whole and real numbers, or null, are the texts the reads make of
+    // them, and the engine's capture keys and images their rows as the reads
+    // do.
+    void aHostsLooseTableIsCapturedAsItsReadsShowIt() {
+        if (onPostgres() || throughOdbc())
+            QSKIP("the capture inside the engine is SQLite's own driver's");
+        db().exec(QStringLiteral("DROP TABLE ITMENUCONFTE"));
+        db().exec(QStringLiteral(
+            "CREATE TABLE ITMENUCONFTE (CDFILIAL, NRCONFTELA, IDTPBUTTON, NRBUTTON, NRPGCONFTELA, IDTPBUTONAUX, "
+            "NRBUTTONAUX, NRPGCONFTAUX, CDIDENTBUTON, DSBUTTON, NRCOLORTEXT REAL, NRCOLORBACK REAL, DSMESSAGEBUT, "
+            "DSIMAGEMBUT, DTULTATUITCT)"));
+        const QString linhas[] = {
+            QStringLiteral("'2', '01', 1, '0', '0', '0', '101', 'Pratos', 255, 1.5, NULL, NULL, NULL"),
+            QStringLiteral("'1', 7, '1', '2', '01', '1', 42, 'Arroz', 0, 65280, 'msg', 'a.png', "
+                           "'2026-12-01 10:00:00'"),
+            QStringLiteral("'1', 2.5, '1', '2', '01', '1', 3.25, 'Meio', 1, 2, NULL, NULL, NULL"),
+            QStringLiteral("'1', NULL, '1', '2', '01', NULL, 'x', NULL, NULL, NULL, NULL, NULL, NULL"),
+            QStringLiteral("'1', '08', '1', '2', '01', '1', '', 'Vazio', 0, 0, '', '', NULL"),
+        };
+        for (const QString& l : linhas)
+            db().exec(QStringLiteral("INSERT INTO ITMENUCONFTE VALUES ('%1', '%2', %3)").arg(B, C, l));
+        Srv_Kmr00003::fecha();
+        Srv_Kmr00003::abre();
+        {
+            const Diario::Escopo todos(B, C);
+            QVERIFY(Diario::livro(*rdmConfGrupo).capturaNoMotor(todos) != nullptr);
+        }
+        const QString destino = QStringLiteral("00002");
+        const auto copia = [&] {
+            QVariant n;
+            QCOMPARE(setCopiaConf(B, C, B, destino, QStringLiteral("S"), n), 0);
+            QVERIFY2(n.typeId() == QMetaType::Int, qPrintable(n.toString()));
+        };
+        confereEscrita("copy onto an empty configuration", destino, copia);
+        confereEscrita("the same copy again", destino, copia, false);
+        db().exec(QStringLiteral("UPDATE ITMENUCONFTE SET DSBUTTON = 'Sete', NRCOLORBACK = 7 WHERE NRCONFTELA = "
+                                 "'%1' AND NRBUTTON = 7")
+                      .arg(C));
+        db().exec(QStringLiteral("DELETE FROM ITMENUCONFTE WHERE NRCONFTELA = '%1' AND NRBUTTON IS NULL").arg(C));
+        confereEscrita("a copy that changes a row and takes one out", destino, copia);
     }
 
     void undoStepsBackThroughTheSessionAndRedoEndsWithANewChange() {
