@@ -141,7 +141,7 @@ char* CapturaNoMotor::garante(char* p, size_t mais) {
     const size_t usado = size_t(p - m_celulas.get());
     if (usado + mais <= m_capacidade)
         return p;
-    size_t capacidade = std::max<size_t>(m_capacidade * 2, 64 * 1024);
+    size_t capacidade = std::max<size_t>(m_capacidade * 2, 4096);
     while (capacidade < usado + mais)
         capacidade *= 2;
     auto maior = std::make_unique_for_overwrite<char[]>(capacidade);
