@@ -6,7 +6,6 @@
 #include <HostErrors.h>
 #include <SqliteStatement.h>
 
-#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
