@@ -118,8 +118,9 @@ void CapturaNoMotor::gancho(void* contexto, sqlite3* motor, int operacao, const 
     auto* c = static_cast<CapturaNoMotor*>(contexto);
     if (c->m_falhou || tabela == nullptr)
         return;
-    // The table's name as the schema spells it, else in any case.
-    if (std::memcmp(tabela, kTabela, sizeof kTabela) != 0 && sqlite3_stricmp(tabela, kTabela) != 0)
+    // The table's name as the schema spells it, else in any case (a shorter
+    // name ends the first compare at its end).
+    if (std::strcmp(tabela, kTabela) != 0 && sqlite3_stricmp(tabela, kTabela) != 0)
         return;
     try {
         if (sqlite3_preupdate_count(motor) != c->m_daTabela) {
